@@ -1,0 +1,83 @@
+#pragma once
+
+#include <array>
+
+namespace tonalyx {
+
+// The main window's commands: name (the action's objectName), caption with its access key,
+// shortcut, picture index in the icon set (-1 none), hint (status tip and tool tip), the tool
+// button's own hint where it differs, and the initial check and visibility.
+struct ActionSpec {
+    const char* name;
+    const char* caption;
+    const char* shortcut;
+    int image;
+    const char* hint;
+    const char* toolHint;
+    bool checkable;
+    bool visible;
+};
+
+inline constexpr std::array kMainActions{
+    ActionSpec{"AFileOpen", "&Open", "Ctrl+O", 0, "open wave file", nullptr, false, true},
+    ActionSpec{"AFileSave", "&Save Image", "Ctrl+S", 1, "save image", nullptr, false, true},
+    ActionSpec{"AFileSaveAs", "Save Image &as", "", -1, "save image as specified name", nullptr,
+               false, true},
+    ActionSpec{"AFileClose", "&Close", "", -1, "close wave file", nullptr, false, true},
+    ActionSpec{"AFilePrint", "&Print", "Ctrl+P", 2, "print image", nullptr, false, true},
+    ActionSpec{"AFilePrinterSettings", "P&rinter Settings...", "", -1, "setup printer", nullptr,
+               false, true},
+    ActionSpec{"AFileExit", "E&xit", "", -1, "exit application", nullptr, false, true},
+    ActionSpec{"AEditCopy", "&Copy", "Ctrl+C", 3, "copy image", nullptr, false, true},
+    ActionSpec{"AEditCopy1", "&Copy", "Ctrl+Ins", -1, "", nullptr, false, true},
+    ActionSpec{"AAudioPlay", "Play", "F7", 4, "play sound", nullptr, false, true},
+    ActionSpec{"AAudioStop", "Stop", "F8", 5, "stop playing", nullptr, false, true},
+    ActionSpec{"AAudioAutoRepeat", "Auto Repeat", "", 6, "play repeatedly", nullptr, true, true},
+    ActionSpec{"AViewHighAmplitude", "Enlarge Amplitude", "", 7, "enlarge wave amplitude",
+               nullptr, false, true},
+    ActionSpec{"AViewLowAmplitude", "Shrink Amplitude", "", 8, "shrink wave amplitude", nullptr,
+               false, true},
+    ActionSpec{"AViewCompressed", "Widen Time Window", "", 9, "widen time window", nullptr,
+               false, true},
+    ActionSpec{"AViewExtended", "Narrow Time Window", "", 10, "narrow time window", nullptr,
+               false, true},
+    ActionSpec{"AViewFitToWindow", "Fit To Window", "", 11, "fit to window", nullptr, true, true},
+    ActionSpec{"AViewShowCor", "Calculate AC", "", 21,
+               "calculate auto-correlation power spectrogram", nullptr, false, true},
+    ActionSpec{"AViewShowFft", "Calculate FFT", "F9", 17, "calculate FFT power spectrogram",
+               nullptr, false, true},
+    ActionSpec{"AViewShowMem", "Calculate MEM", "F10", 18, "calculate MEM power spectrogram",
+               "calculate power spectrogram by MEM(LPC)", false, true},
+    ActionSpec{"AViewShowCep", "Calculate Cepstrum", "", 19,
+               "calculate cepstrum power spectrogram",
+               "calculate power spectrogram by FFT cepstrum", false, true},
+    ActionSpec{"AViewShowLif", "Calculate Liftering", "", 20,
+               "calculate liftering power spectrogram",
+               "calculate power spectrogram by liftering", false, false},
+    ActionSpec{"AViewHideSpectrogram", "Hide Spectrogram", "", 13, "hide power spectrogram",
+               nullptr, false, true},
+    ActionSpec{"AViewShowPitch", "Calculate Pitch", "", 22, "calculate pitch", nullptr, false,
+               true},
+    ActionSpec{"AViewShowPitchOverlay", "Overlay Pitch", "", 23, "overlay pitch", nullptr, true,
+               true},
+    ActionSpec{"AOptions", "&Options", "", 14, "show option dialog", nullptr, false, true},
+    ActionSpec{"AOptions1", "&Options", "", -1, "show option dialog", nullptr, false, true},
+    ActionSpec{"AHelpContents", "&Contents", "", 15, "show help contents", nullptr, false, true},
+    ActionSpec{"AHelpSearch", "&Search keyword...", "F1", 16, "search help", nullptr, false, true},
+    ActionSpec{"AHelpHelp", "&Help", "", -1, "how to use help", nullptr, false, true},
+    ActionSpec{"AHelpAbout", "&About...", "", -1, "about this application", nullptr, false, true},
+};
+
+// Enabled exactly while a sound is open.
+inline constexpr std::array kDocumentActions{
+    "AFileSave",          "AFileSaveAs",       "AFileClose",        "AFilePrint",
+    "AEditCopy",          "AViewHighAmplitude", "AViewLowAmplitude", "AViewCompressed",
+    "AViewExtended",      "AViewFitToWindow",  "AViewShowFft",      "AViewShowCor",
+    "AViewShowCep",       "AViewShowLif",      "AViewShowMem",      "AViewHideSpectrogram",
+    "AViewShowPitch",     "AViewShowPitchOverlay",
+};
+
+// Enabled exactly while a sound is open and playback is allowed.
+inline constexpr std::array kAudioActions{"AAudioPlay", "AAudioStop"};
+
+}  // namespace tonalyx

@@ -1,0 +1,115 @@
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "app/FileNames.h"
+#include "app/HelpWindow.h"
+#include "app/TAboutBox.h"
+#include "app/TMainForm.h"
+#include "display/TFreqForm.h"
+#include "document/WaveReader.h"
+#include "settings/TOptionForm.h"
+
+namespace tonalyx {
+
+void TMainForm::InitializeOnFirstPaint() {
+    // Place the options dialog to the right of this window and the power-spectrum window
+    // below the options dialog's top edge.
+    const QRect frame = frameGeometry();
+    if (optionForm_) optionForm_->move(frame.left() + frame.width(), frame.top());
+    if (freqForm_) {
+        const int below = optionForm_ ? optionForm_->frameGeometry().height() : 0;
+        freqForm_->move(frame.left(), frame.top() + below);
+    }
+    if (optionForm_) fileSettings_ = optionForm_->Settings().file;
+    audioDisabled_ = fileSettings_.disableAudio;
+
+    ResetView();
+    if (!commandLineText_.isEmpty()) OpenFile(LongFileName(commandLineText_));
+    setAcceptDrops(true);
+}
+
+void TMainForm::ResetView() {
+    selectionStart_ = selectionEnd_ = 0;
+    geometry_.Reset();
+    for (int panel = static_cast<int>(statusPanels_.size()) - 1; panel >= 0; --panel) {
+        SetStatusText(panel, QString());
+    }
+    playCursorX_ = -1;
+    UpdateFitCheck();
+    pitchOverlay_ = false;
+    Action("AViewShowPitchOverlay")->setChecked(false);
+    UpdateGeometry(GeometryChange::Refresh);
+    UpdateActionStates();
+}
+
+bool TMainForm::OpenFile(const QString& path) {
+    const QString requested = path;
+    CloseFile();
+    fileName_ = StripQuotes(requested);
+
+    if (optionForm_) {
+        const FileSettings& current = optionForm_->Settings().file;
+        fileSettings_.channelIndex = current.channelIndex;
+        fileSettings_.maxSoundLength = current.maxSoundLength;
+        fileSettings_.disableAudio = current.disableAudio;
+    }
+    sound_.maxSoundLength = fileSettings_.maxSoundLength;
+
+    if (!ReadWaveFile(sound_, fileName_.toStdString(), fileSettings_.channelIndex)) {
+        QMessageBox::warning(this, baseCaption_, "File Cannot Open: " + fileName_);
+        return false;
+    }
+
+    fileOpen_ = true;
+    setWindowTitle(baseCaption_ + " - " + QFileInfo(fileName_).fileName());
+    geometry_.samplesPerPixel = InitialSamplesPerPixel(sound_.sampleCount, WaveViewWidth());
+    UpdateGeometry(GeometryChange::Refresh);
+    UpdateActionStates();
+    return true;
+}
+
+bool TMainForm::CloseFile() {
+    if (!fileOpen_) return true;
+    fileOpen_ = false;
+    AViewHideSpectrogramExecute();
+    sound_.Clear();
+    ResetView();
+    setWindowTitle(baseCaption_);
+    fileName_.clear();
+    return true;
+}
+
+void TMainForm::AFileOpenExecute() {
+    const QString chosen = QFileDialog::getOpenFileName(
+        this, "Open", QString(), "Windows wave file (*.wav);;all wave files (*)");
+    if (!chosen.isEmpty()) OpenFile(chosen);
+}
+
+void TMainForm::AFileCloseExecute() { CloseFile(); }
+
+void TMainForm::AFileExitExecute() { close(); }
+
+void TMainForm::AOptionsExecute() {
+    if (optionForm_) optionForm_->ShowOptions();
+}
+
+HelpWindow* TMainForm::Help() {
+    if (!helpWindow_) helpWindow_ = new HelpWindow(this);
+    return helpWindow_;
+}
+
+void TMainForm::AHelpContentsExecute() { Help()->ShowContents(); }
+
+void TMainForm::AHelpSearchExecute() { Help()->ShowKeywordSearch(QString()); }
+
+void TMainForm::AHelpHelpExecute() { Help()->ShowHelpOnHelp(); }
+
+void TMainForm::AHelpAboutExecute() {
+    if (!aboutBox_) return;
+    aboutBox_->SetProductName(baseCaption_);
+    aboutBox_->exec();
+}
+
+}  // namespace tonalyx

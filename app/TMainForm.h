@@ -1,0 +1,151 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+#include <map>
+#include <memory>
+
+#include "app/ViewGeometry.h"
+#include "document/SoundData.h"
+#include "settings/SettingsRecords.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QScrollBar;
+class QToolBar;
+
+namespace tonalyx {
+
+class HelpWindow;
+class PaintBox;
+class TAboutBox;
+class TFreqForm;
+class TOptionForm;
+
+// The application's main window: the wave view above the spectrogram on one time axis, the
+// menus, tool bar and status bar, and the document state. Its operations are spread over a few
+// source files by subject (file handling, geometry, views, actions).
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The other start-up windows, created after this one; the main window places and moves them.
+    void AttachWindows(TFreqForm* freqForm, TOptionForm* optionForm, TAboutBox* aboutBox);
+    // The program-wide command-line text, read once at the first paint.
+    void SetCommandLineText(const QString& text) { commandLineText_ = text; }
+
+    bool OpenFile(const QString& path);
+    bool CloseFile();
+    void ResetView();
+    void UpdateActionStates();
+    void InitializeOnFirstPaint();
+    void FollowMove();
+    void OpenDroppedFile(const QStringList& names);
+    void UpdateGeometry(GeometryChange change);
+    void UpdateFitCheck();
+
+    QAction* Action(const QString& name) const;
+    const SoundData& Sound() const { return sound_; }
+    const ViewGeometry& Geometry() const { return geometry_; }
+    bool IsFileOpen() const { return fileOpen_; }
+    const QString& FileName() const { return fileName_; }
+    int AnalysisKind() const { return analysisKind_; }
+    QString StatusText(int panel) const;
+    bool FirstPaintDone() const { return firstPaintDone_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // Window construction.
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreatePanels();
+    void CreateStatusBar();
+    void ConnectActionHandlers();
+    QAction* AddAction(const char* name);
+
+    // Status bar and hints.
+    void SetStatusText(int panel, const QString& text);
+    void ShowHint(const QString& hint);
+
+    // Views.
+    void PaintBoxWavePaint(QPainter& painter);
+    void DrawWave(QPainter& painter);
+    void RepaintWaveViews();
+    void HorzScrollBarScroll(int action);
+    void HorzScrollBarChange(int position);
+    void ApplyScrollBarState();
+    int WaveViewWidth() const;
+
+    // Commands.
+    void AFileOpenExecute();
+    void AFileCloseExecute();
+    void AFileExitExecute();
+    void AViewFitToWindowExecute();
+    void AViewHideSpectrogramExecute();
+    void AOptionsExecute();
+    void AHelpContentsExecute();
+    void AHelpSearchExecute();
+    void AHelpHelpExecute();
+    void AHelpAboutExecute();
+    HelpWindow* Help();
+
+    // Document state.
+    QString baseCaption_;
+    QString fileName_;
+    bool fileOpen_ = false;
+    bool playRequested_ = false;
+    bool scrollPending_ = false;
+    bool audioDisabled_ = false;
+    bool firstPaintDone_ = false;
+    bool pitchOverlay_ = false;
+    int analysisKind_ = 0;
+    int playCursorX_ = -1;
+    int selectionStart_ = 0;
+    int selectionEnd_ = 0;
+    int columnSelectionStart_ = 0;
+    int columnSelectionEnd_ = 0;
+    ViewGeometry geometry_;
+    SoundData sound_;
+    FileSettings fileSettings_;
+    QString commandLineText_;
+    bool moveRemembered_ = false;
+    QPoint rememberedPosition_;
+
+    // Companion windows (owned by the application; they live as long as this window).
+    TFreqForm* freqForm_ = nullptr;
+    TOptionForm* optionForm_ = nullptr;
+    TAboutBox* aboutBox_ = nullptr;
+    HelpWindow* helpWindow_ = nullptr;
+
+    // Controls.
+    std::map<QString, QAction*> actions_;
+    QToolBar* toolBar_ = nullptr;
+    QMenu* reopenMenu_ = nullptr;
+    std::array<QAction*, 8> historyItems_{};
+    QFrame* panelWave_ = nullptr;
+    PaintBox* paintBoxWave_ = nullptr;
+    PaintBox* paintBoxWaveX_ = nullptr;
+    PaintBox* paintBoxWaveY_ = nullptr;
+    QFrame* panelSpgm_ = nullptr;
+    PaintBox* paintBoxSpgm_ = nullptr;
+    PaintBox* paintBoxSpgmX_ = nullptr;
+    PaintBox* paintBoxSpgmY_ = nullptr;
+    QScrollBar* horzScrollBar_ = nullptr;
+    std::array<QLabel*, 6> statusPanels_{};
+};
+
+}  // namespace tonalyx

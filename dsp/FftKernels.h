@@ -1,0 +1,43 @@
+#pragma once
+
+// The interface between the transform entry points and the instruction-set builds of the
+// transform kernels. The kernel files are compiled with different processor flags, so this
+// header holds only plain data and declarations: no inline code that the linker could merge
+// across those builds.
+
+namespace tonalyx {
+
+constexpr int kMaxFftPasses = 16;
+
+// One complex transform of 2^log2Size points (log2Size >= 3): a radix-2 pass first when
+// log2Size is odd, then radix-4 passes; the last radix-4 pass has no twiddles.
+//
+// Twiddle tables hold e^{+2 pi i t / L} for the sub-transform length L of their pass as
+// (re, im) pairs. A radix-2 pass reads w^p for p < L/2 at slot 2p. A radix-4 pass with full
+// twiddles reads, for each even p, w^p, w^{p+1}, w^{2p}, w^{2(p+1)}, w^{3p}, w^{3(p+1)} in a
+// block of 12 doubles at slot 6p; with derived twiddles it reads only w^p at slot 2p and
+// forms the powers 2 and 3 itself. Every table has one spare slot at its end.
+struct ComplexFftPlan {
+    int log2Size;
+    int passCount;
+    const double* twiddles[kMaxFftPasses];
+    bool derivedTwiddles[kMaxFftPasses];
+};
+
+struct FftKernels {
+    // The transform of plan's size; scratch holds as many doubles as data. The result is
+    // multiplied by scale.
+    void (*transformComplex)(const ComplexFftPlan& plan, double* data, double* scratch,
+                             bool forward, double scale);
+    // Forward: turns the spectrum Z of the 2^log2Half complex points z[j] = x[2j] + i x[2j+1]
+    // into the packed real spectrum of x, times scale. Inverse: the reverse step on a packed
+    // spectrum, leaving twice Z times scale. splitTwiddles holds -i e^{+2 pi i k / n} at slot
+    // 2k for k < n/4, n = 2^(log2Half + 1).
+    void (*splitRealSpectrum)(int log2Half, double* data, const double* splitTwiddles,
+                              bool forward, double scale);
+};
+
+extern const FftKernels kSse2FftKernels;
+extern const FftKernels kAvx2FftKernels;
+
+}  // namespace tonalyx

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "app/TAboutBox.h"
+#include "app/TMainForm.h"
+#include "display/TFreqForm.h"
+#include "document/WaveWriter.h"
+#include "settings/TOptionForm.h"
+
+namespace tonalyx::testing {
+
+// The four start-up windows, created in the program's order and wired the same way.
+struct StartedProgram {
+    TMainForm main;
+    TFreqForm freq{&main};
+    TOptionForm options{&main};
+    TAboutBox about{&main};
+
+    explicit StartedProgram(const QString& commandLine = QString()) {
+        main.AttachWindows(&freq, &options, &about);
+        main.SetCommandLineText(commandLine);
+        main.show();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return main.FirstPaintDone(); }, 5000));
+        // Let the deferred first-paint work run.
+        QTest::qWait(20);
+    }
+};
+
+// Closes the next modal message box with its default button and keeps its text.
+class MessageBoxCatcher {
+public:
+    MessageBoxCatcher() {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts_ << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer_.start();
+    }
+    const QStringList& Texts() const { return texts_; }
+
+private:
+    QTimer timer_;
+    QStringList texts_;
+};
+
+// A mono 16-bit wave file of a sine, written into dir under name.
+inline QString WriteSineWave(const QTemporaryDir& dir, const QString& name, int sampleCount,
+                             int sampleRate = 16000, double frequency = 440.0) {
+    std::vector<double> samples(static_cast<size_t>(sampleCount));
+    for (int i = 0; i < sampleCount; ++i) {
+        samples[static_cast<size_t>(i)] = 0.5 * std::sin(2 * M_PI * frequency * i / sampleRate);
+    }
+    WaveEncoding encoding;
+    encoding.sampleRate = static_cast<uint32_t>(sampleRate);
+    const QString path = dir.filePath(name);
+    WriteWaveFile(path.toStdString(), encoding, samples);
+    return path;
+}
+
+}  // namespace tonalyx::testing

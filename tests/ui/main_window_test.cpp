@@ -1,0 +1,246 @@
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include "WindowTestSupport.h"
+#include "app/MainActions.h"
+
+namespace tonalyx {
+namespace {
+
+using testing::MessageBoxCatcher;
+using testing::StartedProgram;
+using testing::WriteSineWave;
+
+bool AllEnabled(const TMainForm& form, bool enabled) {
+    for (const char* name : kDocumentActions) {
+        // A hidden action always reports itself disabled, so that no shortcut reaches it.
+        const QAction* action = form.Action(name);
+        if (action->isVisible() && action->isEnabled() != enabled) return false;
+    }
+    return true;
+}
+
+QWidget* Child(QWidget& parent, const char* name) {
+    return parent.findChild<QWidget*>(name);
+}
+
+TEST(MainWindow, StartsWithTheWaveViewOnlyAndEveryDocumentCommandDisabled) {
+    StartedProgram program;
+    TMainForm& form = program.main;
+    EXPECT_EQ(form.windowTitle(), "Tonalyx");
+    EXPECT_FALSE(form.IsFileOpen());
+    EXPECT_EQ(form.AnalysisKind(), 0);
+    EXPECT_TRUE(Child(form, "PanelWave")->isVisible());
+    EXPECT_FALSE(Child(form, "PanelSpgm")->isVisible());
+    EXPECT_TRUE(AllEnabled(form, false));
+    EXPECT_FALSE(form.Action("AAudioPlay")->isEnabled());
+    EXPECT_FALSE(form.Action("AAudioStop")->isEnabled());
+    for (const char* name : {"AFileOpen", "AFilePrinterSettings", "AFileExit", "AAudioAutoRepeat",
+                             "AOptions", "AOptions1", "AHelpContents", "AHelpSearch", "AHelpHelp",
+                             "AHelpAbout", "AEditCopy1"}) {
+        EXPECT_TRUE(form.Action(name)->isEnabled()) << name;
+    }
+    EXPECT_TRUE(form.Action("AAudioAutoRepeat")->isChecked());
+    EXPECT_TRUE(form.Action("AViewFitToWindow")->isChecked());
+    // The other start-up windows exist but stay hidden.
+    EXPECT_FALSE(program.freq.isVisible());
+    EXPECT_FALSE(program.options.isVisible());
+}
+
+TEST(MainWindow, EveryCommandHasItsNameCaptionShortcutAndHint) {
+    StartedProgram program;
+    for (const ActionSpec& spec : kMainActions) {
+        QAction* action = program.main.Action(spec.name);
+        ASSERT_NE(action, nullptr) << spec.name;
+        EXPECT_EQ(action->objectName(), spec.name);
+        EXPECT_EQ(action->text(), spec.caption);
+        EXPECT_EQ(action->shortcut(), QKeySequence(spec.shortcut)) << spec.name;
+        EXPECT_EQ(action->statusTip(), spec.hint);
+        if (*spec.hint) {
+            EXPECT_EQ(action->toolTip(), spec.hint);
+        }
+        if (spec.image >= 0) {
+            EXPECT_FALSE(action->icon().isNull()) << spec.name;
+        }
+    }
+    EXPECT_EQ(program.main.Action("AViewShowFft")->shortcut(), QKeySequence(Qt::Key_F9));
+    EXPECT_EQ(program.main.Action("AViewShowMem")->shortcut(), QKeySequence(Qt::Key_F10));
+    EXPECT_FALSE(program.main.Action("AViewShowLif")->isVisible());
+}
+
+TEST(MainWindow, MenusAndToolBarFollowTheDesignedOrder) {
+    StartedProgram program;
+    QStringList menus;
+    for (QAction* item : program.main.menuBar()->actions()) menus << item->text();
+    EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Audio", "&View", "&Options", "&Help"}));
+
+    auto* toolBar = program.main.findChild<QToolBar*>("ToolBar1");
+    ASSERT_NE(toolBar, nullptr);
+    QStringList buttons;
+    for (QAction* item : toolBar->actions()) {
+        buttons << (item->isSeparator() ? QString("|") : item->objectName());
+    }
+    EXPECT_EQ(buttons.join(' '),
+              "AFileOpen AFileSave AFilePrint | AEditCopy | AAudioPlay AAudioStop "
+              "AAudioAutoRepeat | AViewHighAmplitude AViewLowAmplitude AViewCompressed "
+              "AViewExtended AViewFitToWindow | AViewShowCor AViewShowFft AViewShowMemButton "
+              "AViewShowCepButton AViewShowLifButton AViewShowPitch AViewHideSpectrogram | "
+              "AViewShowPitchOverlay | AOptions");
+    auto* memButton = program.main.findChild<QAction*>("AViewShowMemButton");
+    EXPECT_EQ(memButton->statusTip(), "calculate power spectrogram by MEM(LPC)");
+
+    auto* reopen = program.main.findChild<QMenu*>("FileReopenItem");
+    ASSERT_NE(reopen, nullptr);
+    const QList<QAction*> history = reopen->actions();
+    ASSERT_EQ(history.size(), 8);
+    EXPECT_EQ(history[0]->text(), "(Nothing)");
+    EXPECT_FALSE(history[0]->isEnabled());
+    for (int i = 1; i < 8; ++i) EXPECT_FALSE(history[i]->isVisible());
+}
+
+TEST(MainWindow, StatusBarHasSixPanelsAndShowsHintsInTheLast) {
+    StartedProgram program;
+    const int widths[] = {36, 36, 51, 112, 64};
+    for (int i = 0; i < 5; ++i) {
+        auto* panel = program.main.findChild<QLabel*>(QString("StatusPanel%1").arg(i));
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(panel->width(), widths[i]);
+    }
+    program.main.Action("AFileOpen")->showStatusText(&program.main);
+    EXPECT_EQ(program.main.StatusText(5), "open wave file");
+}
+
+TEST(MainWindow, CommandLinePathInQuotesWithBlanksOpensTheFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("My Files"));
+    const QString path = WriteSineWave(dir, "My Files/a.wav", 16000);
+    StartedProgram program('"' + path + '"');
+    EXPECT_TRUE(program.main.IsFileOpen());
+    EXPECT_EQ(program.main.windowTitle(), "Tonalyx - a.wav");
+    EXPECT_EQ(program.main.Sound().sampleCount, 16000);
+    EXPECT_TRUE(AllEnabled(program.main, true));
+    EXPECT_TRUE(program.main.Action("AAudioPlay")->isEnabled());
+}
+
+TEST(MainWindow, CloseReturnsToTheEmptyWindow) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "tone.wav", 20000));
+    ASSERT_TRUE(program.main.IsFileOpen());
+    program.main.Action("AFileClose")->trigger();
+    EXPECT_FALSE(program.main.IsFileOpen());
+    EXPECT_EQ(program.main.windowTitle(), "Tonalyx");
+    EXPECT_TRUE(program.main.FileName().isEmpty());
+    EXPECT_EQ(program.main.Sound().sampleCount, 0);
+    EXPECT_TRUE(AllEnabled(program.main, false));
+    EXPECT_FALSE(program.main.Action("AAudioPlay")->isEnabled());
+}
+
+TEST(MainWindow, FailedOpenReportsThePathAndLeavesNoSound) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "good.wav", 8000));
+    ASSERT_TRUE(program.main.IsFileOpen());
+    const QString missing = dir.filePath("missing.wav");
+    MessageBoxCatcher catcher;
+    EXPECT_FALSE(program.main.OpenFile(missing));
+    ASSERT_EQ(catcher.Texts().size(), 1);
+    EXPECT_EQ(catcher.Texts().front(), "File Cannot Open: " + missing);
+    EXPECT_FALSE(program.main.IsFileOpen());
+    EXPECT_EQ(program.main.windowTitle(), "Tonalyx");
+    EXPECT_EQ(program.main.FileName(), missing);
+    EXPECT_EQ(program.main.Sound().sampleCount, 0);
+}
+
+TEST(MainWindow, DroppingSeveralFilesOpensTheFirst) {
+    QTemporaryDir dir;
+    const QString first = WriteSineWave(dir, "first.wav", 4000);
+    const QString second = WriteSineWave(dir, "second.wav", 6000);
+    StartedProgram program;
+    program.main.OpenDroppedFile({first, second, dir.filePath("third.wav")});
+    EXPECT_EQ(program.main.windowTitle(), "Tonalyx - first.wav");
+    EXPECT_EQ(program.main.Sound().sampleCount, 4000);
+}
+
+TEST(MainWindow, OpeningFitsTheSoundAndZoomCommandsUpdateTheReadouts) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "long.wav", 100000));
+    TMainForm& form = program.main;
+    const int width = Child(form, "PaintBoxWave")->width();
+    ASSERT_GT(width, 0);
+    EXPECT_TRUE(form.Geometry().fitToWindow);
+    EXPECT_EQ(form.StatusText(0), QString::number(100000 / width));
+    EXPECT_EQ(form.StatusText(1), "1");
+    EXPECT_EQ(form.Geometry().samplesPerPixel, InitialSamplesPerPixel(100000, width));
+
+    form.Action("AViewExtended")->trigger();  // Narrow Time Window leaves fit mode
+    EXPECT_FALSE(form.Geometry().fitToWindow);
+    EXPECT_FALSE(form.Action("AViewFitToWindow")->isChecked());
+    EXPECT_EQ(form.StatusText(0), QString::number(form.Geometry().samplesPerPixel));
+    auto* scrollBar = form.findChild<QScrollBar*>("HorzScrollBar");
+    EXPECT_EQ(scrollBar->isEnabled(), form.Geometry().IsScrolled());
+
+    form.Action("AViewHighAmplitude")->trigger();
+    form.Action("AViewHighAmplitude")->trigger();
+    EXPECT_EQ(form.StatusText(1), "4");
+    form.Action("AViewFitToWindow")->trigger();
+    EXPECT_TRUE(form.Geometry().fitToWindow);
+    EXPECT_TRUE(form.Action("AViewFitToWindow")->isChecked());
+    EXPECT_FALSE(scrollBar->isEnabled());
+}
+
+TEST(MainWindow, TheWaveViewDrawsTheSound) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "tone.wav", 32000));
+    QWidget* view = Child(program.main, "PaintBoxWave");
+    const QImage image = view->grab().toImage();
+    // A loud sine fills a band around the zero line in every column.
+    const int mid = (view->height() - 1) - view->height() / 2;
+    int blackColumns = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        if (image.pixelColor(x, mid) == Qt::black) ++blackColumns;
+    }
+    EXPECT_EQ(blackColumns, view->width());
+    EXPECT_NE(image.pixelColor(view->width() / 2, 0), QColor(Qt::black));
+}
+
+TEST(MainWindow, MovingTheWindowMovesTheToolWindowsAlong) {
+    StartedProgram program;
+    program.main.move(100, 100);
+    QTest::qWait(20);
+    const QPoint mainBefore = program.main.pos();
+    const QPoint optionsBefore = program.options.pos();
+    const QPoint freqBefore = program.freq.pos();
+    program.main.move(mainBefore + QPoint(10, -5));
+    QTest::qWait(20);
+    // The platform may adjust where the window lands; the tool windows follow where it went.
+    const QPoint moved = program.main.pos() - mainBefore;
+    EXPECT_FALSE(moved.isNull());
+    EXPECT_FALSE(program.options.isVisible());
+    EXPECT_EQ(program.options.pos(), optionsBefore + moved);
+    EXPECT_EQ(program.freq.pos(), freqBefore + moved);
+}
+
+TEST(MainWindow, AboutShowsTheVersionDialogWithTheProductName) {
+    StartedProgram program;
+    QTimer::singleShot(50, &program.about, &QDialog::accept);
+    program.main.Action("AHelpAbout")->trigger();
+    EXPECT_EQ(program.about.windowTitle(), "Version Info");
+    EXPECT_EQ(program.about.ProductName(), "Tonalyx");
+}
+
+TEST(MainWindow, ExitClosesTheFileAndTheWindow) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "tone.wav", 8000));
+    program.main.Action("AFileExit")->trigger();
+    EXPECT_FALSE(program.main.isVisible());
+    EXPECT_FALSE(program.main.IsFileOpen());
+}
+
+}  // namespace
+}  // namespace tonalyx
