@@ -171,6 +171,16 @@ void TMainForm::ConnectActionHandlers() {
     on("AHelpSearch", &TMainForm::AHelpSearchExecute);
     on("AHelpHelp", &TMainForm::AHelpHelpExecute);
     on("AHelpAbout", &TMainForm::AHelpAboutExecute);
+    const auto analysis = [this](const char* name, int kind) {
+        connect(Action(name), &QAction::triggered, this, [this, kind] { RunAnalysis(kind); });
+    };
+    analysis("AViewShowFft", 1);
+    analysis("AViewShowCor", 2);
+    analysis("AViewShowCep", 3);
+    analysis("AViewShowLif", 4);
+    analysis("AViewShowMem", 5);
+    analysis("AViewShowPitch", 6);
+    on("AViewShowPitchOverlay", &TMainForm::AViewShowPitchOverlayExecute);
     connect(Action("AViewHighAmplitude"), &QAction::triggered, this,
             [this] { UpdateGeometry(GeometryChange::EnlargeAmplitude); });
     connect(Action("AViewLowAmplitude"), &QAction::triggered, this,

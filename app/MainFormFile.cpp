@@ -78,6 +78,7 @@ bool TMainForm::CloseFile() {
     ResetView();
     setWindowTitle(baseCaption_);
     fileName_.clear();
+    pitchTrack_.clear();
     return true;
 }
 

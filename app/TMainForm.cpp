@@ -60,7 +60,7 @@ QFrame* MakeViewPanel(const QString& name, PaintBox* view, PaintBox* xAxis, Pain
     yAxis->setFixedWidth(kAxisColumnWidth);
     xAxis->setFixedHeight(kAxisRowHeight);
     auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(kPanelBevel, kPanelBevel, kPanelBevel, kPanelBevel);
+    grid->setContentsMargins(0, 0, 0, 0);  // the bevel is the frame itself
     grid->setSpacing(0);
     grid->addWidget(yAxis, 0, 0);
     grid->addWidget(view, 0, 1);
@@ -82,6 +82,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     CreatePanels();
     CreateStatusBar();
     ConnectActionHandlers();
+    ConnectPaintHandlers();
 
     baseCaption_ = windowTitle();
     fileOpen_ = false;
@@ -118,7 +119,6 @@ void TMainForm::CreatePanels() {
     paintBoxWaveY_ = new PaintBox("PaintBoxWaveY");
     paintBoxWave_->setMinimumSize(16, 16);
     panelWave_ = MakeViewPanel("PanelWave", paintBoxWave_, paintBoxWaveX_, paintBoxWaveY_, central);
-    paintBoxWave_->SetPaintHandler([this](QPainter& p) { PaintBoxWavePaint(p); });
 
     paintBoxSpgm_ = new PaintBox("PaintBoxSpgm");
     paintBoxSpgmX_ = new PaintBox("PaintBoxSpgmX");

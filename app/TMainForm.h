@@ -6,7 +6,11 @@
 #include <map>
 #include <memory>
 
+#include "analysis/LevelImage.h"
+#include "analysis/SpectrogramEngine.h"
 #include "app/ViewGeometry.h"
+#include "display/AxisScale.h"
+#include "display/PaletteBitmap.h"
 #include "document/SoundData.h"
 #include "settings/SettingsRecords.h"
 
@@ -49,12 +53,29 @@ public:
     void UpdateGeometry(GeometryChange change);
     void UpdateFitCheck();
 
+    // Analysis: compute the kind over the view, render it, show the time taken.
+    void RunAnalysis(int kind);
+    void ComputeSpectrogram(int kind);
+    void RenderSpectrogram();
+    // Apply of the options dialog: a kind's page recomputes it, the display page re-renders.
+    void ApplyAnalysisOptions(int kind);
+    void ShowProgress(double fraction);
+    // The pitch track of the whole sound, from the options dialog's pitch settings.
+    void ComputePitchTrack();
+    const std::vector<double>& PitchTrackValues() const { return pitchTrack_; }
+
+    // Cursor lines over the views; drawing one twice removes it.
+    void DrawCrossHair();
+    void DrawPlayCursor(int position);
+
     QAction* Action(const QString& name) const;
     const SoundData& Sound() const { return sound_; }
     const ViewGeometry& Geometry() const { return geometry_; }
     bool IsFileOpen() const { return fileOpen_; }
     const QString& FileName() const { return fileName_; }
     int AnalysisKind() const { return analysisKind_; }
+    const SpectrogramEngine& Engine() const { return engine_; }
+    const PaletteBitmap& SpectrogramBitmap() const { return paletteBitmap_; }
     QString StatusText(int panel) const;
     bool FirstPaintDone() const { return firstPaintDone_; }
 
@@ -81,8 +102,20 @@ private:
     void SetStatusText(int panel, const QString& text);
     void ShowHint(const QString& hint);
 
+    // Axes.
+    void SetTimeAxis(AxisScale& axis);
+    void DrawWaveTimeAxis(QPainter& painter);
+    void DrawWaveAmplitudeAxis(QPainter& painter);
+    void DrawSpgmTimeAxis(QPainter& painter);
+    void DrawSpgmFrequencyAxis(QPainter& painter);
+
     // Views.
+    void ConnectPaintHandlers();
     void PaintBoxWavePaint(QPainter& painter);
+    void PaintBoxSpgmPaint(QPainter& painter);
+    void DrawSpectrogram(QPainter& painter);
+    void SetFrequencyAxes();
+    void ShowSpectrogramPanel(int imageHeight);
     void DrawWave(QPainter& painter);
     void RepaintWaveViews();
     void HorzScrollBarScroll(int action);
@@ -96,6 +129,7 @@ private:
     void AFileExitExecute();
     void AViewFitToWindowExecute();
     void AViewHideSpectrogramExecute();
+    void AViewShowPitchOverlayExecute();
     void AOptionsExecute();
     void AHelpContentsExecute();
     void AHelpSearchExecute();
@@ -114,12 +148,32 @@ private:
     bool pitchOverlay_ = false;
     int analysisKind_ = 0;
     int playCursorX_ = -1;
+    int spgmCursorX_ = 0;
+    int spgmCursorY_ = 0;
+    bool crossHairShown_ = false;
+    int progressShown_ = -1;
     int selectionStart_ = 0;
     int selectionEnd_ = 0;
     int columnSelectionStart_ = 0;
     int columnSelectionEnd_ = 0;
     ViewGeometry geometry_;
+    AxisScale waveTimeScale_;
+    AxisScale waveAmplitudeScale_;
+    AxisScale spgmTimeScale_;
+    AxisScale spgmFreqScale_;
+    AxisScale freqXScale_;
     SoundData sound_;
+    SpectrogramEngine engine_;
+    // The view the stored columns were computed for: rendering and the spectrogram's time
+    // axis follow it, not later scrolling or zooming.
+    ViewGeometry analysisGeometry_;
+    LevelImage levelImage_;
+    std::vector<double> levelColumn_;
+    PaletteBitmap paletteBitmap_;
+    std::vector<double> pitchTrack_;
+    int pitchStep_ = 1;
+    AnalysisSettings analysisSettings_;
+    DisplaySettings displaySettings_;
     FileSettings fileSettings_;
     QString commandLineText_;
     bool moveRemembered_ = false;

@@ -43,7 +43,7 @@ TFreqForm::TFreqForm(QWidget* parent)
     paintBoxFreqX_->setFixedHeight(kAxisRowHeight);
     paintBoxFreqY_->setFixedWidth(kAxisColumnWidth);
     auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(1, 1, 1, 1);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
     grid->addWidget(paintBoxFreqY_, 0, 0);
     grid->addWidget(paintBoxFreq_, 0, 1);

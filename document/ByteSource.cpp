@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 namespace tonalyx {
 
@@ -20,6 +21,12 @@ bool MemoryByteSource::Seek(int64_t position) {
 
 FileByteSource::FileByteSource(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
     if (!file_) return;
+    // Some systems open a folder for reading; it is no file to read from.
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        file_.reset();
+        return;
+    }
     // The size bounds every seek and read, so a header that points past the end is caught
     // before any buffer is sized from it.
     if (std::fseek(file_.get(), 0, SEEK_END) == 0) {

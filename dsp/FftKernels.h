@@ -9,17 +9,17 @@ namespace tonalyx {
 
 constexpr int kMaxFftPasses = 16;
 
-// One complex transform of 2^log2Size points (log2Size >= 3): a radix-2 pass first when
-// log2Size is odd, then radix-4 passes; the last radix-4 pass has no twiddles.
+// One complex transform of 2^log2Size points (log2Size >= 4): radix-4 passes with twiddles,
+// then a last pass without twiddles, radix 4 when log2Size is even and radix 8 when it is odd.
 //
 // Twiddle tables hold e^{+2 pi i t / L} for the sub-transform length L of their pass as
-// (re, im) pairs. A radix-2 pass reads w^p for p < L/2 at slot 2p. A radix-4 pass with full
-// twiddles reads, for each even p, w^p, w^{p+1}, w^{2p}, w^{2(p+1)}, w^{3p}, w^{3(p+1)} in a
-// block of 12 doubles at slot 6p; with derived twiddles it reads only w^p at slot 2p and
-// forms the powers 2 and 3 itself. Every table has one spare slot at its end.
+// (re, im) pairs. With full twiddles a pass reads, for each even p, w^p, w^{p+1}, w^{2p},
+// w^{2(p+1)}, w^{3p}, w^{3(p+1)} in a block of 12 doubles at slot 6p; with derived twiddles it
+// reads only w^p at slot 2p and forms the powers 2 and 3 itself. Every table has one spare
+// slot at its end.
 struct ComplexFftPlan {
     int log2Size;
-    int passCount;
+    int passCount;  // including the last pass, which has no table
     const double* twiddles[kMaxFftPasses];
     bool derivedTwiddles[kMaxFftPasses];
 };
@@ -30,11 +30,11 @@ struct FftKernels {
     void (*transformComplex)(const ComplexFftPlan& plan, double* data, double* scratch,
                              bool forward, double scale);
     // Forward: turns the spectrum Z of the 2^log2Half complex points z[j] = x[2j] + i x[2j+1]
-    // into the packed real spectrum of x, times scale. Inverse: the reverse step on a packed
-    // spectrum, leaving twice Z times scale. splitTwiddles holds -i e^{+2 pi i k / n} at slot
-    // 2k for k < n/4, n = 2^(log2Half + 1).
+    // into twice the packed real spectrum of x. Inverse: the reverse step on a packed
+    // spectrum, leaving twice Z. splitTwiddles holds -i e^{+2 pi i k / n} at slot 2k for
+    // k < n/4, n = 2^(log2Half + 1).
     void (*splitRealSpectrum)(int log2Half, double* data, const double* splitTwiddles,
-                              bool forward, double scale);
+                              bool forward);
 };
 
 extern const FftKernels kSse2FftKernels;

@@ -29,7 +29,7 @@ struct FreeDeleter {
 };
 using AlignedDoubles = std::unique_ptr<double[], FreeDeleter>;
 
-// Aligned to a cache line so that vector loads never straddle one.
+// Aligned to a cache line: fewer vector accesses straddle two lines.
 AlignedDoubles AllocateDoubles(std::size_t count) {
     constexpr std::size_t kAlignment = 64;
     const std::size_t bytes = (count * sizeof(double) + kAlignment - 1) / kAlignment * kAlignment;
@@ -104,12 +104,12 @@ private:
     std::uint64_t p_ = 0;
 };
 
-enum TableKind : int { kRadix2Roots, kRadix4Full, kRadix4Derived, kRealSplit, kTableKinds };
+enum TableKind : int { kRadix4Full, kRadix4Derived, kRealSplit, kTableKinds };
 
 // Builds the table of one kind for length 2^log2Length (see FftKernels.h for the layouts).
 AlignedDoubles BuildTable(TableKind kind, int log2Length) {
     const std::uint64_t length = std::uint64_t{1} << log2Length;
-    const std::uint64_t count = kind == kRadix2Roots ? length / 2 : length / 4;
+    const std::uint64_t count = length / 4;
     const std::size_t slots = kind == kRadix4Full ? 6 * count : 2 * count;
     AlignedDoubles table = AllocateDoubles(slots + 1);
     double* out = table.get();
@@ -177,12 +177,7 @@ const double* GetTable(TableKind kind, int log2Length) {
 ComplexFftPlan BuildPlan(int log2Size) {
     ComplexFftPlan plan{};
     plan.log2Size = log2Size;
-    int log2Length = log2Size;
-    if (log2Size % 2 == 1) {
-        plan.twiddles[plan.passCount++] = GetTable(kRadix2Roots, log2Length);
-        log2Length -= 1;
-    }
-    for (; log2Length > 2; log2Length -= 2) {
+    for (int log2Length = log2Size; log2Length > 3; log2Length -= 2) {
         const bool derived = log2Length > kMaxFullTwiddlesLog2;
         plan.derivedTwiddles[plan.passCount] = derived;
         plan.twiddles[plan.passCount++] =
@@ -234,7 +229,9 @@ const ComplexFftPlan& GetComplexFftPlan(int log2Size) {
     });
 }
 
-const double* GetRealSplitTwiddles(int log2Size) { return GetTable(kRealSplit, log2Size); }
+const double* GetRealSplitTwiddles(int log2Size) {
+    return GetTable(kRealSplit, log2Size);
+}
 
 double* FftScratch(std::size_t count) {
     thread_local AlignedDoubles buffer;
@@ -246,7 +243,9 @@ double* FftScratch(std::size_t count) {
     return buffer.get();
 }
 
-const FftKernels& ActiveFftKernels() { return *KernelChoice().load(std::memory_order_relaxed); }
+const FftKernels& ActiveFftKernels() {
+    return *KernelChoice().load(std::memory_order_relaxed);
+}
 
 bool UseFftInstructionSet(FftInstructionSet set) {
     const FftKernels* kernels = set == FftInstructionSet::Avx2 ? Avx2Kernels() : &kSse2FftKernels;

@@ -13,7 +13,7 @@ namespace tonalyx {
 // Throws std::invalid_argument naming the function when m is outside [lowest, highest].
 void RequireFftExponent(const char* function, int m, int lowest, int highest);
 
-// The plan of a complex transform of 2^log2Size points, 3 <= log2Size <= kMaxComplexFftLog2.
+// The plan of a complex transform of 2^log2Size points, 4 <= log2Size <= kMaxComplexFftLog2.
 const ComplexFftPlan& GetComplexFftPlan(int log2Size);
 
 // The split twiddles of a real transform of 2^log2Size points (see FftKernels), log2Size >= 1.

@@ -16,25 +16,60 @@ struct CPair {
     __m256d v;
 };
 
-inline CPair Load(const double* p) { return {_mm256_loadu_pd(p)}; }
-inline void Store(double* p, CPair a) { _mm256_storeu_pd(p, a.v); }
-inline CPair Splat(double x) { return {_mm256_set1_pd(x)}; }
-inline CPair operator+(CPair a, CPair b) { return {_mm256_add_pd(a.v, b.v)}; }
-inline CPair operator-(CPair a, CPair b) { return {_mm256_sub_pd(a.v, b.v)}; }
-inline CPair operator*(CPair a, CPair b) { return {_mm256_mul_pd(a.v, b.v)}; }
+inline CPair Load(const double* p) {
+    return {_mm256_loadu_pd(p)};
+}
+inline void Store(double* p, CPair a) {
+    _mm256_storeu_pd(p, a.v);
+}
+inline CPair Splat(double x) {
+    return {_mm256_set1_pd(x)};
+}
+inline CPair operator+(CPair a, CPair b) {
+    return {_mm256_add_pd(a.v, b.v)};
+}
+inline CPair operator-(CPair a, CPair b) {
+    return {_mm256_sub_pd(a.v, b.v)};
+}
+inline CPair operator*(CPair a, CPair b) {
+    return {_mm256_mul_pd(a.v, b.v)};
+}
 
-inline CPair SwapReIm(CPair a) { return {_mm256_permute_pd(a.v, 0b0101)}; }
-inline CPair Conj(CPair a) { return {_mm256_xor_pd(a.v, _mm256_set_pd(-0.0, 0.0, -0.0, 0.0))}; }
+inline CPair SwapReIm(CPair a) {
+    return {_mm256_permute_pd(a.v, 0b0101)};
+}
+inline CPair Conj(CPair a) {
+    return {_mm256_xor_pd(a.v, _mm256_set_pd(-0.0, 0.0, -0.0, 0.0))};
+}
 // (a1, a0): the two complex values swapped.
-inline CPair Reverse(CPair a) { return {_mm256_permute2f128_pd(a.v, a.v, 0x01)}; }
+inline CPair Reverse(CPair a) {
+    return {_mm256_permute2f128_pd(a.v, a.v, 0x01)};
+}
 // (a0, b0) and (a1, b1).
-inline CPair FirstOfEach(CPair a, CPair b) { return {_mm256_permute2f128_pd(a.v, b.v, 0x20)}; }
-inline CPair SecondOfEach(CPair a, CPair b) { return {_mm256_permute2f128_pd(a.v, b.v, 0x31)}; }
+inline CPair FirstOfEach(CPair a, CPair b) {
+    return {_mm256_permute2f128_pd(a.v, b.v, 0x20)};
+}
+inline CPair SecondOfEach(CPair a, CPair b) {
+    return {_mm256_permute2f128_pd(a.v, b.v, 0x31)};
+}
 
 // d + i e and d - i e.
-inline CPair AddTimesI(CPair d, CPair e) { return {_mm256_addsub_pd(d.v, SwapReIm(e).v)}; }
+inline CPair AddTimesI(CPair d, CPair e) {
+    return {_mm256_addsub_pd(d.v, SwapReIm(e).v)};
+}
 inline CPair SubTimesI(CPair d, CPair e) {
     return {_mm256_fmsubadd_pd(d.v, _mm256_set1_pd(1.0), SwapReIm(e).v)};
+}
+
+// a + conj b, a - conj b and conj(a - b).
+inline CPair AddConj(CPair a, CPair b) {
+    return {_mm256_fmsubadd_pd(a.v, _mm256_set1_pd(1.0), b.v)};
+}
+inline CPair SubConj(CPair a, CPair b) {
+    return {_mm256_addsub_pd(a.v, b.v)};
+}
+inline CPair ConjOfDifference(CPair a, CPair b) {
+    return {_mm256_fmsubadd_pd(b.v, _mm256_set_pd(1.0, -1.0, 1.0, -1.0), a.v)};
 }
 
 // Multipliers with their real and imaginary parts repeated across each complex slot.
@@ -50,7 +85,9 @@ inline Twiddle LoadTwiddles(const double* w) {
 inline Twiddle BroadcastTwiddle(const double* w) {
     return {{_mm256_broadcast_sd(w)}, {_mm256_broadcast_sd(w + 1)}};
 }
-inline Twiddle SplatTwiddle(double re, double im) { return {Splat(re), Splat(im)}; }
+inline Twiddle SplatTwiddle(double re, double im) {
+    return {Splat(re), Splat(im)};
+}
 inline Twiddle AsTwiddle(CPair w) {
     return {{_mm256_movedup_pd(w.v)}, {_mm256_permute_pd(w.v, 0b1111)}};
 }
@@ -69,33 +106,71 @@ struct CPair {
     __m128d lo, hi;
 };
 
-inline __m128d SwapHalves(__m128d a) { return _mm_shuffle_pd(a, a, 1); }
+inline __m128d SwapHalves(__m128d a) {
+    return _mm_shuffle_pd(a, a, 1);
+}
 // Flips the sign of the real part.
-inline __m128d NegateRe(__m128d a) { return _mm_xor_pd(a, _mm_set_pd(0.0, -0.0)); }
+inline __m128d NegateRe(__m128d a) {
+    return _mm_xor_pd(a, _mm_set_pd(0.0, -0.0));
+}
 
-inline CPair Load(const double* p) { return {_mm_loadu_pd(p), _mm_loadu_pd(p + 2)}; }
+inline CPair Load(const double* p) {
+    return {_mm_loadu_pd(p), _mm_loadu_pd(p + 2)};
+}
 inline void Store(double* p, CPair a) {
     _mm_storeu_pd(p, a.lo);
     _mm_storeu_pd(p + 2, a.hi);
 }
-inline CPair Splat(double x) { return {_mm_set1_pd(x), _mm_set1_pd(x)}; }
-inline CPair operator+(CPair a, CPair b) { return {_mm_add_pd(a.lo, b.lo), _mm_add_pd(a.hi, b.hi)}; }
-inline CPair operator-(CPair a, CPair b) { return {_mm_sub_pd(a.lo, b.lo), _mm_sub_pd(a.hi, b.hi)}; }
-inline CPair operator*(CPair a, CPair b) { return {_mm_mul_pd(a.lo, b.lo), _mm_mul_pd(a.hi, b.hi)}; }
+inline CPair Splat(double x) {
+    return {_mm_set1_pd(x), _mm_set1_pd(x)};
+}
+inline CPair operator+(CPair a, CPair b) {
+    return {_mm_add_pd(a.lo, b.lo), _mm_add_pd(a.hi, b.hi)};
+}
+inline CPair operator-(CPair a, CPair b) {
+    return {_mm_sub_pd(a.lo, b.lo), _mm_sub_pd(a.hi, b.hi)};
+}
+inline CPair operator*(CPair a, CPair b) {
+    return {_mm_mul_pd(a.lo, b.lo), _mm_mul_pd(a.hi, b.hi)};
+}
 
-inline CPair SwapReIm(CPair a) { return {SwapHalves(a.lo), SwapHalves(a.hi)}; }
+inline CPair SwapReIm(CPair a) {
+    return {SwapHalves(a.lo), SwapHalves(a.hi)};
+}
 inline CPair Conj(CPair a) {
     const __m128d sign = _mm_set_pd(-0.0, 0.0);
     return {_mm_xor_pd(a.lo, sign), _mm_xor_pd(a.hi, sign)};
 }
-inline CPair Reverse(CPair a) { return {a.hi, a.lo}; }
-inline CPair FirstOfEach(CPair a, CPair b) { return {a.lo, b.lo}; }
-inline CPair SecondOfEach(CPair a, CPair b) { return {a.hi, b.hi}; }
+inline CPair Reverse(CPair a) {
+    return {a.hi, a.lo};
+}
+inline CPair FirstOfEach(CPair a, CPair b) {
+    return {a.lo, b.lo};
+}
+inline CPair SecondOfEach(CPair a, CPair b) {
+    return {a.hi, b.hi};
+}
 
 // i e = (-e.im, e.re).
-inline CPair TimesI(CPair e) { return {NegateRe(SwapHalves(e.lo)), NegateRe(SwapHalves(e.hi))}; }
-inline CPair AddTimesI(CPair d, CPair e) { return d + TimesI(e); }
-inline CPair SubTimesI(CPair d, CPair e) { return d - TimesI(e); }
+inline CPair TimesI(CPair e) {
+    return {NegateRe(SwapHalves(e.lo)), NegateRe(SwapHalves(e.hi))};
+}
+inline CPair AddTimesI(CPair d, CPair e) {
+    return d + TimesI(e);
+}
+inline CPair SubTimesI(CPair d, CPair e) {
+    return d - TimesI(e);
+}
+
+inline CPair AddConj(CPair a, CPair b) {
+    return a + Conj(b);
+}
+inline CPair SubConj(CPair a, CPair b) {
+    return a - Conj(b);
+}
+inline CPair ConjOfDifference(CPair a, CPair b) {
+    return Conj(a - b);
+}
 
 struct Twiddle {
     CPair re, im;
@@ -108,21 +183,29 @@ inline Twiddle BroadcastTwiddle(const double* w) {
     const __m128d re = _mm_load1_pd(w), im = _mm_load1_pd(w + 1);
     return {{re, re}, {im, im}};
 }
-inline Twiddle SplatTwiddle(double re, double im) { return {Splat(re), Splat(im)}; }
+inline Twiddle SplatTwiddle(double re, double im) {
+    return {Splat(re), Splat(im)};
+}
 inline Twiddle AsTwiddle(CPair w) {
     return {{_mm_unpacklo_pd(w.lo, w.lo), _mm_unpacklo_pd(w.hi, w.hi)},
             {_mm_unpackhi_pd(w.lo, w.lo), _mm_unpackhi_pd(w.hi, w.hi)}};
 }
 
 // a w = a w.re + i a w.im.
-inline CPair Multiply(CPair a, const Twiddle& w) { return a * w.re + TimesI(a * w.im); }
-inline CPair MultiplyConj(CPair a, const Twiddle& w) { return a * w.re - TimesI(a * w.im); }
+inline CPair Multiply(CPair a, const Twiddle& w) {
+    return a * w.re + TimesI(a * w.im);
+}
+inline CPair MultiplyConj(CPair a, const Twiddle& w) {
+    return a * w.re - TimesI(a * w.im);
+}
 
 #else
 #error "The transform kernels need SSE2 (x86-64)."
 #endif
 
-inline CPair Multiply(CPair a, CPair b) { return Multiply(a, AsTwiddle(b)); }
+inline CPair Multiply(CPair a, CPair b) {
+    return Multiply(a, AsTwiddle(b));
+}
 
 // a w for a forward transform, a conj(w) for an inverse one.
 template <bool Forward>

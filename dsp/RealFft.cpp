@@ -11,12 +11,13 @@ namespace tonalyx {
 void RealFft(int m, double* data, bool forward, double x) {
     RequireFftExponent("RealFft", m, 1, kMaxRealFftLog2);
     const double* splitTwiddles = GetRealSplitTwiddles(m);
+    // The split step doubles what it produces: forward, the complex transform takes the 1/2 in
+    // its scale; inverse, 1/n instead of 1/(n/2) takes it back.
     if (forward) {
-        ComplexFftRaw(m - 1, data, true, 1.0);
-        ActiveFftKernels().splitRealSpectrum(m - 1, data, splitTwiddles, true, 0.5 * x);
+        ComplexFftRaw(m - 1, data, true, 0.5 * x);
+        ActiveFftKernels().splitRealSpectrum(m - 1, data, splitTwiddles, true);
     } else {
-        // The split leaves twice the half-size spectrum; 1/n instead of 1/(n/2) takes that back.
-        ActiveFftKernels().splitRealSpectrum(m - 1, data, splitTwiddles, false, 1.0);
+        ActiveFftKernels().splitRealSpectrum(m - 1, data, splitTwiddles, false);
         ComplexFftRaw(m - 1, data, false, std::ldexp(x, -m));
     }
 }

@@ -10,7 +10,9 @@ namespace tonalyx {
 
 namespace {
 
-bool IsTapered(int kind) { return kind >= Hanning && kind <= Welch; }
+bool IsTapered(int kind) {
+    return kind >= Hanning && kind <= Welch;
+}
 
 // The unscaled weight of sample i of n (n >= 2); theta = 2 pi i / (n - 1).
 double RawWeight(int kind, int i, int n) {
@@ -49,7 +51,8 @@ const std::vector<double>& CachedWeights(int kind, int n) {
     static std::map<std::pair<int, int>, const std::vector<double>> tables;
     std::lock_guard lock(mutex);
     auto found = tables.find({kind, n});
-    if (found == tables.end()) found = tables.emplace(std::pair{kind, n}, BuildWindow(kind, n)).first;
+    if (found == tables.end())
+        found = tables.emplace(std::pair{kind, n}, BuildWindow(kind, n)).first;
     recent = {kind, n, &found->second};
     return found->second;
 }
@@ -68,14 +71,16 @@ std::vector<double> BuildWindow(int kind, int n) {
     // Hanning of length 2 is 0 everywhere and cannot be brought to unit mean square.
     if (energy == 0.0L) return std::vector<double>(n, 1.0);
     const double scale = static_cast<double>(std::sqrt(n / energy));
-    for (double& w : weights) w *= scale;
+    for (double& w : weights)
+        w *= scale;
     return weights;
 }
 
 void ApplyWindow(int kind, int n, double* data) {
     if (n <= 0 || !IsTapered(kind)) return;
     const double* w = CachedWeights(kind, n).data();
-    for (int i = 0; i < n; ++i) data[i] *= w[i];
+    for (int i = 0; i < n; ++i)
+        data[i] *= w[i];
 }
 
 }  // namespace tonalyx

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -217,6 +218,9 @@ TEST_F(WaveReaderTest, MalformedHeadersAreRefusedWithTheirReason) {
     PutLe(cut, kDataSizeField, 100, 4);
     ExpectRefused(cut, WaveReadError::NoWholeFrame);
     EXPECT_FALSE(ReadWaveFile(sound, dir.File("missing.wav"), 0, &error));
+    EXPECT_EQ(error, WaveReadError::CannotOpen);
+    std::filesystem::create_directory(dir.File("folder.wav"));
+    EXPECT_FALSE(ReadWaveFile(sound, dir.File("folder.wav"), 0, &error));
     EXPECT_EQ(error, WaveReadError::CannotOpen);
 }
 

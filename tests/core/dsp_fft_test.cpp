@@ -21,13 +21,16 @@ constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 // Allowed relative RMS error of a transform of 2^m points against the exact DFT. Measured
 // errors stay near one epsilon up to 2^13 points; a wrong twiddle or sign costs orders of
 // magnitude more.
-double ErrorBound(int m) { return kEpsilon * (1.0 + 0.5 * m); }
+double ErrorBound(int m) {
+    return kEpsilon * (1.0 + 0.5 * m);
+}
 
 std::vector<double> RandomValues(std::size_t count, unsigned seed) {
     std::mt19937_64 generator(seed);
     std::uniform_real_distribution<double> uniform(-1.0, 1.0);
     std::vector<double> values(count);
-    for (double& v : values) v = uniform(generator);
+    for (double& v : values)
+        v = uniform(generator);
     return values;
 }
 
@@ -41,7 +44,8 @@ struct DirectDft {
             im[t] = std::sin(angle);
         }
     }
-    void Bin(const double* x, bool complexInput, std::size_t k, double& outRe, double& outIm) const {
+    void Bin(const double* x, bool complexInput, std::size_t k, double& outRe,
+             double& outIm) const {
         long double sr = 0.0L, si = 0.0L;
         for (std::size_t j = 0, t = 0; j < n; ++j, t = (t + k) & (n - 1)) {
             const long double xr = complexInput ? x[2 * j] : x[j];
@@ -95,7 +99,8 @@ void CheckSampledBins(int m, int randomBins) {
     ComplexFftRaw(m, spectrum.data(), true, 1.0);
     std::vector<std::size_t> bins = {0, 1, n / 4, n / 2, n - 1};
     std::mt19937_64 generator(m);
-    for (int i = 0; i < randomBins; ++i) bins.push_back(generator() % n);
+    for (int i = 0; i < randomBins; ++i)
+        bins.push_back(generator() % n);
     std::vector<double> actual, expected;
     for (std::size_t k : bins) {
         double re, im;
@@ -133,7 +138,8 @@ TEST_P(FftKernelTest, ComplexTransformsMatchTheDirectDft) {
 
             // The unscaled inverse of the exact spectrum is n times the input.
             std::vector<double> inverse = expected, scaledInput = input;
-            for (double& v : scaledInput) v *= static_cast<double>(n);
+            for (double& v : scaledInput)
+                v *= static_cast<double>(n);
             ComplexFftRaw(m, inverse.data(), false, 1.0);
             EXPECT_LE(RelativeRmsError(inverse, scaledInput), ErrorBound(m)) << "inverse m=" << m;
 
@@ -161,7 +167,8 @@ TEST_P(FftKernelTest, RealTransformsMatchTheDirectDftInBothLayouts) {
 
             const double x = 0.75;
             std::vector<double> forward = input, scaledPacked = packed;
-            for (double& v : scaledPacked) v *= x;
+            for (double& v : scaledPacked)
+                v *= x;
             RealFft(m, forward.data(), true, x);
             EXPECT_LE(RelativeRmsError(forward, scaledPacked), ErrorBound(m)) << "m=" << m;
 
@@ -191,10 +198,12 @@ TEST_P(FftKernelTest, RealTransformsMatchTheDirectDftInBothLayouts) {
     }
 }
 
-// Sizes whose direct DFT would take too long are checked on a sample of bins. 2^17 starts with a
-// radix-2 pass over a large table; 2^20 forms its twiddles on the fly in its first two passes.
+// Sizes whose direct DFT would take too long are checked on a sample of bins. 2^16 uses the
+// largest stored twiddle table; 2^17 (ending in a radix-8 pass) and 2^20 form the twiddles of
+// their first passes on the fly.
 TEST_P(FftKernelTest, LargeTransformsMatchSampledBins) {
-    for (int m : {16, 17, 20}) CheckSampledBins(m, 12);
+    for (int m : {16, 17, 20})
+        CheckSampledBins(m, 12);
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, FftKernelTest,
@@ -203,17 +212,28 @@ INSTANTIATE_TEST_SUITE_P(Builds, FftKernelTest,
                              return param.param == FftInstructionSet::Sse2 ? "Sse2" : "Avx2";
                          });
 
+// A unit impulse at j = 1 has X[k] = e^{+2 pi i k / n}: X[1] lies in the upper half plane.
 TEST(Fft, TheForwardTransformTurnsCounterClockwise) {
-    // A unit impulse at j = 1 has X[k] = e^{+2 pi i k / n}.
-    std::vector<double> data(16, 0.0);
-    data[2] = 1.0;
-    ComplexFftRaw(3, data.data(), true, 1.0);
-    EXPECT_NEAR(data[2], std::sqrt(0.5), 1e-15);
-    EXPECT_NEAR(data[3], std::sqrt(0.5), 1e-15);
-    EXPECT_NEAR(data[5], 1.0, 1e-15);
+    for (int m : {3, 6}) {
+        const int n = 1 << m;
+        const double re = std::cos(2.0 * std::numbers::pi / n);
+        const double im = std::sin(2.0 * std::numbers::pi / n);
+        std::vector<double> complexData(2 * n, 0.0);
+        complexData[2] = 1.0;
+        ComplexFftRaw(m, complexData.data(), true, 1.0);
+        EXPECT_NEAR(complexData[2], re, 1e-15);
+        EXPECT_NEAR(complexData[3], im, 1e-15);
+        std::vector<double> realData(n, 0.0);
+        realData[1] = 1.0;
+        RealFft(m, realData.data(), true, 1.0);
+        EXPECT_NEAR(realData[2], re, 1e-15);
+        EXPECT_NEAR(realData[3], im, 1e-15);
+    }
 }
 
-TEST(Fft, HugeComplexTransformMatchesSampledBins) { CheckSampledBins(24, 0); }
+TEST(Fft, HugeComplexTransformMatchesSampledBins) {
+    CheckSampledBins(24, 0);
+}
 
 TEST(Fft, SizesOutsideTheSupportedRangeAreRejected) {
     std::vector<double> data(8, 0.0);
@@ -225,27 +245,24 @@ TEST(Fft, SizesOutsideTheSupportedRangeAreRejected) {
 }
 
 // Results of one size must not depend on which sizes ran before (tables are shared and built
-// once): every repeat is bit-identical to the first run.
+// once): a repeat after other sizes and directions is bit-identical to the first run.
 TEST(Fft, ResultsDoNotDependOnEarlierSizes) {
     const std::vector<double> input = RandomValues(2 << 12, 7);
-    std::vector<std::vector<double>> first;
-    for (int round = 0; round < 3; ++round) {
-        int index = 0;
+    const auto runAll = [&input](bool forward) {
+        std::vector<std::vector<double>> results;
         for (int m : {5, 12, 3, 9, 12, 6}) {
             std::vector<double> complexData(input.begin(), input.begin() + (2 << m));
-            ComplexFftRaw(m, complexData.data(), round % 2 == 0, 1.0);
+            ComplexFftRaw(m, complexData.data(), forward, 1.0);
             std::vector<double> realData(input.begin(), input.begin() + (1 << m));
-            RealFft(m, realData.data(), round % 2 == 0, 1.0);
-            for (const auto* result : {&complexData, &realData}) {
-                if (round < 2) {
-                    first.push_back(*result);
-                } else {
-                    EXPECT_EQ(*result, first[index]) << "m=" << m;
-                }
-                ++index;
-            }
+            RealFft(m, realData.data(), forward, 1.0);
+            results.push_back(std::move(complexData));
+            results.push_back(std::move(realData));
         }
-    }
+        return results;
+    };
+    const std::vector<std::vector<double>> first = runAll(true);
+    runAll(false);
+    EXPECT_EQ(runAll(true), first);
 }
 
 // Runs the transforms of the given sizes in order, repeats times; returns the last round.
@@ -275,7 +292,8 @@ TEST(Fft, ConcurrentTransformsOfDifferentSizes) {
     const std::vector<double> input = RandomValues(2 << 15, 11);
     const std::vector<int> complexSizes = {15, 8, 13, 4, 10}, realSizes = {16, 11, 7, 14, 9};
     std::vector<std::vector<double>> complexResults, realResults;
-    std::thread complexWorker([&] { complexResults = TransformSeries(input, true, complexSizes, 20); });
+    std::thread complexWorker(
+        [&] { complexResults = TransformSeries(input, true, complexSizes, 20); });
     std::thread realWorker([&] { realResults = TransformSeries(input, false, realSizes, 20); });
     complexWorker.join();
     realWorker.join();

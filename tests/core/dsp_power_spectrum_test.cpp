@@ -16,13 +16,15 @@ std::vector<double> RandomFrame(int n, unsigned seed) {
     std::mt19937 generator(seed);
     std::uniform_real_distribution<double> uniform(-32768.0, 32767.0);
     std::vector<double> frame(n);
-    for (double& v : frame) v = uniform(generator);
+    for (double& v : frame)
+        v = uniform(generator);
     return frame;
 }
 
 double Energy(const std::vector<double>& values, int count) {
     long double sum = 0.0L;
-    for (int i = 0; i < count; ++i) sum += static_cast<long double>(values[i]) * values[i];
+    for (int i = 0; i < count; ++i)
+        sum += static_cast<long double>(values[i]) * values[i];
     return static_cast<double>(sum);
 }
 
@@ -34,7 +36,8 @@ TEST(PowerSpectrum, KeepsTheFrameEnergyScaledByX) {
             const double energy = Energy(data, n);
             PowerSpectrum(m, data.data(), x);
             long double total = 0.0L;
-            for (int k = 0; k <= n / 2; ++k) total += data[k];
+            for (int k = 0; k <= n / 2; ++k)
+                total += data[k];
             EXPECT_NEAR(static_cast<double>(total), x * energy, 1e-13 * x * energy) << "m=" << m;
         }
     }
@@ -56,7 +59,8 @@ TEST(PowerSpectrum, BinsFollowTheDirectDft) {
         expected[k] = static_cast<double>(edge * (re * re + im * im) / n);
     }
     PowerSpectrum(m, data.data(), 1.0);
-    for (int k = 0; k <= n / 2; ++k) EXPECT_NEAR(data[k], expected[k], 1e-12 * expected[0]) << k;
+    for (int k = 0; k <= n / 2; ++k)
+        EXPECT_NEAR(data[k], expected[k], 1e-12 * expected[0]) << k;
 }
 
 TEST(PowerSpectrum, SilenceGivesZerosAndTheDecibelFloor) {
@@ -79,7 +83,8 @@ TEST(PowerSpectrum, ConstantFramePutsAllPowerIntoBinZero) {
             std::vector<double> data(n, c);
             WindowedPowerSpectrum(m, data.data(), Box);
             EXPECT_NEAR(data[0], n * c * c, 1e-13 * n * c * c);
-            for (int k = 1; k <= n / 2; ++k) EXPECT_NEAR(data[k], 0.0, 1e-18 * n * c * c) << k;
+            for (int k = 1; k <= n / 2; ++k)
+                EXPECT_NEAR(data[k], 0.0, 1e-18 * n * c * c) << k;
         }
     }
 }
@@ -87,7 +92,8 @@ TEST(PowerSpectrum, ConstantFramePutsAllPowerIntoBinZero) {
 TEST(PowerSpectrum, WindowedSpectrumIsTheSpectrumOfTheWindowedFrame) {
     const int m = 9, n = 512;
     const std::vector<double> frame = RandomFrame(n, 9);
-    for (int kind : {int{Box}, int{Hanning}, int{Hamming}, int{Blackman}, int{Parzen}, int{Welch}}) {
+    for (int kind :
+         {int{Box}, int{Hanning}, int{Hamming}, int{Blackman}, int{Parzen}, int{Welch}}) {
         std::vector<double> windowed = frame, direct = frame;
         WindowedPowerSpectrum(m, windowed.data(), kind);
         ApplyWindow(kind, n, direct.data());
@@ -96,10 +102,12 @@ TEST(PowerSpectrum, WindowedSpectrumIsTheSpectrumOfTheWindowedFrame) {
     }
     // A Hanning-windowed sine on bin 32 keeps nearly all its power within bins 31 to 33.
     std::vector<double> sine(n);
-    for (int j = 0; j < n; ++j) sine[j] = 1000.0 * std::sin(2.0 * std::numbers::pi * 32 * j / n);
+    for (int j = 0; j < n; ++j)
+        sine[j] = 1000.0 * std::sin(2.0 * std::numbers::pi * 32 * j / n);
     WindowedPowerSpectrum(m, sine.data(), Hanning);
     double total = 0.0;
-    for (int k = 0; k <= n / 2; ++k) total += sine[k];
+    for (int k = 0; k <= n / 2; ++k)
+        total += sine[k];
     EXPECT_GT(sine[31] + sine[32] + sine[33], 0.999999 * total);
 }
 

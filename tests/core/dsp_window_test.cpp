@@ -16,7 +16,8 @@ constexpr int kTaperedKinds[] = {Hanning, Hamming, Blackman, Parzen, Welch};
 
 double SumOfSquares(const std::vector<double>& w) {
     long double sum = 0.0L;
-    for (double v : w) sum += static_cast<long double>(v) * v;
+    for (double v : w)
+        sum += static_cast<long double>(v) * v;
     return static_cast<double>(sum);
 }
 
@@ -24,7 +25,8 @@ std::vector<double> RandomFrame(int n, unsigned seed) {
     std::mt19937 generator(seed);
     std::uniform_real_distribution<double> uniform(-32768.0, 32767.0);
     std::vector<double> frame(n);
-    for (double& v : frame) v = uniform(generator);
+    for (double& v : frame)
+        v = uniform(generator);
     return frame;
 }
 
@@ -46,7 +48,8 @@ TEST(Window, EveryTaperedKindHasUnitMeanSquareAndIsSymmetric) {
             const std::vector<double> w = BuildWindow(kind, n);
             ASSERT_EQ(static_cast<int>(w.size()), n);
             EXPECT_NEAR(SumOfSquares(w), n, 1e-12 * n) << "kind " << kind << " n " << n;
-            for (int i = 0; i < n; ++i) EXPECT_NEAR(w[i], w[n - 1 - i], 1e-14);
+            for (int i = 0; i < n; ++i)
+                EXPECT_NEAR(w[i], w[n - 1 - i], 1e-14);
 
             // Applied to a frame of ones it gives the same weights and the same energy.
             std::vector<double> ones(n, 1.0);
@@ -75,7 +78,8 @@ TEST(Window, ShapesFollowTheirFormulas) {
     const std::vector<double> hanning = BuildWindow(Hanning, 5);
     const double scale = std::sqrt(5.0 / 1.5);
     const std::vector<double> expected = {0.0, 0.5 * scale, scale, 0.5 * scale, 0.0};
-    for (int i = 0; i < 5; ++i) EXPECT_NEAR(hanning[i], expected[i], 1e-15);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_NEAR(hanning[i], expected[i], 1e-15);
 
     // Parzen of 4: 1 - |2i - 3| / 5 = 0.4, 0.8, 0.8, 0.4.
     const std::vector<double> parzen = BuildWindow(Parzen, 4);
@@ -111,7 +115,8 @@ TEST(Window, CachedTablesEqualFreshOnesAcrossKindsLengthsAndThreads) {
                     std::vector<double> windowed = frame;
                     ApplyWindow(kind, n, windowed.data());
                     const std::vector<double> w = BuildWindow(kind, n);
-                    for (int i = 0; i < n; ++i) failures += windowed[i] != frame[i] * w[i];
+                    for (int i = 0; i < n; ++i)
+                        failures += windowed[i] != frame[i] * w[i];
                 }
             }
         }

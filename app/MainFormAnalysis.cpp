@@ -1,0 +1,135 @@
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QStatusBar>
+
+#include "analysis/SpectrogramFraming.h"
+#include "app/TMainForm.h"
+#include "display/PaintBox.h"
+#include "display/TFreqForm.h"
+#include "settings/TOptionForm.h"
+
+namespace tonalyx {
+
+namespace {
+
+constexpr int kMinTickSpacing = 5;
+constexpr int kVerticalLabelSpacing = 4;
+constexpr int kHorizontalLabelSpacing = 10;
+
+QString ElapsedText(const QElapsedTimer& clock) {
+    return QString::asprintf("%.2fsec", static_cast<double>(clock.elapsed()) * 0.001);
+}
+
+}  // namespace
+
+void TMainForm::RunAnalysis(int kind) {
+    if (!fileOpen_) return;
+    analysisKind_ = kind;
+    QElapsedTimer clock;
+    clock.start();
+    ComputeSpectrogram(kind);
+    RenderSpectrogram();
+    SetStatusText(4, ElapsedText(clock));
+}
+
+void TMainForm::ComputeSpectrogram(int kind) {
+    if (optionForm_) analysisSettings_ = optionForm_->Settings().analysis;
+    analysisGeometry_ = geometry_;
+    progressShown_ = -1;
+    ComputeSpectrogramColumns(engine_, sound_, analysisGeometry_, kind, analysisSettings_,
+                              [this](double fraction) { ShowProgress(fraction); });
+    if (kind == 6) ComputePitchTrack();
+}
+
+void TMainForm::RenderSpectrogram() {
+    if (analysisKind_ == 0) return;
+    QElapsedTimer clock;
+    clock.start();
+    if (optionForm_) displaySettings_ = optionForm_->Settings().display;
+    progressShown_ = -1;
+    const PitchOverlay pitch{pitchTrack_.data(), static_cast<int>(pitchTrack_.size()),
+                             pitchStep_};
+    const bool showPitch = (pitchOverlay_ || analysisKind_ == 6) && !pitchTrack_.empty();
+    RenderLevelImage(engine_, analysisKind_, displaySettings_, analysisGeometry_,
+                     showPitch ? &pitch : nullptr, levelImage_, levelColumn_,
+                     [this](double fraction) { ShowProgress(fraction); });
+    paletteBitmap_.Update(levelImage_, displaySettings_.blueToRed);
+
+    const ViewGeometry shown = geometry_;
+    geometry_ = analysisGeometry_;
+    SetTimeAxis(spgmTimeScale_);
+    geometry_ = shown;
+    SetFrequencyAxes();
+
+    const int imageHeight = engine_.ImageHeight();
+    ShowSpectrogramPanel(imageHeight);
+    if (freqForm_) {
+        // The power-spectrum plot is as wide as the image is high: plot column i is row i.
+        const int plotWidth = freqForm_->PaintBoxFreq()->width();
+        if (plotWidth != imageHeight) {
+            freqForm_->resize(freqForm_->width() + imageHeight - plotWidth, freqForm_->height());
+        }
+    }
+    const int columns = engine_.ColumnCount();
+    columnSelectionStart_ = std::min(columnSelectionStart_, columns);
+    columnSelectionEnd_ = std::min(columnSelectionEnd_, columns);
+    paintBoxSpgmX_->update();
+    paintBoxSpgmY_->update();
+    paintBoxSpgm_->update();
+    if (freqForm_ && freqForm_->isVisible()) freqForm_->update();
+    SetStatusText(4, ElapsedText(clock));
+}
+
+void TMainForm::SetFrequencyAxes() {
+    const DisplaySettings& display = engine_.Display();
+    const int rows = engine_.ImageHeight();
+    AxisKind kind = AxisKind::Linear;
+    double from = 0;
+    double to = 0;
+    if (engine_.LagAxis()) {
+        from = display.minTime * 1000;
+        to = display.maxTime * 1000;
+    } else {
+        kind = display.logScale ? AxisKind::Logarithmic : AxisKind::Linear;
+        from = display.minFreq * 0.001;
+        to = display.maxFreq * 0.001;
+    }
+    SetAxis(spgmFreqScale_, kind, rows, from, to, kMinTickSpacing, kVerticalLabelSpacing);
+    SetAxis(freqXScale_, kind, rows, from, to, kMinTickSpacing, kHorizontalLabelSpacing);
+}
+
+void TMainForm::ShowSpectrogramPanel(int imageHeight) {
+    // The spectrogram view becomes exactly imageHeight high; the window grows or shrinks by the
+    // difference, so the wave view keeps its height.
+    const int chrome = paintBoxSpgmX_->height() + 2 * panelSpgm_->frameWidth();
+    if (panelSpgm_->isHidden()) {
+        const int panelHeight = imageHeight + chrome;
+        panelSpgm_->setFixedHeight(panelHeight);
+        resize(width(), height() + panelHeight);
+        panelSpgm_->show();
+    } else if (paintBoxSpgm_->height() != imageHeight) {
+        const int change = imageHeight - paintBoxSpgm_->height();
+        panelSpgm_->setFixedHeight(panelSpgm_->height() + change);
+        resize(width(), height() + change);
+    }
+}
+
+void TMainForm::ApplyAnalysisOptions(int kind) {
+    if (kind != 0) {
+        RunAnalysis(kind);
+    } else {
+        RenderSpectrogram();
+    }
+}
+
+void TMainForm::ShowProgress(double fraction) {
+    const int steps = static_cast<int>(fraction * 20);
+    if (steps == progressShown_) return;
+    progressShown_ = steps;
+    SetStatusText(4, QString(std::max(steps, 0), QChar(']')));
+    statusBar()->repaint();
+}
+
+}  // namespace tonalyx

@@ -1,0 +1,281 @@
+// The whole pitch extraction on 10, 60 and 300 s of a synthetic voice at 44.1 kHz (and 300 s
+// at 48 kHz), with the whole-matrix reference computation on 10 s for comparison. For each:
+// seconds of computing per minute of sound (wall clock: the extraction uses every core), the
+// peak of heap memory it allocates beyond the sound it is given, and the process's peak
+// resident memory (VmHWM, reset before each case; it includes the sounds the program holds).
+//
+// With --praat, Praat's autocorrelation pitch (To Pitch (ac), 75 to 600 Hz, its standard
+// settings otherwise) runs on the same sounds written as 16-bit wave files, as a peer to
+// compare with, timed in the same run: `praat --run` on a script that reads the file and makes
+// the Pitch object. Its start-up alone is measured too, and its peak memory is the largest
+// resident size of the child processes. The summary at the end gives the ratios.
+//
+// Usage: pitch_bench [--praat[=/path/to/praat]] [benchmark options]
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "document/WaveWriter.h"
+#include "pitch/PitchExtractor.h"
+#include "pitch/SyntheticVoice.h"
+
+namespace {
+
+// Heap bytes in use and their peak, kept by the replaced operator new and delete below.
+std::atomic<std::int64_t> heapInUse{0};
+std::atomic<std::int64_t> heapPeak{0};
+
+void CountAllocation(void* p) {
+    const auto size = static_cast<std::int64_t>(malloc_usable_size(p));
+    const std::int64_t now = heapInUse.fetch_add(size) + size;
+    std::int64_t peak = heapPeak.load();
+    while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {
+    }
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) throw std::bad_alloc();
+    CountAllocation(p);
+    return p;
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void operator delete(void* p) noexcept {
+    if (p == nullptr) return;
+    heapInUse.fetch_sub(static_cast<std::int64_t>(malloc_usable_size(p)));
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    operator delete(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+
+namespace {
+
+using namespace tonalyx;
+
+constexpr double kMinFreq = 80, kMaxFreq = 640;
+constexpr int kChannelsPerOctave = 12;
+
+struct Measurement {
+    double seconds = 0;  // wall clock per run
+    double soundSeconds = 0;
+    double heapMb = 0;
+    double residentMb = 0;
+};
+std::map<std::string, Measurement> measurements;
+
+std::string Key(const char* what, int seconds, int rate) {
+    return std::string(what) + " " + std::to_string(seconds) + " s " + std::to_string(rate);
+}
+
+// Voiced stretches of 0.6 s every 0.8 s with gliding F0, jitter and a little noise.
+const std::vector<double>& Voice(int seconds, int rate) {
+    static std::map<std::pair<int, int>, std::vector<double>> sounds;
+    std::vector<double>& sound = sounds[{seconds, rate}];
+    if (sound.empty()) {
+        VoiceRecipe r;
+        r.sampleRate = rate;
+        r.duration = seconds;
+        r.jitter = 0.01;
+        r.snrDb = 30;
+        for (double start = 0.1; start + 0.7 < seconds; start += 0.8) {
+            const double f0 = 100 + 40 * std::fmod(start * 1.7, 5.0);
+            r.voiced.push_back({start, start + 0.6, f0, f0 * 1.25, 0.02, 5.5});
+        }
+        sound = SynthesizeVoice(r);
+    }
+    return sound;
+}
+
+void ResetResidentPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double ResidentPeakMb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024;
+    }
+    return 0;
+}
+
+void Extraction(benchmark::State& state, const char* name, bool reference, int rate) {
+    const int seconds = static_cast<int>(state.range(0));
+    const std::vector<double>& sound = Voice(seconds, rate);
+    const int channels = PitchChannelCount(kMinFreq, kMaxFreq, kChannelsPerOctave);
+    const auto extract = reference ? ExtractPitchReference : ExtractPitch;
+    std::vector<double> work;
+    double total = 0, heap = 0, resident = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        work = sound;
+        ResetResidentPeak();
+        const std::int64_t base = heapInUse.load();
+        heapPeak = base;
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        int hop = 0;
+        PitchTrack track = extract(work.data(), static_cast<int>(work.size()), rate, kMinFreq,
+                                   channels, kChannelsPerOctave, 1.1, 10, hop);
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        benchmark::DoNotOptimize(track.values.data());
+        heap = std::max(heap, static_cast<double>(heapPeak.load() - base) / (1 << 20));
+        resident = std::max(resident, ResidentPeakMb());
+    }
+    const double perRun = total / static_cast<double>(state.iterations());
+    state.counters["s_per_min"] = perRun * 60 / seconds;
+    state.counters["heap_MB"] = heap;
+    state.counters["VmHWM_MB"] = resident;
+    measurements[Key(name, seconds, rate)] = {perRun, static_cast<double>(seconds), heap, resident};
+}
+
+// --- Praat, run as a child process on the same sounds. ---
+
+std::string praatProgram;
+std::filesystem::path praatFolder;
+
+std::string PraatScript(int seconds) {
+    const std::filesystem::path script =
+        praatFolder / ("pitch" + std::to_string(seconds) + ".praat");
+    if (!std::filesystem::exists(script)) {
+        std::ofstream out(script);
+        if (seconds > 0) {
+            const std::vector<double>& sound = Voice(seconds, 44100);
+            const std::vector<std::int16_t> pcm(sound.begin(), sound.end());
+            const std::filesystem::path wave =
+                praatFolder / ("voice" + std::to_string(seconds) + ".wav");
+            WaveEncoding encoding;
+            encoding.sampleRate = 44100;
+            WriteWaveFile(wave.string(), encoding, pcm);
+            out << "Read from file... " << wave.string() << "\n"
+                << "To Pitch (ac)... 0 75 15 no 0.03 0.45 0.01 0.35 0.14 600\n";
+        } else {
+            out << "a = 1\n";  // start-up only
+        }
+    }
+    return praatProgram + " --run " + script.string() + " > /dev/null 2>&1";
+}
+
+double ChildResidentPeakMb() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024;
+}
+
+void BM_Praat(benchmark::State& state) {
+    const int seconds = static_cast<int>(state.range(0));
+    const std::string command = PraatScript(seconds);
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(command.c_str()) != 0) state.SkipWithError("praat failed");
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    const double perRun =
+        total / static_cast<double>(std::max<std::int64_t>(1, state.iterations()));
+    if (seconds > 0) state.counters["s_per_min"] = perRun * 60 / seconds;
+    state.counters["child_peak_MB"] = ChildResidentPeakMb();
+    measurements[Key("praat", seconds, 44100)] = {perRun, static_cast<double>(seconds), 0,
+                                                  ChildResidentPeakMb()};
+}
+
+void PrintSummary() {
+    const auto get = [](const std::string& key) -> const Measurement* {
+        const auto found = measurements.find(key);
+        return found == measurements.end() ? nullptr : &found->second;
+    };
+    std::printf("\n%-28s %10s %10s %10s %10s\n", "case", "seconds", "s/min", "heap MB", "peak RSS");
+    for (const auto& [key, m] : measurements) {
+        std::printf("%-28s %10.3f %10.3f %10.1f %10.1f\n", key.c_str(), m.seconds,
+                    m.soundSeconds > 0 ? m.seconds * 60 / m.soundSeconds : 0.0, m.heapMb,
+                    m.residentMb);
+    }
+    const Measurement* ours = get(Key("ExtractPitch", 10, 44100));
+    const Measurement* reference = get(Key("ExtractPitchReference", 10, 44100));
+    if (ours && reference) {
+        std::printf("\n10 s: reference / blocked time %.2f, heap %.1f\n",
+                    reference->seconds / ours->seconds, reference->heapMb / ours->heapMb);
+    }
+    const Measurement* startup = get(Key("praat", 0, 44100));
+    for (int seconds : {10, 300}) {
+        const Measurement* praat = get(Key("praat", seconds, 44100));
+        const Measurement* mine = get(Key("ExtractPitch", seconds, 44100));
+        if (!praat || !mine) continue;
+        const double praatWork = praat->seconds - (startup ? startup->seconds : 0);
+        std::printf("%d s: praat / ours time %.2f (without praat's start-up %.2f)\n", seconds,
+                    praat->seconds / mine->seconds, praatWork / mine->seconds);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<char*> arguments;
+    for (int i = 0; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--praat" || argument.rfind("--praat=", 0) == 0) {
+            praatProgram = argument.size() > 8 ? argument.substr(8) : "praat";
+        } else {
+            arguments.push_back(argv[i]);
+        }
+    }
+    int count = static_cast<int>(arguments.size());
+
+    const auto ours = [](benchmark::State& s) { Extraction(s, "ExtractPitch", false, 44100); };
+    const auto literal = [](benchmark::State& s) {
+        Extraction(s, "ExtractPitchReference", true, 44100);
+    };
+    const auto ours48 = [](benchmark::State& s) { Extraction(s, "ExtractPitch", false, 48000); };
+    const auto add = [](const char* name, auto function, int seconds, int runs) {
+        benchmark::RegisterBenchmark(name, function)
+            ->Arg(seconds)
+            ->Iterations(runs)
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+    };
+    add("ExtractPitch/44100", ours, 10, 3);
+    add("ExtractPitchReference/44100", literal, 10, 2);
+    add("ExtractPitch/44100", ours, 60, 2);
+    add("ExtractPitch/44100", ours, 300, 1);
+    add("ExtractPitch/48000", ours48, 300, 1);
+    if (!praatProgram.empty()) {
+        praatFolder = std::filesystem::temp_directory_path() / "tonalyx_pitch_bench";
+        std::filesystem::create_directories(praatFolder);
+        // Start-up first, so that the children's peak memory grows with each case.
+        add("Praat/startup", BM_Praat, 0, 3);
+        add("Praat/44100", BM_Praat, 10, 3);
+        add("Praat/44100", BM_Praat, 300, 1);
+    }
+    benchmark::Initialize(&count, arguments.data());
+    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    PrintSummary();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,224 @@
+// A whole FFT spectrogram as the main window makes it: 1920 columns of a two-minute voice-like
+// recording at 44.1 kHz (fitted into the view), framed, transformed and rendered into a 1024-row
+// level image. The reference, measured in the same run, is FFTW doing the bare work of the same
+// frames: copy, window, real-to-complex transform and power. The summary prints ms per run and
+// the ratios to that reference.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "analysis/Spectrogram.h"
+#include "dsp/Window.h"
+
+#ifdef TONALYX_HAVE_FFTW
+#include <fftw3.h>
+#endif
+
+namespace {
+
+using namespace tonalyx;
+
+constexpr int kColumns = 1920;
+constexpr int kRate = 44100;
+constexpr int kSampleCount = 120 * kRate;
+constexpr int kImageHeight = 1024;
+constexpr int kSizes[] = {11, 13};
+
+// Harmonics of a slowly gliding fundamental (90..250 Hz) under two moving formant peaks, with a
+// little noise and pauses: a spectrum with the structure of voiced speech.
+SoundData MakeVoiceLikeSound() {
+    SoundData sound;
+    sound.samples.resize(kSampleCount);
+    sound.sampleCount = kSampleCount;
+    sound.format.sampleRate = kRate;
+    double phase = 0.0;
+    std::uint32_t noise = 1;
+    for (int i = 0; i < kSampleCount; ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        const double f0 = 170.0 + 80.0 * std::sin(2 * M_PI * 0.3 * t);
+        phase += 2 * M_PI * f0 / kRate;
+        const double formant1 = 500.0 + 200.0 * std::sin(2 * M_PI * 0.7 * t);
+        const double formant2 = 1500.0 + 500.0 * std::sin(2 * M_PI * 0.45 * t);
+        double v = 0.0;
+        for (int h = 1; h <= 12; ++h) {
+            const double f = h * f0;
+            const double gain = 1.0 / (1.0 + std::pow((f - formant1) / 150.0, 2)) +
+                                0.5 / (1.0 + std::pow((f - formant2) / 250.0, 2));
+            v += gain * std::sin(h * phase) / h;
+        }
+        noise = noise * 1664525u + 1013904223u;
+        const double hiss = ((noise >> 9) & 0x3FFF) / 16384.0 - 0.5;
+        const bool voiced = std::fmod(t, 2.0) < 1.6;
+        sound.samples[i] =
+            static_cast<std::int16_t>(std::lround((voiced ? 9000.0 * v : 0.0) + 300.0 * hiss));
+    }
+    return sound;
+}
+
+const SoundData& Sound() {
+    static const SoundData sound = MakeVoiceLikeSound();
+    return sound;
+}
+
+ViewGeometry FittedView() {
+    ViewGeometry geometry;
+    geometry.sampleCount = kSampleCount;
+    geometry.viewWidth = kColumns;
+    return geometry;
+}
+
+AnalysisSettings FftSettings(int log2) {
+    AnalysisSettings settings;
+    settings.fftSizeLog2 = log2;
+    return settings;
+}
+
+DisplaySettings ImageSettings() {
+    DisplaySettings display;
+    display.maxFreq = 5000.0;
+    display.imageHeight = kImageHeight;
+    return display;
+}
+
+struct Pipeline {
+    SpectrogramEngine engine;
+    LevelImage image;
+    std::vector<double> levels;
+};
+
+void BM_Spectrogram(benchmark::State& state) {
+    const int log2 = static_cast<int>(state.range(0));
+    const ViewGeometry geometry = FittedView();
+    Pipeline p;
+    for (auto _ : state) {
+        ComputeSpectrogramColumns(p.engine, Sound(), geometry, FftAnalysis, FftSettings(log2));
+        RenderLevelImage(p.engine, FftAnalysis, ImageSettings(), geometry, nullptr, p.image,
+                         p.levels);
+        benchmark::DoNotOptimize(p.image.pixels.data());
+    }
+}
+
+void BM_ComputeColumns(benchmark::State& state) {
+    const int log2 = static_cast<int>(state.range(0));
+    const ViewGeometry geometry = FittedView();
+    Pipeline p;
+    for (auto _ : state) {
+        ComputeSpectrogramColumns(p.engine, Sound(), geometry, FftAnalysis, FftSettings(log2));
+        benchmark::DoNotOptimize(p.engine.Data().data());
+    }
+}
+
+void BM_RenderImage(benchmark::State& state) {
+    const int log2 = static_cast<int>(state.range(0));
+    const ViewGeometry geometry = FittedView();
+    Pipeline p;
+    ComputeSpectrogramColumns(p.engine, Sound(), geometry, FftAnalysis, FftSettings(log2));
+    for (auto _ : state) {
+        RenderLevelImage(p.engine, FftAnalysis, ImageSettings(), geometry, nullptr, p.image,
+                         p.levels);
+        benchmark::DoNotOptimize(p.image.pixels.data());
+    }
+}
+
+#ifdef TONALYX_HAVE_FFTW
+// The same frames through FFTW: fill, window, transform, power into a column matrix.
+void BM_FftwFrames(benchmark::State& state) {
+    const int n = 1 << state.range(0);
+    const ViewGeometry geometry = FittedView();
+    const std::vector<double> window = BuildWindow(Hanning, n);
+    double* in = fftw_alloc_real(n);
+    fftw_complex* out = fftw_alloc_complex(n / 2 + 1);
+    fftw_plan plan = fftw_plan_dft_r2c_1d(n, in, out, FFTW_MEASURE);
+    std::vector<double> columns(static_cast<std::size_t>(kColumns) * (n / 2 + 1));
+    for (auto _ : state) {
+        for (int c = 0; c < kColumns; ++c) {
+            const SampleSpan span = geometry.VisibleSampleRange(c);
+            FillFrame(Sound(), CentredFrameStart(span.start, span.end, n), n, in);
+            for (int i = 0; i < n; ++i)
+                in[i] *= window[i];
+            fftw_execute(plan);
+            double* column = columns.data() + static_cast<std::size_t>(c) * (n / 2 + 1);
+            for (int k = 0; k <= n / 2; ++k) {
+                column[k] = (out[k][0] * out[k][0] + out[k][1] * out[k][1]) * (2.0 / n);
+            }
+        }
+        benchmark::DoNotOptimize(columns.data());
+    }
+    fftw_destroy_plan(plan);
+    fftw_free(out);
+    fftw_free(in);
+}
+#endif
+
+// Keeps the time per run of every benchmark to print the summary at the end.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+            const double ms = run.GetAdjustedCPUTime() *
+                              benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
+                              benchmark::GetTimeUnitMultiplier(run.time_unit);
+            ms_[{run.run_name.function_name, std::stoi(run.run_name.args)}] = ms;
+        }
+    }
+
+    void PrintSummary() const {
+        std::printf("\n%6s %12s %12s %12s %14s %14s %14s\n", "N", "total ms", "compute ms",
+                    "render ms", "FFTW frames ms", "total/FFTW", "compute/FFTW");
+        for (int log2 : kSizes) {
+            const double total = Ms("Spectrogram", log2), compute = Ms("ComputeColumns", log2);
+            const double render = Ms("RenderImage", log2), fftw = Ms("FftwFrames", log2);
+            std::printf("%6d %12.1f %12.1f %12.1f", 1 << log2, total, compute, render);
+            if (fftw > 0.0) {
+                std::printf(" %14.1f %14.2f %14.2f\n", fftw, total / fftw, compute / fftw);
+            } else {
+                std::printf(" %14s %14s %14s\n", "-", "-", "-");
+            }
+        }
+    }
+
+private:
+    double Ms(const std::string& name, int log2) const {
+        const auto found = ms_.find({name, log2});
+        return found == ms_.end() ? 0.0 : found->second;
+    }
+    std::map<std::pair<std::string, int>, double> ms_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Sound();  // built once, before anything is timed
+    for (int log2 : kSizes) {
+        benchmark::RegisterBenchmark("Spectrogram", BM_Spectrogram)
+            ->Arg(log2)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("ComputeColumns", BM_ComputeColumns)
+            ->Arg(log2)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("RenderImage", BM_RenderImage)
+            ->Arg(log2)
+            ->Unit(benchmark::kMillisecond);
+#ifdef TONALYX_HAVE_FFTW
+        benchmark::RegisterBenchmark("FftwFrames", BM_FftwFrames)
+            ->Arg(log2)
+            ->Unit(benchmark::kMillisecond);
+#endif
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintSummary();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,228 @@
+#include "pitch/PitchExtractor.h"
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "pitch/FilterBank.h"
+#include "pitch/PitchTracking.h"
+#include "pitch/SyntheticVoice.h"
+
+namespace tonalyx {
+namespace {
+
+// The program's defaults: 80 to 640 Hz (37 channels at 12 per octave), 10 dB.
+constexpr int kChannels = 37;
+
+PitchTrack Extract(std::vector<double> samples, double rate, int& hop, int channels = kChannels,
+                   double thresholdDb = 10, bool reference = false) {
+    const auto extract = reference ? ExtractPitchReference : ExtractPitch;
+    return extract(samples.data(), static_cast<int>(samples.size()), rate, 80, channels, 12, 1.1,
+                   thresholdDb, hop);
+}
+
+VoiceRecipe Speech(double rate, double duration, double snrDb, unsigned seed) {
+    VoiceRecipe r;
+    r.sampleRate = rate;
+    r.duration = duration;
+    r.source = VoiceSource::Pulses;
+    r.jitter = 0.01;
+    r.snrDb = snrDb;
+    r.seed = seed;
+    // Voiced stretches of varying F0 with short pauses between them.
+    for (double start = 0.1; start + 0.5 < duration; start += 0.8) {
+        const double f0 = 110 + 37 * std::fmod(start * 3.1, 5.0);
+        r.voiced.push_back({start, start + 0.6, f0, f0 * 1.3, 0.02, 5});
+    }
+    return r;
+}
+
+int VoicedCount(const PitchTrack& track) {
+    int voiced = 0;
+    for (double v : track.values)
+        voiced += v > 0;
+    return voiced;
+}
+
+TEST(PitchExtractor, SilenceGivesZerosOnBothComputations) {
+    for (bool reference : {false, true}) {
+        int hop = 0;
+        const PitchTrack track =
+            Extract(std::vector<double>(44100, 0.0), 44100, hop, kChannels, 10, reference);
+        EXPECT_EQ(hop, 10);
+        ASSERT_EQ(track.count, 4410);
+        ASSERT_EQ(track.values.size(), 4410u);
+        for (double v : track.values)
+            ASSERT_EQ(v, 0.0);
+    }
+}
+
+TEST(PitchExtractor, OneChannelNeverFindsAPitch) {
+    VoiceRecipe r = Speech(8000, 1.0, INFINITY, 1);
+    int hop = 0;
+    const PitchTrack track = Extract(SynthesizeVoice(r), 8000, hop, 1);
+    EXPECT_EQ(hop, 15);  // the top channel is the lowest: trunc(8000 / (6.3 * 80))
+    EXPECT_EQ(track.count, 533);
+    EXPECT_EQ(VoicedCount(track), 0);
+}
+
+TEST(PitchExtractor, SoundsShorterThanTwoHopsGiveZeros) {
+    for (int n : {0, 5, 10, 19}) {
+        std::vector<double> samples(static_cast<std::size_t>(n), 1000.0);
+        int hop = 0;
+        const PitchTrack track = Extract(samples, 44100, hop);
+        EXPECT_EQ(hop, 10);
+        EXPECT_EQ(track.count, n / 10);
+        EXPECT_EQ(track.values, std::vector<double>(static_cast<std::size_t>(n / 10), 0.0));
+    }
+    // Two decimated samples are enough to run every step.
+    std::vector<double> two = {0, 3000,  0, -3000, 0, 3000,  0, -3000, 0, 3000,
+                               0, -3000, 0, 3000,  0, -3000, 0, 3000,  0, -3000};
+    int hop = 0;
+    const PitchTrack track = Extract(two, 44100, hop);
+    ASSERT_EQ(track.count, 2);
+    for (double v : track.values)
+        EXPECT_TRUE(std::isfinite(v));
+}
+
+TEST(PitchExtractor, SoundIsDecimatedInPlace) {
+    std::vector<double> samples(100);
+    for (int i = 0; i < 100; ++i)
+        samples[i] = i;
+    int hop = 0;
+    const PitchTrack track =
+        ExtractPitch(samples.data(), 100, 44100, 80, kChannels, 12, 1.1, 10, hop);
+    ASSERT_EQ(hop, 10);
+    EXPECT_EQ(track.count, 10);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_DOUBLE_EQ(samples[i], 10 * i + 4.5);
+}
+
+TEST(PitchExtractor, LeftOutTopChannelsChangeNothing) {
+    // 1000 to 32000 Hz at one channel per octave at 8000 Hz: the 16000 and 32000 Hz channels
+    // have no filter, and the track is the one of the four usable channels.
+    VoiceRecipe r;
+    r.sampleRate = 8000;
+    r.duration = 0.5;
+    r.source = VoiceSource::Harmonics;
+    r.voiced = {{0.05, 0.45, 1300, 1500}};
+    const std::vector<double> sound = SynthesizeVoice(r);
+    std::vector<double> a = sound, b = sound;
+    int hopA = 0, hopB = 0;
+    const PitchTrack six = ExtractPitch(a.data(), 4000, 8000, 1000, 6, 1, 1.1, 10, hopA);
+    const PitchTrack four = ExtractPitch(b.data(), 4000, 8000, 1000, 4, 1, 1.1, 10, hopB);
+    EXPECT_EQ(hopA, hopB);
+    EXPECT_EQ(six.values, four.values);
+    for (double v : six.values)
+        ASSERT_TRUE(std::isfinite(v));
+}
+
+TEST(PitchExtractor, HigherThresholdAcceptsFewerSamples) {
+    const std::vector<double> sound = SynthesizeVoice(Speech(16000, 2.5, 5, 3));
+    int hop = 0;
+    const int all = VoicedCount(Extract(sound, 16000, hop, kChannels, -3000));
+    const int at0 = VoicedCount(Extract(sound, 16000, hop, kChannels, 0));
+    const int at10 = VoicedCount(Extract(sound, 16000, hop, kChannels, 10));
+    const int at20 = VoicedCount(Extract(sound, 16000, hop, kChannels, 20));
+    EXPECT_GT(all, at0);
+    EXPECT_GT(at0, at10);
+    EXPECT_GT(at10, at20);
+    EXPECT_GT(at10, 0);
+}
+
+TEST(PitchExtractor, BadArgumentsAreRefused) {
+    std::vector<double> samples(100, 0.0);
+    int hop = 0;
+    EXPECT_THROW(ExtractPitch(samples.data(), -1, 44100, 80, 37, 12, 1.1, 10, hop),
+                 std::invalid_argument);
+    EXPECT_THROW(ExtractPitch(nullptr, 100, 44100, 80, 37, 12, 1.1, 10, hop),
+                 std::invalid_argument);
+    EXPECT_THROW(ExtractPitch(samples.data(), 100, 44100, 80, 0, 12, 1.1, 10, hop),
+                 std::invalid_argument);
+    EXPECT_THROW(ExtractPitch(samples.data(), 100, 44100, 80, 37, 12, 1.1, NAN, hop),
+                 std::invalid_argument);
+    EXPECT_THROW(ExtractPitch(samples.data(), 100, -1, 80, 37, 12, 1.1, 10, hop),
+                 std::invalid_argument);
+}
+
+// Blocked and whole computations on the same decimated signal: the same samples have
+// candidates, the chosen noise ratios agree to rounding, voicing decisions agree wherever the
+// ratio is not within rounding of the threshold, and F0 to 1e-6 relative where both are voiced.
+void ExpectSameTrack(const std::vector<double>& signal, const PitchFilterBank& bank,
+                     PitchBlocking blocking) {
+    const double threshold = PitchNoiseThreshold(10);
+    const std::size_t n = signal.size();
+    std::vector<double> f0Whole(n), ratioWhole(n), f0Blocks(n), ratioBlocks(n);
+    TrackPitchWhole(bank, signal, threshold, f0Whole, ratioWhole);
+    TrackPitchInBlocks(bank, signal, threshold, blocking, f0Blocks, ratioBlocks);
+    int compared = 0, voiced = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        ASSERT_EQ(std::isinf(ratioWhole[i]), std::isinf(ratioBlocks[i])) << "sample " << i;
+        if (!std::isinf(ratioWhole[i])) {
+            ASSERT_NEAR(ratioBlocks[i], ratioWhole[i], 1e-10) << "sample " << i;
+        }
+        if (std::abs(ratioWhole[i] - threshold) <= 1e-6) continue;
+        ++compared;
+        ASSERT_EQ(f0Whole[i] > 0, f0Blocks[i] > 0) << "sample " << i;
+        if (f0Whole[i] > 0) {
+            ++voiced;
+            ASSERT_NEAR(f0Blocks[i] / f0Whole[i], 1.0, 1e-6) << "sample " << i;
+        }
+    }
+    EXPECT_GT(compared, static_cast<int>(n) * 99 / 100);
+    EXPECT_GT(voiced, static_cast<int>(n) / 3);
+}
+
+TEST(PitchBlocks, BlocksGiveTheWholeSoundTrack) {
+    // 6 s at 8000 Hz in blocks of 3000 and of 601 decimated samples (16 and 80 blocks), on two
+    // threads and on one; the margins each side are longer than the shorter blocks.
+    const PitchFilterBank bank = DesignPitchFilterBank(8000, 80, kChannels, 12, 1.1);
+    ASSERT_GT(PitchBlockMargin(bank), 601);
+    const std::vector<double> signal = SynthesizeVoice(Speech(8000, 6.0, 25, 7));
+    ExpectSameTrack(signal, bank, {3000, 2});
+    ExpectSameTrack(signal, bank, {601, 1});
+}
+
+TEST(PitchBlocks, DigitalSilenceIsUnvoicedInBoth) {
+    const PitchFilterBank bank = DesignPitchFilterBank(8000, 80, kChannels, 12, 1.1);
+    std::vector<double> signal = SynthesizeVoice(Speech(8000, 4.0, 25, 9));
+    // Two seconds of digital silence in the middle, longer than any filter.
+    std::fill(signal.begin() + 12000, signal.begin() + 28000, 0.0);
+    const double threshold = PitchNoiseThreshold(-3000);  // every candidate would be taken
+    std::vector<double> whole(signal.size()), blocks(signal.size());
+    TrackPitchWhole(bank, signal, threshold, whole);
+    TrackPitchInBlocks(bank, signal, threshold, {2500, 2}, blocks);
+    const int reach = PitchBlockMargin(bank);
+    for (int i = 12000 + reach; i < 28000 - reach; ++i) {
+        ASSERT_EQ(whole[i], 0.0) << i;
+        ASSERT_EQ(blocks[i], 0.0) << i;
+    }
+}
+
+TEST(PitchBlocks, ProductionPathMatchesTheReferenceOnSeveralBlocks) {
+    const std::vector<double> sound = SynthesizeVoice(Speech(8000, 10.0, 30, 11));
+    const PitchFilterBank bank = DesignPitchFilterBank(8000, 80, kChannels, 12, 1.1);
+    ASSERT_LT(DefaultPitchBlocking(bank, 80000).blockLength, 80000);
+    int hop = 0, referenceHop = 0;
+    const PitchTrack track = Extract(sound, 8000, hop);
+    const PitchTrack reference = Extract(sound, 8000, referenceHop, kChannels, 10, true);
+    EXPECT_EQ(hop, referenceHop);
+    ASSERT_EQ(track.count, reference.count);
+    int differences = 0;
+    for (int i = 0; i < track.count; ++i) {
+        if ((track.values[i] > 0) != (reference.values[i] > 0)) {
+            ++differences;
+        } else if (track.values[i] > 0) {
+            ASSERT_NEAR(track.values[i] / reference.values[i], 1.0, 1e-6) << i;
+        }
+    }
+    EXPECT_EQ(differences, 0);
+    EXPECT_GT(VoicedCount(track), track.count / 3);
+}
+
+}  // namespace
+}  // namespace tonalyx
