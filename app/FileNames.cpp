@@ -19,6 +19,8 @@ QString LongFileName(const QString& path) {
     return info.absoluteFilePath();
 }
 
-QString CommandLineText(const QStringList& arguments) { return arguments.join(' '); }
+QString CommandLineText(const QStringList& arguments) {
+    return arguments.join(' ');
+}
 
 }  // namespace tonalyx

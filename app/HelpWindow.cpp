@@ -98,9 +98,9 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 void HelpWindow::LoadContents() {
     // The contents list follows the links of the manual's first page, in their order.
     const QString index = ReadResourceText(":/help/index.html");
-    static const QRegularExpression link(R"re(<a\s+href="([^"#]+\.html)"[^>]*>(.*?)</a>)re",
-                                         QRegularExpression::CaseInsensitiveOption |
-                                             QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression link(
+        R"re(<a\s+href="([^"#]+\.html)"[^>]*>(.*?)</a>)re",
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     auto* top = new QListWidgetItem("Contents", contents_);
     top->setData(kPageRole, "index.html");
     for (auto it = link.globalMatch(index); it.hasNext();) {
@@ -178,6 +178,8 @@ void HelpWindow::ShowHelpOnHelp() {
     Present();
 }
 
-QUrl HelpWindow::CurrentPage() const { return browser_->source(); }
+QUrl HelpWindow::CurrentPage() const {
+    return browser_->source();
+}
 
 }  // namespace tonalyx

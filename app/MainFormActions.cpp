@@ -67,7 +67,8 @@ void TMainForm::CreateMenus() {
     // With no history the first item reads "(Nothing)" and the others stay hidden.
     historyItems_[0]->setText("(Nothing)");
     historyItems_[0]->setEnabled(false);
-    for (size_t i = 1; i < historyItems_.size(); ++i) historyItems_[i]->setVisible(false);
+    for (size_t i = 1; i < historyItems_.size(); ++i)
+        historyItems_[i]->setVisible(false);
 
     file->addAction(Action("AFileSave"));
     file->addAction(Action("AFileSaveAs"));
@@ -95,9 +96,9 @@ void TMainForm::CreateMenus() {
         view->addAction(Action(name));
     }
     view->addSeparator();
-    for (const char* name : {"AViewShowCor", "AViewShowFft", "AViewShowMem", "AViewShowCep",
-                             "AViewShowLif", "AViewHideSpectrogram", "AViewShowPitch",
-                             "AViewShowPitchOverlay"}) {
+    for (const char* name :
+         {"AViewShowCor", "AViewShowFft", "AViewShowMem", "AViewShowCep", "AViewShowLif",
+          "AViewHideSpectrogram", "AViewShowPitch", "AViewShowPitchOverlay"}) {
         view->addAction(Action(name));
     }
 
@@ -192,8 +193,10 @@ void TMainForm::ConnectActionHandlers() {
 }
 
 void TMainForm::UpdateActionStates() {
-    for (const char* name : kDocumentActions) Action(name)->setEnabled(fileOpen_);
-    for (const char* name : kAudioActions) Action(name)->setEnabled(fileOpen_ && !audioDisabled_);
+    for (const char* name : kDocumentActions)
+        Action(name)->setEnabled(fileOpen_);
+    for (const char* name : kAudioActions)
+        Action(name)->setEnabled(fileOpen_ && !audioDisabled_);
 }
 
 }  // namespace tonalyx

@@ -49,8 +49,7 @@ void TMainForm::RenderSpectrogram() {
     clock.start();
     if (optionForm_) displaySettings_ = optionForm_->Settings().display;
     progressShown_ = -1;
-    const PitchOverlay pitch{pitchTrack_.data(), static_cast<int>(pitchTrack_.size()),
-                             pitchStep_};
+    const PitchOverlay pitch{pitchTrack_.data(), static_cast<int>(pitchTrack_.size()), pitchStep_};
     const bool showPitch = (pitchOverlay_ || analysisKind_ == 6) && !pitchTrack_.empty();
     RenderLevelImage(engine_, analysisKind_, displaySettings_, analysisGeometry_,
                      showPitch ? &pitch : nullptr, levelImage_, levelColumn_,

@@ -88,9 +88,13 @@ void TMainForm::AFileOpenExecute() {
     if (!chosen.isEmpty()) OpenFile(chosen);
 }
 
-void TMainForm::AFileCloseExecute() { CloseFile(); }
+void TMainForm::AFileCloseExecute() {
+    CloseFile();
+}
 
-void TMainForm::AFileExitExecute() { close(); }
+void TMainForm::AFileExitExecute() {
+    close();
+}
 
 void TMainForm::AOptionsExecute() {
     if (optionForm_) optionForm_->ShowOptions();
@@ -101,11 +105,17 @@ HelpWindow* TMainForm::Help() {
     return helpWindow_;
 }
 
-void TMainForm::AHelpContentsExecute() { Help()->ShowContents(); }
+void TMainForm::AHelpContentsExecute() {
+    Help()->ShowContents();
+}
 
-void TMainForm::AHelpSearchExecute() { Help()->ShowKeywordSearch(QString()); }
+void TMainForm::AHelpSearchExecute() {
+    Help()->ShowKeywordSearch(QString());
+}
 
-void TMainForm::AHelpHelpExecute() { Help()->ShowHelpOnHelp(); }
+void TMainForm::AHelpHelpExecute() {
+    Help()->ShowHelpOnHelp();
+}
 
 void TMainForm::AHelpAboutExecute() {
     if (!aboutBox_) return;

@@ -2,12 +2,14 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
-#include "display/PaintBox.h"
 #include "app/TMainForm.h"
+#include "display/PaintBox.h"
 
 namespace tonalyx {
 
-int TMainForm::WaveViewWidth() const { return paintBoxWave_->width(); }
+int TMainForm::WaveViewWidth() const {
+    return paintBoxWave_->width();
+}
 
 void TMainForm::UpdateGeometry(GeometryChange change) {
     geometry_.sampleCount = sound_.sampleCount;

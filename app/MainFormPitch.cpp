@@ -3,7 +3,7 @@
 
 #include "analysis/SpectrogramFraming.h"
 #include "app/TMainForm.h"
-#include "pitch/PitchExtractor.h"
+#include "pitch/SoundPitchTrack.h"
 #include "settings/TOptionForm.h"
 
 namespace tonalyx {
@@ -11,20 +11,10 @@ namespace tonalyx {
 void TMainForm::ComputePitchTrack() {
     SetStatusText(4, "********");
     statusBar()->repaint();
-    AnalysisSettings settings = optionForm_ ? optionForm_->Settings().analysis : analysisSettings_;
-    if (settings.pitchMaxFreq < settings.pitchMinFreq + 1) {
-        settings.pitchMaxFreq = settings.pitchMinFreq + 1;
-    }
-    const int channels = PitchChannelCount(settings.pitchMinFreq, settings.pitchMaxFreq,
-                                           settings.pitchChannelsPerOctave);
+    const AnalysisSettings settings =
+        optionForm_ ? optionForm_->Settings().analysis : analysisSettings_;
     pitchTrack_.clear();
-    // The extractor decimates in place: it works on a copy of the samples.
-    std::vector<double> samples(sound_.samples.begin(), sound_.samples.end());
-    PitchTrack track = ExtractPitch(samples.data(), sound_.sampleCount, sound_.format.sampleRate,
-                                    settings.pitchMinFreq, channels,
-                                    settings.pitchChannelsPerOctave, 1.1,
-                                    settings.pitchSnThreshold, pitchStep_);
-    pitchTrack_ = std::move(track.values);
+    pitchTrack_ = ComputeSoundPitchTrack(sound_, settings, pitchStep_);
 }
 
 void TMainForm::AViewShowPitchOverlayExecute() {

@@ -2,8 +2,8 @@
 #include <QLayout>
 #include <QPainter>
 
-#include "display/PaintBox.h"
 #include "app/TMainForm.h"
+#include "display/PaintBox.h"
 #include "display/TFreqForm.h"
 #include "display/WaveStrokes.h"
 

@@ -86,9 +86,13 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     column->addLayout(buttons);
 }
 
-void TAboutBox::SetProductName(const QString& name) { productName_->setText(name); }
+void TAboutBox::SetProductName(const QString& name) {
+    productName_->setText(name);
+}
 
-QString TAboutBox::ProductName() const { return productName_->text(); }
+QString TAboutBox::ProductName() const {
+    return productName_->text();
+}
 
 void TAboutBox::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

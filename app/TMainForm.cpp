@@ -101,8 +101,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
 TMainForm::~TMainForm() = default;
 
-void TMainForm::AttachWindows(TFreqForm* freqForm, TOptionForm* optionForm,
-                              TAboutBox* aboutBox) {
+void TMainForm::AttachWindows(TFreqForm* freqForm, TOptionForm* optionForm, TAboutBox* aboutBox) {
     freqForm_ = freqForm;
     optionForm_ = optionForm;
     aboutBox_ = aboutBox;
@@ -130,8 +129,7 @@ void TMainForm::CreatePanels() {
     horzScrollBar_->setObjectName("HorzScrollBar");
     horzScrollBar_->setSingleStep(kScrollSmallChange);
     horzScrollBar_->setEnabled(false);
-    connect(horzScrollBar_, &QScrollBar::actionTriggered, this,
-            &TMainForm::HorzScrollBarScroll);
+    connect(horzScrollBar_, &QScrollBar::actionTriggered, this, &TMainForm::HorzScrollBarScroll);
     connect(horzScrollBar_, &QScrollBar::valueChanged, this, &TMainForm::HorzScrollBarChange);
 
     auto* column = new QVBoxLayout(central);
@@ -170,7 +168,9 @@ QString TMainForm::StatusText(int panel) const {
     return statusPanels_.at(static_cast<size_t>(panel))->text();
 }
 
-void TMainForm::ShowHint(const QString& hint) { SetStatusText(5, hint); }
+void TMainForm::ShowHint(const QString& hint) {
+    SetStatusText(5, hint);
+}
 
 bool TMainForm::event(QEvent* event) {
     // Hints go to status panel 5 instead of replacing the whole status bar.

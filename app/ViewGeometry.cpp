@@ -8,7 +8,9 @@ namespace tonalyx {
 namespace {
 
 // Divisions by the view width never see 0: an unlaid-out view counts as one pixel wide.
-int SafeWidth(int width) { return std::max(width, 1); }
+int SafeWidth(int width) {
+    return std::max(width, 1);
+}
 
 int ClampToInt(std::int64_t v) {
     return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
@@ -21,9 +23,13 @@ int ViewGeometry::SoundColumns() const {
     return ClampToInt((static_cast<std::int64_t>(sampleCount) + s - 1) / s);
 }
 
-bool ViewGeometry::IsScrolled() const { return !fitToWindow && viewWidth < SoundColumns(); }
+bool ViewGeometry::IsScrolled() const {
+    return !fitToWindow && viewWidth < SoundColumns();
+}
 
-int ViewGeometry::ScrollPosition() const { return IsScrolled() ? scroll.position : 0; }
+int ViewGeometry::ScrollPosition() const {
+    return IsScrolled() ? scroll.position : 0;
+}
 
 double ViewGeometry::SamplesPerColumn() const {
     if (fitToWindow) return static_cast<double>(sampleCount) / SafeWidth(viewWidth);
@@ -74,10 +80,10 @@ int ViewGeometry::ClampScrollPosition(int position) const {
     return std::clamp(position, 0, highest);
 }
 
-GeometryUpdate ViewGeometry::Update(GeometryChange change, int selectionStart,
-                                    int selectionEnd) {
+GeometryUpdate ViewGeometry::Update(GeometryChange change, int selectionStart, int selectionEnd) {
     GeometryUpdate result;
-    const bool timeStep = change == GeometryChange::NarrowTime || change == GeometryChange::WidenTime;
+    const bool timeStep =
+        change == GeometryChange::NarrowTime || change == GeometryChange::WidenTime;
     if (fitToWindow && timeStep) {
         fitToWindow = false;
         result.fitChanged = true;
@@ -86,12 +92,21 @@ GeometryUpdate ViewGeometry::Update(GeometryChange change, int selectionStart,
     int s = samplesPerPixel;
     int a = amplitudeScale;
     switch (change) {
-        case GeometryChange::NarrowTime: s = std::max(s / 2, 1); break;
-        case GeometryChange::ShrinkAmplitude: a = std::max(a / 2, 1); break;
-        case GeometryChange::WidenTime: s = std::min(s * 2, kMaxSamplesPerPixel); break;
-        case GeometryChange::EnlargeAmplitude: a = std::min(a * 2, kMaxAmplitudeScale); break;
+        case GeometryChange::NarrowTime:
+            s = std::max(s / 2, 1);
+            break;
+        case GeometryChange::ShrinkAmplitude:
+            a = std::max(a / 2, 1);
+            break;
+        case GeometryChange::WidenTime:
+            s = std::min(s * 2, kMaxSamplesPerPixel);
+            break;
+        case GeometryChange::EnlargeAmplitude:
+            a = std::min(a * 2, kMaxAmplitudeScale);
+            break;
         case GeometryChange::Refresh:
-        case GeometryChange::Resize: break;
+        case GeometryChange::Resize:
+            break;
     }
     const bool forced = static_cast<int>(change) < 0;
 
@@ -147,8 +162,10 @@ int InitialSamplesPerPixel(int sampleCount, int viewWidth) {
     const unsigned q = static_cast<unsigned>(std::max(sampleCount, 0)) /
                        static_cast<unsigned>(SafeWidth(viewWidth));
     int k = 0;
-    for (unsigned v = q; v > 1; v >>= 1) ++k;
-    return static_cast<int>(std::min<std::int64_t>(std::int64_t{1} << (k + 1), kMaxSamplesPerPixel));
+    for (unsigned v = q; v > 1; v >>= 1)
+        ++k;
+    return static_cast<int>(
+        std::min<std::int64_t>(std::int64_t{1} << (k + 1), kMaxSamplesPerPixel));
 }
 
 }  // namespace tonalyx

@@ -44,9 +44,9 @@ struct SampleSpan {
 
 // What UpdateGeometry changed that the window must show.
 struct GeometryUpdate {
-    bool fitChanged = false;                   // the Fit To Window check mark must follow
-    std::optional<int> zoomReadout;            // new text of status panel 0
-    std::optional<int> amplitudeReadout;       // new text of status panel 1
+    bool fitChanged = false;              // the Fit To Window check mark must follow
+    std::optional<int> zoomReadout;       // new text of status panel 0
+    std::optional<int> amplitudeReadout;  // new text of status panel 1
 };
 
 struct ViewGeometry {

@@ -20,7 +20,8 @@ const std::vector<std::int16_t>& LongSound() {
         std::vector<std::int16_t> s(static_cast<size_t>(kSampleRate) * kSeconds);
         std::mt19937 random(1);
         std::uniform_int_distribution<int> value(-20000, 20000);
-        for (auto& v : s) v = static_cast<std::int16_t>(value(random));
+        for (auto& v : s)
+            v = static_cast<std::int16_t>(value(random));
         return s;
     }();
     return samples;

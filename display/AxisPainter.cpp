@@ -20,7 +20,8 @@ void StrokeTick(QPainter& painter, const AxisTickLine& line) {
 
 void Paint(QPainter& painter, const AxisLayout& layout) {
     const QFontMetrics metrics(painter.font());
-    for (const AxisTickLine& tick : layout.ticks) StrokeTick(painter, tick);
+    for (const AxisTickLine& tick : layout.ticks)
+        StrokeTick(painter, tick);
     for (const AxisTickText& label : layout.labels) {
         painter.drawText(QPoint(label.left, label.top + metrics.ascent()),
                          QString::fromStdString(label.text));

@@ -20,8 +20,7 @@ public:
     // Copies columns [0, columns) by rows [0, rows) to the painter's origin; the columns in
     // [selectionStart, selectionEnd) are copied inverted (each colour replaced by its
     // complement). An empty selection copies everything plainly.
-    void Draw(QPainter& painter, int columns, int rows, int selectionStart,
-              int selectionEnd) const;
+    void Draw(QPainter& painter, int columns, int rows, int selectionStart, int selectionEnd) const;
 
 private:
     QImage image_;

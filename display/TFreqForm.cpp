@@ -76,6 +76,8 @@ TFreqForm::TFreqForm(QWidget* parent)
     resize(kClientWidth, kClientHeight);
 }
 
-QLabel* TFreqForm::StatusPanel(int index) const { return statusPanels_[index]; }
+QLabel* TFreqForm::StatusPanel(int index) const {
+    return statusPanels_[index];
+}
 
 }  // namespace tonalyx

@@ -30,7 +30,8 @@ void ComputeWaveStrokes(const WaveStrokeInput& input, std::vector<WaveStroke>& s
         const SampleSpan span = geometry.VisibleSampleRange(visible.first + i);
         const SampleExtent extent = ScanSampleExtent(input.samples, span.start, span.end);
         const int top = std::min(geometry.amplitudeScale * extent.maximum / k, mid);
-        const int bottom = std::max(geometry.amplitudeScale * extent.minimum / k, mid - (height - 1));
+        const int bottom =
+            std::max(geometry.amplitudeScale * extent.minimum / k, mid - (height - 1));
         WaveStroke stroke;
         stroke.firstRow = mid - top;
         stroke.endRow = mid - bottom + 1;

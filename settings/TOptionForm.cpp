@@ -17,11 +17,9 @@ struct PageSpec {
     const char* caption;
 };
 constexpr PageSpec kPages[] = {
-    {"TabSheetCor", "AC"},        {"TabSheetFft", "FFT"},
-    {"TabSheetMem", "MEM"},       {"TabSheetFrq", "Pitch"},
-    {"TabSheetCep", "Cepstrum"},  {"TabSheetLif", "Liftering"},
-    {"TabSheetDisp", "Display"},  {"TabSheetGraphics", "Graphics"},
-    {"TabSheetFile", "File"},
+    {"TabSheetCor", "AC"},       {"TabSheetFft", "FFT"},           {"TabSheetMem", "MEM"},
+    {"TabSheetFrq", "Pitch"},    {"TabSheetCep", "Cepstrum"},      {"TabSheetLif", "Liftering"},
+    {"TabSheetDisp", "Display"}, {"TabSheetGraphics", "Graphics"}, {"TabSheetFile", "File"},
 };
 constexpr int kLifteringPage = 5;
 constexpr int kDisplayPage = 6;

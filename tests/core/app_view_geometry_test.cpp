@@ -16,10 +16,10 @@ ViewGeometry Fitted(int sampleCount, int width, int openedZoom) {
 }
 
 TEST(InitialSamplesPerPixel, SmallestPowerOfTwoAboveSamplesPerColumn) {
-    EXPECT_EQ(InitialSamplesPerPixel(100, 512), 2);    // q = 0
-    EXPECT_EQ(InitialSamplesPerPixel(3000, 512), 8);   // q = 5
-    EXPECT_EQ(InitialSamplesPerPixel(1024, 512), 4);   // q = 2
-    EXPECT_EQ(InitialSamplesPerPixel(512, 512), 2);    // q = 1
+    EXPECT_EQ(InitialSamplesPerPixel(100, 512), 2);   // q = 0
+    EXPECT_EQ(InitialSamplesPerPixel(3000, 512), 8);  // q = 5
+    EXPECT_EQ(InitialSamplesPerPixel(1024, 512), 4);  // q = 2
+    EXPECT_EQ(InitialSamplesPerPixel(512, 512), 2);   // q = 1
     EXPECT_EQ(InitialSamplesPerPixel(100000, 500), 256);
     // A view not laid out yet must not divide by zero.
     EXPECT_EQ(InitialSamplesPerPixel(3000, 0), 4096);
@@ -71,7 +71,8 @@ TEST(ViewGeometry, ZoomAndAmplitudeStayWithinTheirBounds) {
     g.Update(GeometryChange::NarrowTime, 0, 0);
     EXPECT_EQ(g.samplesPerPixel, 1);
 
-    for (int i = 0; i < 8; ++i) g.Update(GeometryChange::EnlargeAmplitude, 0, 0);
+    for (int i = 0; i < 8; ++i)
+        g.Update(GeometryChange::EnlargeAmplitude, 0, 0);
     EXPECT_EQ(g.amplitudeScale, 256);
     const GeometryUpdate atBound = g.Update(GeometryChange::EnlargeAmplitude, 0, 0);
     EXPECT_EQ(g.amplitudeScale, 256);

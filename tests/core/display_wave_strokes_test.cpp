@@ -34,7 +34,8 @@ TEST(ScanSampleExtent, StartsAtZeroAndMatchesADirectScan) {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> value(-32768, 32767);
     std::vector<int16_t> noise(10007);
-    for (auto& v : noise) v = static_cast<int16_t>(value(random));
+    for (auto& v : noise)
+        v = static_cast<int16_t>(value(random));
     for (int start : {0, 1, 17, 5000}) {
         for (int end : {start, start + 1, start + 33, 10007}) {
             if (end < start) continue;
@@ -64,7 +65,8 @@ TEST(WaveStrokes, SilenceDrawsOnePixelOnTheZeroLine) {
 
 TEST(WaveStrokes, FullScaleIsClippedToTheViewWhenMagnified) {
     std::vector<int16_t> samples(1000);
-    for (size_t i = 0; i < samples.size(); ++i) samples[i] = (i % 2) ? 32767 : -32768;
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = (i % 2) ? 32767 : -32768;
     ViewGeometry g = FittedView(1000, 100);
     for (int a : {1, 2, 256}) {
         g.amplitudeScale = a;
@@ -75,7 +77,8 @@ TEST(WaveStrokes, FullScaleIsClippedToTheViewWhenMagnified) {
     }
     // Half scale reaches half way at magnification 1 and the edge at 2.
     std::vector<int16_t> half(1000);
-    for (size_t i = 0; i < half.size(); ++i) half[i] = (i % 2) ? 16384 : -16384;
+    for (size_t i = 0; i < half.size(); ++i)
+        half[i] = (i % 2) ? 16384 : -16384;
     g.amplitudeScale = 1;
     EXPECT_EQ(Strokes(half, g, 128)[0].firstRow, 63 - 32);
     EXPECT_EQ(Strokes(half, g, 128)[0].endRow, 63 + 32 + 1);
@@ -98,7 +101,8 @@ TEST(WaveStrokes, SelectionInvertsEveryColumnItTouches) {
         EXPECT_EQ(strokes[x].inverted, x >= 2 && x <= 4) << x;
     }
     // An empty selection shows no band.
-    for (const WaveStroke& s : Strokes(samples, g, 128, 30, 30)) EXPECT_FALSE(s.inverted);
+    for (const WaveStroke& s : Strokes(samples, g, 128, 30, 30))
+        EXPECT_FALSE(s.inverted);
 }
 
 TEST(WaveStrokes, ScrolledViewStartsAtTheScrollPosition) {

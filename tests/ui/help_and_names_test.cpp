@@ -45,7 +45,8 @@ TEST(HelpWindow, ShowsContentsSearchesKeywordsAndExplainsItself) {
     const QStringList matches = help.MatchingKeywords();
     ASSERT_FALSE(matches.isEmpty());
     EXPECT_LT(matches.size(), all);
-    for (const QString& keyword : matches) EXPECT_TRUE(keyword.contains("pitch", Qt::CaseInsensitive));
+    for (const QString& keyword : matches)
+        EXPECT_TRUE(keyword.contains("pitch", Qt::CaseInsensitive));
     emit edit->returnPressed();
     EXPECT_FALSE(help.CurrentPage().toString().endsWith("index.html"));
 

@@ -42,9 +42,9 @@ TEST(MainWindow, StartsWithTheWaveViewOnlyAndEveryDocumentCommandDisabled) {
     EXPECT_TRUE(AllEnabled(form, false));
     EXPECT_FALSE(form.Action("AAudioPlay")->isEnabled());
     EXPECT_FALSE(form.Action("AAudioStop")->isEnabled());
-    for (const char* name : {"AFileOpen", "AFilePrinterSettings", "AFileExit", "AAudioAutoRepeat",
-                             "AOptions", "AOptions1", "AHelpContents", "AHelpSearch", "AHelpHelp",
-                             "AHelpAbout", "AEditCopy1"}) {
+    for (const char* name :
+         {"AFileOpen", "AFilePrinterSettings", "AFileExit", "AAudioAutoRepeat", "AOptions",
+          "AOptions1", "AHelpContents", "AHelpSearch", "AHelpHelp", "AHelpAbout", "AEditCopy1"}) {
         EXPECT_TRUE(form.Action(name)->isEnabled()) << name;
     }
     EXPECT_TRUE(form.Action("AAudioAutoRepeat")->isChecked());
@@ -78,7 +78,8 @@ TEST(MainWindow, EveryCommandHasItsNameCaptionShortcutAndHint) {
 TEST(MainWindow, MenusAndToolBarFollowTheDesignedOrder) {
     StartedProgram program;
     QStringList menus;
-    for (QAction* item : program.main.menuBar()->actions()) menus << item->text();
+    for (QAction* item : program.main.menuBar()->actions())
+        menus << item->text();
     EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Audio", "&View", "&Options", "&Help"}));
 
     auto* toolBar = program.main.findChild<QToolBar*>("ToolBar1");
@@ -102,7 +103,8 @@ TEST(MainWindow, MenusAndToolBarFollowTheDesignedOrder) {
     ASSERT_EQ(history.size(), 8);
     EXPECT_EQ(history[0]->text(), "(Nothing)");
     EXPECT_FALSE(history[0]->isEnabled());
-    for (int i = 1; i < 8; ++i) EXPECT_FALSE(history[i]->isVisible());
+    for (int i = 1; i < 8; ++i)
+        EXPECT_FALSE(history[i]->isVisible());
 }
 
 TEST(MainWindow, StatusBarHasSixPanelsAndShowsHintsInTheLast) {

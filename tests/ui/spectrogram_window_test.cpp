@@ -12,7 +12,9 @@ namespace {
 using testing::StartedProgram;
 using testing::WriteSineWave;
 
-QWidget* Child(QWidget& parent, const char* name) { return parent.findChild<QWidget*>(name); }
+QWidget* Child(QWidget& parent, const char* name) {
+    return parent.findChild<QWidget*>(name);
+}
 
 TEST(SpectrogramWindow, F9ShowsTheFftSpectrogramAndHideRestoresTheWindow) {
     QTemporaryDir dir;
