@@ -66,7 +66,7 @@ void BurgCoefficients(int n, const double* x, int m, double* a, double& p0) {
         den = 0.0;
         for (int j = 0; j + k + 1 < n; ++j) {
             f[j] -= reflection * b[j];
-            b[j] = b[j + 1] - reflection * f[j];
+            b[j] = b[j + 1] - reflection * f[j + 1];
             num += f[j] * b[j];
             den += f[j] * f[j] + b[j] * b[j];
         }
