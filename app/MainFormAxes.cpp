@@ -3,6 +3,7 @@
 #include "app/TMainForm.h"
 #include "display/AxisPainter.h"
 #include "display/PaintBox.h"
+#include "display/TFreqForm.h"
 
 namespace tonalyx {
 
@@ -47,6 +48,24 @@ void TMainForm::DrawSpgmTimeAxis(QPainter& painter) {
 
 void TMainForm::DrawSpgmFrequencyAxis(QPainter& painter) {
     DrawVerticalAxis(painter, spgmFreqScale_, paintBoxSpgmY_->width(), paintBoxSpgmY_->height());
+}
+
+void TMainForm::DrawSpectrumFrequencyAxis(QPainter& painter) {
+    if (analysisKind_ == 0 || !freqForm_) return;
+    DrawHorizontalAxis(painter, freqXScale_, freqForm_->PaintBoxFreqY()->width());
+}
+
+void TMainForm::DrawSpectrumLevelAxis(QPainter& painter) {
+    if (analysisKind_ == 0 || !freqForm_) return;
+    // Auto-correlation and cepstrum levels are fractions shown in percent; the others are dB.
+    const DisplaySettings& display = engine_.Display();
+    const bool percent = analysisKind_ == 2 || analysisKind_ == 3;
+    const double lo = percent ? display.minPercent * 100 : display.minDb;
+    const double hi = percent ? display.maxPercent * 100 : display.maxDb;
+    const PaintBox* box = freqForm_->PaintBoxFreqY();
+    SetAxis(freqYScale_, AxisKind::Linear, box->height(), lo, hi, kMinTickSpacing,
+            kVerticalLabelSpacing);
+    DrawVerticalAxis(painter, freqYScale_, box->width(), box->height());
 }
 
 }  // namespace tonalyx

@@ -105,6 +105,12 @@ void TMainForm::AttachWindows(TFreqForm* freqForm, TOptionForm* optionForm, TAbo
     freqForm_ = freqForm;
     optionForm_ = optionForm;
     aboutBox_ = aboutBox;
+    if (freqForm_) {
+        freqForm_->PaintBoxFreqX()->SetPaintHandler(
+            [this](QPainter& p) { DrawSpectrumFrequencyAxis(p); });
+        freqForm_->PaintBoxFreqY()->SetPaintHandler(
+            [this](QPainter& p) { DrawSpectrumLevelAxis(p); });
+    }
 }
 
 void TMainForm::CreatePanels() {

@@ -108,6 +108,8 @@ private:
     void DrawWaveAmplitudeAxis(QPainter& painter);
     void DrawSpgmTimeAxis(QPainter& painter);
     void DrawSpgmFrequencyAxis(QPainter& painter);
+    void DrawSpectrumFrequencyAxis(QPainter& painter);
+    void DrawSpectrumLevelAxis(QPainter& painter);
 
     // Views.
     void ConnectPaintHandlers();
@@ -162,6 +164,7 @@ private:
     AxisScale spgmTimeScale_;
     AxisScale spgmFreqScale_;
     AxisScale freqXScale_;
+    AxisScale freqYScale_;
     SoundData sound_;
     SpectrogramEngine engine_;
     // The view the stored columns were computed for: rendering and the spectrogram's time

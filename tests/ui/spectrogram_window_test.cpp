@@ -58,6 +58,32 @@ TEST(SpectrogramWindow, F9ShowsTheFftSpectrogramAndHideRestoresTheWindow) {
     EXPECT_EQ(wave->height(), waveHeightBefore);
 }
 
+int InkPixels(QWidget* widget) {
+    const QImage image = widget->grab().toImage();
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            ink += qGray(image.pixel(x, y)) < 128;
+    }
+    return ink;
+}
+
+TEST(SpectrogramWindow, PowerSpectrumWindowFollowsTheImageHeightAndDrawsItsAxes) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "tone.wav", 16000));
+    QWidget* plotAxisX = Child(program.freq, "PaintBoxFreqX");
+    QWidget* plotAxisY = Child(program.freq, "PaintBoxFreqY");
+    program.freq.show();
+    EXPECT_EQ(InkPixels(plotAxisX), 0);  // nothing analysed yet
+    program.main.RunAnalysis(1);
+    QTest::qWait(20);
+    EXPECT_EQ(Child(program.freq, "PaintBoxFreq")->width(), program.main.Engine().ImageHeight());
+    EXPECT_GT(InkPixels(plotAxisX), 50);
+    EXPECT_GT(InkPixels(plotAxisY), 50);
+    program.main.CloseFile();
+    EXPECT_FALSE(program.freq.isVisible());
+}
+
 TEST(SpectrogramWindow, CalculateCommandsDoNothingWithoutASound) {
     StartedProgram program;
     program.main.RunAnalysis(1);
