@@ -13,61 +13,21 @@
 #include <string>
 #include <vector>
 
+#include "VoiceLikeSound.h"
 #include "analysis/Spectrogram.h"
 
 namespace {
 
 using namespace tonalyx;
 
-constexpr int kColumns = 1920;
-constexpr int kRate = 44100;
-constexpr int kSampleCount = 120 * kRate;
+using bench::FittedView;
+using bench::kColumns;
+using bench::kRate;
+using bench::kSampleCount;
 constexpr int kImageHeight = 1024;
 constexpr int kKinds[] = {FftAnalysis, AutoCorrelationAnalysis, CepstrumAnalysis, LifteringAnalysis,
                           MemAnalysis};
 const char* const kKindNames[] = {"", "FFT", "AC", "cepstrum", "liftering", "MEM"};
-
-// Harmonics of a gliding fundamental under two moving formants, some hiss and pauses.
-SoundData MakeVoiceLikeSound() {
-    SoundData sound;
-    sound.samples.resize(kSampleCount);
-    sound.sampleCount = kSampleCount;
-    sound.format.sampleRate = kRate;
-    double phase = 0.0;
-    std::uint32_t noise = 1;
-    for (int i = 0; i < kSampleCount; ++i) {
-        const double t = static_cast<double>(i) / kRate;
-        const double f0 = 170.0 + 80.0 * std::sin(2 * M_PI * 0.3 * t);
-        phase += 2 * M_PI * f0 / kRate;
-        const double formant1 = 500.0 + 200.0 * std::sin(2 * M_PI * 0.7 * t);
-        const double formant2 = 1500.0 + 500.0 * std::sin(2 * M_PI * 0.45 * t);
-        double v = 0.0;
-        for (int h = 1; h <= 12; ++h) {
-            const double f = h * f0;
-            const double gain = 1.0 / (1.0 + std::pow((f - formant1) / 150.0, 2)) +
-                                0.5 / (1.0 + std::pow((f - formant2) / 250.0, 2));
-            v += gain * std::sin(h * phase) / h;
-        }
-        noise = noise * 1664525u + 1013904223u;
-        const double hiss = ((noise >> 9) & 0x3FFF) / 16384.0 - 0.5;
-        const bool voiced = std::fmod(t, 2.0) < 1.6;
-        sound.samples[i] =
-            static_cast<std::int16_t>(std::lround((voiced ? 9000.0 * v : 0.0) + 300.0 * hiss));
-    }
-    return sound;
-}
-
-const SoundData& Sound() {
-    static const SoundData sound = MakeVoiceLikeSound();
-    return sound;
-}
-
-ViewGeometry FittedView() {
-    ViewGeometry geometry;
-    geometry.sampleCount = kSampleCount;
-    geometry.viewWidth = kColumns;
-    return geometry;
-}
 
 // Every kind at its largest size.
 AnalysisSettings LargestSettings() {
@@ -96,7 +56,8 @@ void BM_Kind(benchmark::State& state) {
     LevelImage image;
     std::vector<double> levels;
     for (auto _ : state) {
-        ComputeSpectrogramColumns(engine, Sound(), geometry, kind, LargestSettings());
+        ComputeSpectrogramColumns(engine, bench::VoiceLikeSound(), geometry, kind,
+                                  LargestSettings());
         RenderLevelImage(engine, kind, ImageSettings(), geometry, nullptr, image, levels);
         benchmark::DoNotOptimize(image.pixels.data());
     }
@@ -109,7 +70,7 @@ void BM_Render(benchmark::State& state) {
     SpectrogramEngine engine;
     LevelImage image;
     std::vector<double> levels;
-    ComputeSpectrogramColumns(engine, Sound(), geometry, kind, LargestSettings());
+    ComputeSpectrogramColumns(engine, bench::VoiceLikeSound(), geometry, kind, LargestSettings());
     for (auto _ : state) {
         RenderLevelImage(engine, kind, ImageSettings(), geometry, nullptr, image, levels);
         benchmark::DoNotOptimize(image.pixels.data());
@@ -151,7 +112,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    Sound();  // built once, before anything is timed
+    bench::VoiceLikeSound();  // built once, before anything is timed
     for (int kind : kKinds) {
         benchmark::RegisterBenchmark("Kind", BM_Kind)->Arg(kind)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark("Render", BM_Render)->Arg(kind)->Unit(benchmark::kMillisecond);

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "VoiceLikeSound.h"
 #include "analysis/Spectrogram.h"
 #include "dsp/Window.h"
 
@@ -25,54 +26,12 @@ namespace {
 
 using namespace tonalyx;
 
-constexpr int kColumns = 1920;
-constexpr int kRate = 44100;
-constexpr int kSampleCount = 120 * kRate;
+using bench::FittedView;
+using bench::kColumns;
+using bench::kRate;
+using bench::kSampleCount;
 constexpr int kImageHeight = 1024;
 constexpr int kSizes[] = {11, 13};
-
-// Harmonics of a slowly gliding fundamental (90..250 Hz) under two moving formant peaks, with a
-// little noise and pauses: a spectrum with the structure of voiced speech.
-SoundData MakeVoiceLikeSound() {
-    SoundData sound;
-    sound.samples.resize(kSampleCount);
-    sound.sampleCount = kSampleCount;
-    sound.format.sampleRate = kRate;
-    double phase = 0.0;
-    std::uint32_t noise = 1;
-    for (int i = 0; i < kSampleCount; ++i) {
-        const double t = static_cast<double>(i) / kRate;
-        const double f0 = 170.0 + 80.0 * std::sin(2 * M_PI * 0.3 * t);
-        phase += 2 * M_PI * f0 / kRate;
-        const double formant1 = 500.0 + 200.0 * std::sin(2 * M_PI * 0.7 * t);
-        const double formant2 = 1500.0 + 500.0 * std::sin(2 * M_PI * 0.45 * t);
-        double v = 0.0;
-        for (int h = 1; h <= 12; ++h) {
-            const double f = h * f0;
-            const double gain = 1.0 / (1.0 + std::pow((f - formant1) / 150.0, 2)) +
-                                0.5 / (1.0 + std::pow((f - formant2) / 250.0, 2));
-            v += gain * std::sin(h * phase) / h;
-        }
-        noise = noise * 1664525u + 1013904223u;
-        const double hiss = ((noise >> 9) & 0x3FFF) / 16384.0 - 0.5;
-        const bool voiced = std::fmod(t, 2.0) < 1.6;
-        sound.samples[i] =
-            static_cast<std::int16_t>(std::lround((voiced ? 9000.0 * v : 0.0) + 300.0 * hiss));
-    }
-    return sound;
-}
-
-const SoundData& Sound() {
-    static const SoundData sound = MakeVoiceLikeSound();
-    return sound;
-}
-
-ViewGeometry FittedView() {
-    ViewGeometry geometry;
-    geometry.sampleCount = kSampleCount;
-    geometry.viewWidth = kColumns;
-    return geometry;
-}
 
 AnalysisSettings FftSettings(int log2) {
     AnalysisSettings settings;
@@ -98,7 +57,8 @@ void BM_Spectrogram(benchmark::State& state) {
     const ViewGeometry geometry = FittedView();
     Pipeline p;
     for (auto _ : state) {
-        ComputeSpectrogramColumns(p.engine, Sound(), geometry, FftAnalysis, FftSettings(log2));
+        ComputeSpectrogramColumns(p.engine, bench::VoiceLikeSound(), geometry, FftAnalysis,
+                                  FftSettings(log2));
         RenderLevelImage(p.engine, FftAnalysis, ImageSettings(), geometry, nullptr, p.image,
                          p.levels);
         benchmark::DoNotOptimize(p.image.pixels.data());
@@ -110,7 +70,8 @@ void BM_ComputeColumns(benchmark::State& state) {
     const ViewGeometry geometry = FittedView();
     Pipeline p;
     for (auto _ : state) {
-        ComputeSpectrogramColumns(p.engine, Sound(), geometry, FftAnalysis, FftSettings(log2));
+        ComputeSpectrogramColumns(p.engine, bench::VoiceLikeSound(), geometry, FftAnalysis,
+                                  FftSettings(log2));
         benchmark::DoNotOptimize(p.engine.Data().data());
     }
 }
@@ -119,7 +80,8 @@ void BM_RenderImage(benchmark::State& state) {
     const int log2 = static_cast<int>(state.range(0));
     const ViewGeometry geometry = FittedView();
     Pipeline p;
-    ComputeSpectrogramColumns(p.engine, Sound(), geometry, FftAnalysis, FftSettings(log2));
+    ComputeSpectrogramColumns(p.engine, bench::VoiceLikeSound(), geometry, FftAnalysis,
+                              FftSettings(log2));
     for (auto _ : state) {
         RenderLevelImage(p.engine, FftAnalysis, ImageSettings(), geometry, nullptr, p.image,
                          p.levels);
@@ -140,7 +102,7 @@ void BM_FftwFrames(benchmark::State& state) {
     for (auto _ : state) {
         for (int c = 0; c < kColumns; ++c) {
             const SampleSpan span = geometry.VisibleSampleRange(c);
-            FillFrame(Sound(), CentredFrameStart(span.start, span.end, n), n, in);
+            FillFrame(bench::VoiceLikeSound(), CentredFrameStart(span.start, span.end, n), n, in);
             for (int i = 0; i < n; ++i)
                 in[i] *= window[i];
             fftw_execute(plan);
@@ -197,7 +159,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    Sound();  // built once, before anything is timed
+    bench::VoiceLikeSound();  // built once, before anything is timed
     for (int log2 : kSizes) {
         benchmark::RegisterBenchmark("Spectrogram", BM_Spectrogram)
             ->Arg(log2)
