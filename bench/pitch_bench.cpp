@@ -1,14 +1,15 @@
 // The whole pitch extraction on 10, 60 and 300 s of a synthetic voice at 44.1 kHz (and 300 s
 // at 48 kHz), with the whole-matrix reference computation on 10 s for comparison. For each:
-// seconds of computing per minute of sound (wall clock: the extraction uses every core), the
-// peak of heap memory it allocates beyond the sound it is given, and the process's peak
-// resident memory (VmHWM, reset before each case; it includes the sounds the program holds).
+// wall-clock seconds per run and per minute of sound (the extraction uses every core, so this
+// depends on what else the machine runs), processor seconds of all threads, the peak of heap
+// memory it allocates beyond the sound it is given, and the process's peak resident memory
+// (VmHWM, reset before each case; it includes the sound as 16-bit samples and as doubles).
 //
 // With --praat, Praat's autocorrelation pitch (To Pitch (ac), 75 to 600 Hz, its standard
 // settings otherwise) runs on the same sounds written as 16-bit wave files, as a peer to
 // compare with, timed in the same run: `praat --run` on a script that reads the file and makes
-// the Pitch object. Its start-up alone is measured too, and its peak memory is the largest
-// resident size of the child processes. The summary at the end gives the ratios.
+// the Pitch object, under /usr/bin/time for its peak resident memory. Its start-up alone is
+// measured too. The summary at the end gives the ratios.
 //
 // Usage: pitch_bench [--praat[=/path/to/praat]] [benchmark options]
 
@@ -82,10 +83,12 @@ constexpr double kMinFreq = 80, kMaxFreq = 640;
 constexpr int kChannelsPerOctave = 12;
 
 struct Measurement {
-    double seconds = 0;  // wall clock per run
+    double seconds = 0;     // wall clock per run
+    double cpuSeconds = 0;  // processor time of all threads per run
     double soundSeconds = 0;
     double heapMb = 0;
     double residentMb = 0;
+    double soundMb = 0;  // the sound handed to the extraction, as doubles
 };
 std::map<std::string, Measurement> measurements;
 
@@ -93,11 +96,13 @@ std::string Key(const char* what, int seconds, int rate) {
     return std::string(what) + " " + std::to_string(seconds) + " s " + std::to_string(rate);
 }
 
-// Voiced stretches of 0.6 s every 0.8 s with gliding F0, jitter and a little noise.
-const std::vector<double>& Voice(int seconds, int rate) {
-    static std::map<std::pair<int, int>, std::vector<double>> sounds;
-    std::vector<double>& sound = sounds[{seconds, rate}];
-    if (sound.empty()) {
+// Voiced stretches of 0.6 s every 0.8 s with gliding F0, jitter and a little noise, as 16-bit
+// samples the way a loaded sound holds them. Only the sound in use is kept, so that the peak
+// resident memory of each case holds no other.
+const std::vector<std::int16_t>& Voice(int seconds, int rate) {
+    static std::pair<int, int> kept;
+    static std::vector<std::int16_t> sound;
+    if (kept != std::pair{seconds, rate} || sound.empty()) {
         VoiceRecipe r;
         r.sampleRate = rate;
         r.duration = seconds;
@@ -107,9 +112,20 @@ const std::vector<double>& Voice(int seconds, int rate) {
             const double f0 = 100 + 40 * std::fmod(start * 1.7, 5.0);
             r.voiced.push_back({start, start + 0.6, f0, f0 * 1.25, 0.02, 5.5});
         }
-        sound = SynthesizeVoice(r);
+        sound.clear();
+        sound.shrink_to_fit();
+        const std::vector<double> samples = SynthesizeVoice(r);
+        sound.assign(samples.begin(), samples.end());
+        kept = {seconds, rate};
     }
     return sound;
+}
+
+double ProcessorSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           1e-6 * static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
 }
 
 void ResetResidentPeak() {
@@ -127,32 +143,40 @@ double ResidentPeakMb() {
 
 void Extraction(benchmark::State& state, const char* name, bool reference, int rate) {
     const int seconds = static_cast<int>(state.range(0));
-    const std::vector<double>& sound = Voice(seconds, rate);
+    const std::vector<std::int16_t>& sound = Voice(seconds, rate);
     const int channels = PitchChannelCount(kMinFreq, kMaxFreq, kChannelsPerOctave);
     const auto extract = reference ? ExtractPitchReference : ExtractPitch;
     std::vector<double> work;
-    double total = 0, heap = 0, resident = 0;
+    double wall = 0, cpu = 0, heap = 0, resident = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        work = sound;
+        work.assign(sound.begin(), sound.end());
         ResetResidentPeak();
         const std::int64_t base = heapInUse.load();
         heapPeak = base;
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = ProcessorSeconds();
         int hop = 0;
         PitchTrack track = extract(work.data(), static_cast<int>(work.size()), rate, kMinFreq,
                                    channels, kChannelsPerOctave, 1.1, 10, hop);
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        cpu += ProcessorSeconds() - cpuStart;
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         benchmark::DoNotOptimize(track.values.data());
         heap = std::max(heap, static_cast<double>(heapPeak.load() - base) / (1 << 20));
         resident = std::max(resident, ResidentPeakMb());
     }
-    const double perRun = total / static_cast<double>(state.iterations());
-    state.counters["s_per_min"] = perRun * 60 / seconds;
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["s_per_min"] = wall / runs * 60 / seconds;
     state.counters["heap_MB"] = heap;
     state.counters["VmHWM_MB"] = resident;
-    measurements[Key(name, seconds, rate)] = {perRun, static_cast<double>(seconds), heap, resident};
+    measurements[Key(name, seconds, rate)] = {
+        .seconds = wall / runs,
+        .cpuSeconds = cpu / runs,
+        .soundSeconds = static_cast<double>(seconds),
+        .heapMb = heap,
+        .residentMb = resident,
+        .soundMb = static_cast<double>(work.size() * sizeof(double)) / (1 << 20)};
 }
 
 // --- Praat, run as a child process on the same sounds. ---
@@ -160,49 +184,57 @@ void Extraction(benchmark::State& state, const char* name, bool reference, int r
 std::string praatProgram;
 std::filesystem::path praatFolder;
 
-std::string PraatScript(int seconds) {
+std::filesystem::path PraatScript(int seconds) {
     const std::filesystem::path script =
         praatFolder / ("pitch" + std::to_string(seconds) + ".praat");
-    if (!std::filesystem::exists(script)) {
-        std::ofstream out(script);
-        if (seconds > 0) {
-            const std::vector<double>& sound = Voice(seconds, 44100);
-            const std::vector<std::int16_t> pcm(sound.begin(), sound.end());
-            const std::filesystem::path wave =
-                praatFolder / ("voice" + std::to_string(seconds) + ".wav");
-            WaveEncoding encoding;
-            encoding.sampleRate = 44100;
-            WriteWaveFile(wave.string(), encoding, pcm);
-            out << "Read from file... " << wave.string() << "\n"
-                << "To Pitch (ac)... 0 75 15 no 0.03 0.45 0.01 0.35 0.14 600\n";
-        } else {
-            out << "a = 1\n";  // start-up only
-        }
+    if (std::filesystem::exists(script)) return script;  // written by an earlier case
+    std::ofstream out(script);
+    if (seconds == 0) {
+        out << "a = 1\n";  // start-up only
+        return script;
     }
-    return praatProgram + " --run " + script.string() + " > /dev/null 2>&1";
+    const std::filesystem::path wave = praatFolder / ("voice" + std::to_string(seconds) + ".wav");
+    WaveEncoding encoding;
+    encoding.sampleRate = 44100;
+    WriteWaveFile(wave.string(), encoding, Voice(seconds, 44100));
+    out << "Read from file... " << wave.string() << "\n"
+        << "To Pitch (ac)... 0 75 15 no 0.03 0.45 0.01 0.35 0.14 600\n";
+    return script;
 }
 
-double ChildResidentPeakMb() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024;
+// Runs praat under /usr/bin/time; returns its peak resident memory in MB, or -1 on failure.
+// Runs praat under /usr/bin/time, which reports its peak resident memory and processor time.
+bool RunPraat(const std::filesystem::path& script, double& megabytes, double& cpuSeconds) {
+    const std::filesystem::path usageFile = praatFolder / "usage.txt";
+    const std::string command = "/usr/bin/time -f '%M %U %S' -o " + usageFile.string() + " " +
+                                praatProgram + " --run " + script.string() + " > /dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return false;
+    double kilobytes = 0, user = 0, system = 0;
+    std::ifstream(usageFile) >> kilobytes >> user >> system;
+    megabytes = kilobytes / 1024;
+    cpuSeconds = user + system;
+    return true;
 }
 
 void BM_Praat(benchmark::State& state) {
     const int seconds = static_cast<int>(state.range(0));
-    const std::string command = PraatScript(seconds);
-    double total = 0;
+    const std::filesystem::path script = PraatScript(seconds);
+    double wall = 0, cpu = 0, peak = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        if (std::system(command.c_str()) != 0) state.SkipWithError("praat failed");
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double megabytes = 0, cpuSeconds = 0;
+        if (!RunPraat(script, megabytes, cpuSeconds)) state.SkipWithError("praat failed");
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        cpu += cpuSeconds;
+        peak = std::max(peak, megabytes);
     }
-    const double perRun =
-        total / static_cast<double>(std::max<std::int64_t>(1, state.iterations()));
-    if (seconds > 0) state.counters["s_per_min"] = perRun * 60 / seconds;
-    state.counters["child_peak_MB"] = ChildResidentPeakMb();
-    measurements[Key("praat", seconds, 44100)] = {perRun, static_cast<double>(seconds), 0,
-                                                  ChildResidentPeakMb()};
+    const double runs = static_cast<double>(std::max<std::int64_t>(1, state.iterations()));
+    if (seconds > 0) state.counters["s_per_min"] = wall / runs * 60 / seconds;
+    state.counters["peak_RSS_MB"] = peak;
+    measurements[Key("praat", seconds, 44100)] = {.seconds = wall / runs,
+                                                  .cpuSeconds = cpu / runs,
+                                                  .soundSeconds = static_cast<double>(seconds),
+                                                  .residentMb = peak};
 }
 
 void PrintSummary() {
@@ -210,26 +242,32 @@ void PrintSummary() {
         const auto found = measurements.find(key);
         return found == measurements.end() ? nullptr : &found->second;
     };
-    std::printf("\n%-28s %10s %10s %10s %10s\n", "case", "seconds", "s/min", "heap MB", "peak RSS");
+    std::printf("\n%-32s %8s %8s %8s %8s %8s %8s\n", "case", "wall s", "cpu s", "wall/min",
+                "sound MB", "heap MB", "peak RSS");
     for (const auto& [key, m] : measurements) {
-        std::printf("%-28s %10.3f %10.3f %10.1f %10.1f\n", key.c_str(), m.seconds,
-                    m.soundSeconds > 0 ? m.seconds * 60 / m.soundSeconds : 0.0, m.heapMb,
-                    m.residentMb);
+        std::printf("%-32s %8.3f %8.3f %8.3f %8.1f %8.1f %8.1f\n", key.c_str(), m.seconds,
+                    m.cpuSeconds, m.soundSeconds > 0 ? m.seconds * 60 / m.soundSeconds : 0.0,
+                    m.soundMb, m.heapMb, m.residentMb);
     }
     const Measurement* ours = get(Key("ExtractPitch", 10, 44100));
     const Measurement* reference = get(Key("ExtractPitchReference", 10, 44100));
     if (ours && reference) {
-        std::printf("\n10 s: reference / blocked time %.2f, heap %.1f\n",
-                    reference->seconds / ours->seconds, reference->heapMb / ours->heapMb);
+        std::printf("\n10 s: reference / blocked: wall %.2f, cpu %.2f, heap %.1f\n",
+                    reference->seconds / ours->seconds, reference->cpuSeconds / ours->cpuSeconds,
+                    reference->heapMb / ours->heapMb);
     }
     const Measurement* startup = get(Key("praat", 0, 44100));
     for (int seconds : {10, 300}) {
         const Measurement* praat = get(Key("praat", seconds, 44100));
         const Measurement* mine = get(Key("ExtractPitch", seconds, 44100));
         if (!praat || !mine) continue;
-        const double praatWork = praat->seconds - (startup ? startup->seconds : 0);
-        std::printf("%d s: praat / ours time %.2f (without praat's start-up %.2f)\n", seconds,
-                    praat->seconds / mine->seconds, praatWork / mine->seconds);
+        const double wall = praat->seconds - (startup ? startup->seconds : 0);
+        const double cpu = praat->cpuSeconds - (startup ? startup->cpuSeconds : 0);
+        std::printf(
+            "%d s: praat / ours: wall %.2f, cpu %.2f; without praat's start-up: wall "
+            "%.2f, cpu %.2f\n",
+            seconds, praat->seconds / mine->seconds, praat->cpuSeconds / mine->cpuSeconds,
+            wall / mine->seconds, cpu / mine->cpuSeconds);
     }
 }
 
@@ -267,7 +305,6 @@ int main(int argc, char** argv) {
     if (!praatProgram.empty()) {
         praatFolder = std::filesystem::temp_directory_path() / "tonalyx_pitch_bench";
         std::filesystem::create_directories(praatFolder);
-        // Start-up first, so that the children's peak memory grows with each case.
         add("Praat/startup", BM_Praat, 0, 3);
         add("Praat/44100", BM_Praat, 10, 3);
         add("Praat/44100", BM_Praat, 300, 1);
@@ -276,6 +313,7 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;
     benchmark::RunSpecifiedBenchmarks();
     PrintSummary();
+    if (!praatFolder.empty()) std::filesystem::remove_all(praatFolder);
     benchmark::Shutdown();
     return 0;
 }

@@ -21,9 +21,10 @@ namespace {
 constexpr int kPreferredBlockLength = 1 << 16;
 // A block is at least this many margins long, so that margins never dominate the work.
 constexpr int kMarginsPerBlock = 16;
-// A sound shorter than one preferred block is still cut into up to this many blocks, so that
-// several threads have work.
-constexpr int kShortSoundBlocks = 4;
+// The number of blocks is a multiple of this (unless blocks would get shorter than their
+// margins allow), so that up to this many threads share the work evenly, also on short
+// sounds.
+constexpr int kBlockGroup = 4;
 
 int SmoothingMargin(const PitchFilterBank& bank) {
     std::size_t longest = 1;
@@ -45,13 +46,15 @@ public:
 
     void Track(int first, int last, std::span<double> f0, std::span<double> ratio) {
         // The smoothed noise ratios of the block read the noise ratios over
-        // [sigmaFirst, sigmaLast); those read the IF one sample further right (its time
-        // derivative), and the IF reads the filter outputs one sample further left.
+        // [sigmaFirst, sigmaLast). Those read the IF there and one sample to the right (its time
+        // derivative; at the sound's end, one to the left instead), and the IF at a sample reads
+        // the filter outputs there and one sample to the left.
         sigmaFirst_ = std::max(0, first - smoothingMargin_);
         sigmaLast_ = std::min(n_, last + smoothingMargin_);
         windowFirst_ = std::max(0, sigmaFirst_ - 1);
         windowLast_ = std::min(n_, sigmaLast_ + 1);
-        held_.fill(-1);
+        for (ChannelRows& rows : window_)
+            rows.channel = -1;
         choices_.assign(static_cast<std::size_t>(last - first), PitchChoice{});
 
         const int channels = bank_.Channels();
@@ -69,26 +72,32 @@ public:
     }
 
 private:
-    // The IF of channel k over the window, computed once per block and kept while the
-    // sliding window of three channels holds it.
-    const double* Frequencies(int k) {
-        const std::size_t slot = static_cast<std::size_t>(k) % held_.size();
-        std::vector<double>& row = rows_[slot];
-        if (held_[slot] != k) {
-            const int filteredFirst = std::max(0, windowFirst_ - 1);
-            filtered_.resize(static_cast<std::size_t>(windowLast_ - filteredFirst));
-            FilterChannel(signal_, bank_.filters[k].taps, filteredFirst, windowLast_, work_,
-                          filtered_.data());
-            row.resize(static_cast<std::size_t>(windowLast_ - windowFirst_));
-            InstantaneousFrequency(filtered_.data(), windowFirst_, windowLast_, n_, bank_.rate,
-                                   row.data());
-            held_[slot] = k;
-        }
-        return row.data();
-    }
+    // One channel's IF over [windowFirst_, windowLast_) and its time derivative over
+    // [sigmaFirst_, sigmaLast_).
+    struct ChannelRows {
+        int channel = -1;
+        std::vector<double> frequency, derivative;
+    };
 
-    double Derivative(const double* frequencies, int i) const {
-        return TimeDerivativeAt(frequencies, windowFirst_, i, n_, bank_.rate);
+    // The rows of channel k, computed once per block and kept while the sliding window of
+    // three channels holds them.
+    const ChannelRows& Rows(int k) {
+        ChannelRows& rows = window_[static_cast<std::size_t>(k) % window_.size()];
+        if (rows.channel == k) return rows;
+        const int filteredFirst = std::max(0, windowFirst_ - 1);
+        filtered_.resize(static_cast<std::size_t>(windowLast_ - filteredFirst));
+        FilterChannel(signal_, bank_.filters[k].taps, filteredFirst, windowLast_, work_,
+                      filtered_.data());
+        rows.frequency.resize(static_cast<std::size_t>(windowLast_ - windowFirst_));
+        InstantaneousFrequency(filtered_.data(), windowFirst_, windowLast_, n_, bank_.rate,
+                               rows.frequency.data());
+        rows.derivative.resize(static_cast<std::size_t>(sigmaLast_ - sigmaFirst_));
+        for (int i = sigmaFirst_; i < sigmaLast_; ++i) {
+            rows.derivative[i - sigmaFirst_] =
+                TimeDerivativeAt(rows.frequency.data(), windowFirst_, i, n_, bank_.rate);
+        }
+        rows.channel = k;
+        return rows;
     }
 
     // Noise ratios of channel k over [sigmaFirst_, sigmaLast_); the channel slopes of the edge
@@ -97,23 +106,28 @@ private:
         const int channels = bank_.Channels();
         const double centre = bank_.centre[k];
         const NoiseShape& shape = NoiseShapeConstants();
-        sigma_.resize(static_cast<std::size_t>(sigmaLast_ - sigmaFirst_));
+        const int count = sigmaLast_ - sigmaFirst_;
+        sigma_.resize(static_cast<std::size_t>(count));
         if (channels < 3) {
             std::fill(sigma_.begin(), sigma_.end(), NoiseRatio(0, 0, centre, shape));
             return;
         }
         const int middle = std::clamp(k, 1, channels - 2);
-        const double* below = Frequencies(middle - 1);
-        const double* at = Frequencies(middle);
-        const double* above = Frequencies(middle + 1);
-        for (int i = sigmaFirst_; i < sigmaLast_; ++i) {
-            const int w = i - windowFirst_;
+        const ChannelRows& below = Rows(middle - 1);
+        const ChannelRows& at = Rows(middle);
+        const ChannelRows& above = Rows(middle + 1);
+        // The IF rows start at windowFirst_, the derivative rows at sigmaFirst_.
+        const int shift = sigmaFirst_ - windowFirst_;
+        const double* belowIf = below.frequency.data() + shift;
+        const double* atIf = at.frequency.data() + shift;
+        const double* aboveIf = above.frequency.data() + shift;
+        for (int i = 0; i < count; ++i) {
             const double ifSlope =
-                ChannelSlopeAt(below[w], at[w], above[w], channelRatio_) / centre;
-            const double derivativeSlope = ChannelSlopeAt(Derivative(below, i), Derivative(at, i),
-                                                          Derivative(above, i), channelRatio_) /
+                ChannelSlopeAt(belowIf[i], atIf[i], aboveIf[i], channelRatio_) / centre;
+            const double derivativeSlope = ChannelSlopeAt(below.derivative[i], at.derivative[i],
+                                                          above.derivative[i], channelRatio_) /
                                            centre;
-            sigma_[i - sigmaFirst_] = NoiseRatio(ifSlope, derivativeSlope, centre, shape);
+            sigma_[i] = NoiseRatio(ifSlope, derivativeSlope, centre, shape);
         }
     }
 
@@ -133,8 +147,8 @@ private:
     // Candidates between channels k and k + 1, whose smoothed ratios are in
     // previousSmoothed_ and smoothed_.
     void OfferFixedPoints(int k, int first, int last) {
-        const double* low = Frequencies(k);
-        const double* high = Frequencies(k + 1);
+        const double* low = Rows(k).frequency.data();
+        const double* high = Rows(k + 1).frequency.data();
         const double centreLow = bank_.centre[k], centreHigh = bank_.centre[k + 1];
         PitchCandidate candidate;
         for (int i = first; i < last; ++i) {
@@ -154,8 +168,7 @@ private:
 
     int sigmaFirst_ = 0, sigmaLast_ = 0;
     int windowFirst_ = 0, windowLast_ = 0;
-    std::array<int, 3> held_{};
-    std::array<std::vector<double>, 3> rows_;
+    std::array<ChannelRows, 3> window_;
     std::vector<std::complex<double>> filtered_, work_;
     std::vector<double> sigma_, convolved_, smoothed_, previousSmoothed_;
     std::vector<PitchChoice> choices_;
@@ -173,8 +186,10 @@ int PitchBlockMargin(const PitchFilterBank& bank) {
 PitchBlocking DefaultPitchBlocking(const PitchFilterBank& bank, int n) {
     const std::int64_t shortest = std::int64_t{kMarginsPerBlock} * PitchBlockMargin(bank);
     const std::int64_t preferred = std::max<std::int64_t>(kPreferredBlockLength, shortest);
-    std::int64_t blocks = (n + preferred - 1) / preferred;
-    if (n <= preferred) blocks = std::clamp<std::int64_t>(n / shortest, 1, kShortSoundBlocks);
+    // A whole number of block groups, so that two or four threads run out of work together;
+    // but no block shorter than the shortest.
+    const std::int64_t groups = (n + kBlockGroup * preferred - 1) / (kBlockGroup * preferred);
+    const std::int64_t blocks = std::clamp<std::int64_t>(n / shortest, 1, groups * kBlockGroup);
     PitchBlocking blocking;
     blocking.blockLength = static_cast<int>(std::max<std::int64_t>(1, (n + blocks - 1) / blocks));
     const int hardware = static_cast<int>(std::thread::hardware_concurrency());
@@ -185,6 +200,7 @@ PitchBlocking DefaultPitchBlocking(const PitchFilterBank& bank, int n) {
 void TrackPitchInBlocks(const PitchFilterBank& bank, std::span<const double> signal,
                         double threshold, PitchBlocking blocking, std::span<double> f0,
                         std::span<double> ratio) {
+    CheckPitchTrackArguments(bank, signal, f0, ratio);
     const int n = static_cast<int>(signal.size());
     const int length = std::max(1, blocking.blockLength);
     const int blocks = static_cast<int>((std::int64_t{n} + length - 1) / length);

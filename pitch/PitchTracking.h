@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <stdexcept>
 
 #include "pitch/FilterBank.h"
 
@@ -21,6 +22,14 @@ namespace tonalyx {
 // ratio, when not empty, receives the noise ratio of the chosen candidate (+infinity where
 // there is no candidate).
 
+// Throws std::invalid_argument unless the signal and bank are big enough and the outputs fit.
+inline void CheckPitchTrackArguments(const PitchFilterBank& bank, std::span<const double> signal,
+                                     std::span<double> f0, std::span<double> ratio) {
+    if (signal.size() < 2 || bank.Channels() < 2 || f0.size() != signal.size() ||
+        (!ratio.empty() && ratio.size() != signal.size()))
+        throw std::invalid_argument("pitch track: bad sizes");
+}
+
 void TrackPitchWhole(const PitchFilterBank& bank, std::span<const double> signal, double threshold,
                      std::span<double> f0, std::span<double> ratio = {});
 
@@ -32,9 +41,10 @@ struct PitchBlocking {
 // Samples each side of a block that its computation reads beyond the block.
 int PitchBlockMargin(const PitchFilterBank& bank);
 
-// Blocks long against their margins, at most a few per sound for short sounds so that the
-// threads share the work; the block length does not depend on the machine, so the track is
-// the same wherever it runs. Threads: the hardware's, at most one per block.
+// Blocks of at most 2^16 decimated samples and at least 16 margins, their number a multiple of
+// four unless that would make them shorter, so that a few threads share even short sounds
+// evenly. The blocks do not depend on the machine, so the track is the same wherever it runs.
+// Threads: the hardware's, at most one per block.
 PitchBlocking DefaultPitchBlocking(const PitchFilterBank& bank, int n);
 
 void TrackPitchInBlocks(const PitchFilterBank& bank, std::span<const double> signal,

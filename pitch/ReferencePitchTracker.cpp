@@ -33,6 +33,7 @@ DMatrix ChannelSlope(const DMatrix& M, const PitchFilterBank& bank) {
 
 void TrackPitchWhole(const PitchFilterBank& bank, std::span<const double> signal, double threshold,
                      std::span<double> f0, std::span<double> ratio) {
+    CheckPitchTrackArguments(bank, signal, f0, ratio);
     const int channels = bank.Channels();
     const int n = static_cast<int>(signal.size());
 

@@ -129,12 +129,13 @@ std::vector<double> SynthesizeVoice(const VoiceRecipe& recipe) {
 
     double peak = 0, power = 0;
     std::size_t voicedCount = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        peak = std::max(peak, std::abs(out[i]));
-        if (TrueF0(recipe, static_cast<double>(i) / recipe.sampleRate) > 0) {
+    for (double v : out)
+        peak = std::max(peak, std::abs(v));
+    for (const VoicedStretch& s : recipe.voiced) {
+        const std::size_t from = SampleAt(recipe, s.start, n), to = SampleAt(recipe, s.end, n);
+        for (std::size_t i = from; i < to; ++i)
             power += out[i] * out[i];
-            ++voicedCount;
-        }
+        voicedCount += to - std::min(from, to);
     }
     const double gain = peak > 0 ? recipe.peak / peak : 0;
     for (double& v : out)
