@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Whole-process time of tonalyx-cli against the Praat program doing the same work from a
+# script, side by side in one run, on a 10 s and a 300 s voice-like sound (44.1 kHz, 16 bits):
+#   levels: tonalyx-cli levels --fit --columns 1920 (2048-sample Hanning frames, a PNG out)
+#           against Praat's To Spectrogram with 2048-sample Hanning windows and a time step
+#           giving about 1920 frames, the spectrogram saved to a file;
+#   pitch:  tonalyx-cli pitch (80 .. 640 Hz, the table to a file) against Praat's
+#           To Pitch (ac) from 80 to 640 Hz, the F0 of every frame saved to a file.
+# Each command runs RUNS times (default 5) with its table output discarded; the medians and the
+# ratio Praat / tonalyx-cli are printed (above 1: tonalyx-cli is faster).
+#
+# Usage: bench/cli_vs_praat.sh [BUILD_DIR]   (default: build; it must hold cli/tonalyx-cli)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+cli=$build/cli/tonalyx-cli
+runs=${RUNS:-5}
+
+if [ ! -x "$cli" ]; then
+    echo "No $cli: build it first, e.g. cmake --build $build --target tonalyx-cli" >&2
+    exit 1
+fi
+if ! command -v praat >/dev/null; then
+    echo "Praat is not installed (Debian: apt-get install praat)" >&2
+    exit 1
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The sounds: a harmonic voice whose F0 wanders between 110 and 190 Hz, voiced 0.8 s of every
+# second, over a little noise. Written by Praat, read by both.
+cat > "$work/make_sound.praat" <<'PRAAT'
+form Make a sound
+    real duration 10
+    sentence path sound.wav
+endform
+Create Sound from formula: "voice", 1, 0, duration, 44100,
+... "(x mod 1 < 0.8) * 0.2 * (sin(2*pi*(150*x - 40/(2*pi*0.3)*cos(2*pi*0.3*x)))" +
+... " + 0.5 * sin(4*pi*(150*x - 40/(2*pi*0.3)*cos(2*pi*0.3*x)))" +
+... " + 0.3 * sin(6*pi*(150*x - 40/(2*pi*0.3)*cos(2*pi*0.3*x)))) + randomGauss(0, 0.003)"
+Save as WAV file: path$
+PRAAT
+
+cat > "$work/spectrogram.praat" <<'PRAAT'
+form Spectrogram
+    sentence path sound.wav
+    integer frames 1920
+    sentence out spectrogram.bin
+endform
+sound = Read from file: path$
+duration = Get total duration
+# 2048 samples at 44.1 kHz, Hanning, 0 .. 1000 Hz.
+spectrogram = To Spectrogram: 2048 / 44100, 1000, duration / frames, 20, "Hanning (sine-squared)"
+Save as binary file: out$
+made = Get number of frames
+writeFileLine: out$ + ".frames", made
+PRAAT
+
+cat > "$work/pitch.praat" <<'PRAAT'
+form Pitch
+    sentence path sound.wav
+    sentence out pitch.txt
+endform
+sound = Read from file: path$
+pitch = To Pitch (ac): 0, 80, 15, "no", 0.03, 0.45, 0.01, 0.35, 0.14, 640
+matrix = To Matrix
+Save as headerless spreadsheet file: out$
+PRAAT
+
+# The median of RUNS wall-clock times of a command, in seconds, after one run that must succeed
+# (a failing command would otherwise be timed as if it had done the work).
+measure() {
+    if ! "$@" >/dev/null 2>"$work/errors"; then
+        echo "Failed: $*" >&2
+        cat "$work/errors" >&2
+        exit 1
+    fi
+    local times=()
+    for ((i = 0; i < runs; i++)); do
+        local start=$EPOCHREALTIME
+        "$@" >/dev/null 2>&1
+        local end=$EPOCHREALTIME
+        times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')")
+    done
+    printf '%s\n' "${times[@]}" | sort -g | awk '{t[NR] = $1} END {
+        if (NR % 2) print t[(NR + 1) / 2]; else print (t[NR / 2] + t[NR / 2 + 1]) / 2 }'
+}
+
+# One line of the table: sound, task, both medians and their ratio.
+row() {
+    awk -v sound="$1" -v task="$2" -v ours="$3" -v theirs="$4" 'BEGIN {
+        printf "%-6s %-7s %12.3f s %8.3f s %14.2f\n", sound, task, ours, theirs, theirs / ours }'
+}
+
+printf '%-6s %-7s %14s %10s %14s\n' "sound" "task" "tonalyx-cli" "Praat" "Praat/tonalyx"
+for seconds in 10 300; do
+    sound=$work/voice$seconds.wav
+    praat --run "$work/make_sound.praat" "$seconds" "$sound"
+    # The window loads at most maxSoundLength seconds (120 by default): the whole sound here.
+    full=(--set maxSoundLength=300)
+
+    tonalyx=$(measure "$cli" levels "$sound" --fit --columns 1920 -o "$work/levels.png" "${full[@]}")
+    reference=$(measure praat --run "$work/spectrogram.praat" "$sound" 1920 "$work/spectrogram.bin")
+    row "${seconds}s" levels "$tonalyx" "$reference"
+
+    tonalyx=$(measure "$cli" pitch "$sound" "${full[@]}")
+    reference=$(measure praat --run "$work/pitch.praat" "$sound" "$work/pitch.txt")
+    row "${seconds}s" pitch "$tonalyx" "$reference"
+done
+
+# What was compared, for the last sound: columns against frames, track values against frames.
+"$cli" pitch "$work/voice300.wav" "${full[@]}" > "$work/pitch.csv"
+width=$(od -An -tu1 -j16 -N4 "$work/levels.png" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 }')
+echo
+echo "300 s sound: tonalyx-cli image columns $width, Praat spectrogram frames $(cat "$work/spectrogram.bin.frames");"
+echo "             tonalyx-cli pitch values $(($(wc -l < "$work/pitch.csv") - 1)), Praat pitch frames $(awk '{ print NF }' "$work/pitch.txt" | head -1)"

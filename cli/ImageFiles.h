@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace tonalyx::cli {
+
+// An 8-bit grey image, row-major, line 0 at the top.
+struct GreyImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;  // width x height
+};
+
+enum class ImageFileType { Png, Pgm };
+
+// The type named by a file's extension (.png or .pgm in any letter case); none for others.
+bool ImageFileTypeOf(std::string_view path, ImageFileType& type);
+
+// A PNG file of the image: 8-bit greyscale, each line with the filter that suits it best,
+// deflated by zlib.
+std::vector<std::uint8_t> EncodePng(const GreyImage& image);
+
+// A binary PGM (P5) file of the image, maximum value 255.
+std::vector<std::uint8_t> EncodePgm(const GreyImage& image);
+
+// The CRC-32 of PNG chunks (ISO 3309), over the bytes given.
+std::uint32_t PngCrc(std::span<const std::uint8_t> bytes);
+
+}  // namespace tonalyx::cli

@@ -1,0 +1,97 @@
+#include "cli/TableWriter.h"
+
+#include <charconv>
+
+namespace tonalyx::cli {
+
+namespace {
+
+constexpr std::size_t kFlushSize = 1 << 16;
+
+}  // namespace
+
+TableWriter::TableWriter(std::ostream& out, TableFormat format, std::string_view fileName)
+    : out_(out),
+      separator_(format == TableFormat::Csv ? ',' : '\t'),
+      format_(format),
+      fileName_(fileName) {
+    buffer_.reserve(kFlushSize + 256);
+}
+
+TableWriter::~TableWriter() {
+    Flush();
+}
+
+void TableWriter::Header(std::initializer_list<std::string_view> names) {
+    StartLine("file");
+    for (std::string_view name : names)
+        Text(name);
+    EndLine();
+}
+
+void TableWriter::StartLine(std::string_view fileField) {
+    lineStarted_ = true;
+    fieldsInLine_ = 0;
+    if (fileName_.empty()) return;
+    ++fieldsInLine_;
+    if (format_ == TableFormat::Csv && fileField.find_first_of(",\"\r\n") != std::string::npos) {
+        buffer_ += '"';
+        for (char c : fileField) {
+            if (c == '"') buffer_ += '"';
+            buffer_ += c;
+        }
+        buffer_ += '"';
+    } else {
+        buffer_ += fileField;
+    }
+}
+
+void TableWriter::Separate() {
+    if (!lineStarted_) StartLine(fileName_);
+    if (fieldsInLine_ > 0) buffer_ += separator_;
+    ++fieldsInLine_;
+}
+
+TableWriter& TableWriter::Text(std::string_view field) {
+    Separate();
+    buffer_ += field;
+    return *this;
+}
+
+TableWriter& TableWriter::Integer(long long value) {
+    Separate();
+    char text[24];
+    buffer_.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+    return *this;
+}
+
+TableWriter& TableWriter::Fixed(double value, int decimals) {
+    Separate();
+    char text[400];
+    const auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    buffer_.append(text, result.ptr);
+    return *this;
+}
+
+TableWriter& TableWriter::General(double value, int digits) {
+    Separate();
+    char text[64];
+    const auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
+    buffer_.append(text, result.ptr);
+    return *this;
+}
+
+void TableWriter::EndLine() {
+    buffer_ += '\n';
+    lineStarted_ = false;
+    if (buffer_.size() >= kFlushSize) Flush();
+}
+
+void TableWriter::Flush() {
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+}
+
+}  // namespace tonalyx::cli

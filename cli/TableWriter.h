@@ -1,0 +1,46 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "cli/CliArguments.h"
+
+namespace tonalyx::cli {
+
+// Writes a CSV or TSV table, buffered, with numbers formatted the same in every locale. When
+// a file name is given, every line starts with it: tables of several files then concatenate
+// into one.
+class TableWriter {
+public:
+    TableWriter(std::ostream& out, TableFormat format, std::string_view fileName);
+    ~TableWriter();
+    TableWriter(const TableWriter&) = delete;
+    TableWriter& operator=(const TableWriter&) = delete;
+
+    // The header line: "file" first when there is a file name, then the names given.
+    void Header(std::initializer_list<std::string_view> names);
+    TableWriter& Text(std::string_view field);
+    TableWriter& Integer(long long value);
+    // value with that many decimals ("%.6f").
+    TableWriter& Fixed(double value, int decimals);
+    // value with that many significant digits, as "%.6g" writes it.
+    TableWriter& General(double value, int digits);
+    void EndLine();
+
+private:
+    // Begins a line with the file column (when there is one) holding fileField.
+    void StartLine(std::string_view fileField);
+    void Separate();
+    void Flush();
+
+    std::ostream& out_;
+    const char separator_;
+    const TableFormat format_;
+    const std::string fileName_;
+    std::string buffer_;
+    bool lineStarted_ = false;
+    int fieldsInLine_ = 0;
+};
+
+}  // namespace tonalyx::cli

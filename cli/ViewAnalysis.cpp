@@ -1,0 +1,38 @@
+#include "cli/ViewAnalysis.h"
+
+#include "analysis/AnalysisKind.h"
+#include "analysis/SpectrogramFraming.h"
+#include "cli/CommandView.h"
+#include "pitch/SoundPitchTrack.h"
+
+namespace tonalyx::cli {
+
+std::optional<std::string> AnalyseView(const std::string& path, int kind, bool withPitch,
+                                       CommandContext& context, ViewAnalysis& analysis) {
+    if (auto refused = LoadSound(path, context.records.file, analysis.sound)) return refused;
+    std::string note;
+    analysis.geometry = CommandLineView(analysis.sound.sampleCount, context.options.view, note);
+    if (!note.empty()) context.messages << "tonalyx-cli: " << path << ": " << note << '\n';
+
+    const std::string label = FileNamePart(path);
+    analysis.showPitch = withPitch || kind == PitchAnalysis;
+    if (analysis.showPitch) {
+        context.progress.Start(label + ": pitch track");
+        analysis.pitchTrack =
+            ComputeSoundPitchTrack(analysis.sound, context.records.analysis, analysis.pitchHop);
+    }
+    context.progress.Start(label + ": columns");
+    ComputeSpectrogramColumns(analysis.engine, analysis.sound, analysis.geometry, kind,
+                              context.records.analysis,
+                              [&](double fraction) { context.progress.Update(fraction); });
+    return std::nullopt;
+}
+
+std::optional<PitchOverlay> PitchToDraw(const ViewAnalysis& analysis) {
+    // The window draws a track only when it has one.
+    if (!analysis.showPitch || analysis.pitchTrack.empty()) return std::nullopt;
+    return PitchOverlay{analysis.pitchTrack.data(), static_cast<int>(analysis.pitchTrack.size()),
+                        analysis.pitchHop};
+}
+
+}  // namespace tonalyx::cli

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/LevelImage.h"
+#include "analysis/SpectrogramEngine.h"
+#include "app/ViewGeometry.h"
+#include "cli/Commands.h"
+#include "document/SoundData.h"
+
+namespace tonalyx::cli {
+
+// One sound analysed in one view as the window's Calculate command analyses it: the columns
+// of the kind computed for the view, and the pitch track of the whole sound when the image
+// shows it (the pitch kind, or the overlay).
+struct ViewAnalysis {
+    SoundData sound;
+    ViewGeometry geometry;
+    SpectrogramEngine engine;
+    std::vector<double> pitchTrack;
+    int pitchHop = 1;
+    bool showPitch = false;
+};
+
+// Loads the file and computes the analysis of context's view and kind; returns why the file
+// failed, or none.
+std::optional<std::string> AnalyseView(const std::string& path, int kind, bool withPitch,
+                                       CommandContext& context, ViewAnalysis& analysis);
+
+// The pitch track to draw over the image, or none.
+std::optional<PitchOverlay> PitchToDraw(const ViewAnalysis& analysis);
+
+}  // namespace tonalyx::cli

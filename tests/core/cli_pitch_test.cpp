@@ -1,0 +1,106 @@
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli_test_support.h"
+#include "pitch/SoundPitchTrack.h"
+#include "pitch/SyntheticVoice.h"
+
+namespace tonalyx::cli {
+namespace {
+
+using namespace testing;
+
+constexpr int kRate = 16000;
+
+// Silence, then a harmonic voice at 150 Hz from 0.3 s to 1.1 s, then silence.
+std::vector<int16_t> Voice() {
+    VoiceRecipe recipe;
+    recipe.sampleRate = kRate;
+    recipe.duration = 1.2;
+    recipe.source = VoiceSource::Harmonics;
+    recipe.voiced = {{0.3, 1.1, 150, 150, 0, 0}};
+    const std::vector<double> samples = SynthesizeVoice(recipe);
+    return {samples.begin(), samples.end()};
+}
+
+TEST(CliPitch, PrintsTheTrackOfAKnownVoice) {
+    const auto folder = TestFolder();
+    const std::string path = WriteWave(folder / "voice.wav", Voice(), kRate);
+    const CliRun run = RunCommandLine({"pitch", path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.err.empty());
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "index,time_s,f0_hz");
+
+    // 80 .. 640 Hz at 16 kHz: hop trunc(16000 / (6.3 x 640)) = 3 samples.
+    const int hop = 3;
+    ASSERT_EQ(lines.size(), 1u + 19200 / hop);
+    int middle = 0, voicedNear = 0, silentVoiced = 0;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::vector<std::string> fields = Fields(lines[i]);
+        ASSERT_EQ(fields.size(), 3u);
+        const int index = std::stoi(fields[0]);
+        ASSERT_EQ(index, static_cast<int>(i - 1));
+        const double time = std::stod(fields[1]);
+        EXPECT_NEAR(time, index * hop / double(kRate), 5.001e-7);  // six decimals
+        EXPECT_EQ(fields[1].size() - fields[1].find('.'), 7u) << fields[1];
+        const double f0 = std::stod(fields[2]);
+        if (time > 0.45 && time < 0.95) {
+            ++middle;
+            voicedNear += std::abs(f0 / 150 - 1) < 0.02;
+        }
+        if (time < 0.25) silentVoiced += f0 != 0;
+    }
+    EXPECT_GT(voicedNear, middle * 95 / 100);
+    EXPECT_EQ(silentVoiced, 0);
+}
+
+TEST(CliPitch, PrintsTheSharedTrackToSixDigitsAndTabsOnRequest) {
+    const auto folder = TestFolder();
+    const std::string path = WriteWave(folder / "voice.wav", Voice(), kRate);
+    SoundData sound;
+    sound.format.sampleRate = kRate;
+    sound.samples = Voice();
+    sound.sampleCount = static_cast<int32_t>(sound.samples.size());
+    int hop = 0;
+    const std::vector<double> track = ComputeSoundPitchTrack(sound, AnalysisSettings{}, hop);
+
+    const CliRun run = RunCommandLine({"pitch", path, "--format", "tsv"});
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), track.size() + 1);
+    EXPECT_EQ(lines.front(), "index\ttime_s\tf0_hz");
+    for (std::size_t i = 0; i < track.size(); ++i) {
+        const double printed = std::stod(Fields(lines[i + 1], '\t')[2]);
+        ASSERT_NEAR(printed, track[i], track[i] * 5e-6) << i;
+    }
+}
+
+TEST(CliPitch, TheSharedTrackRaisesTheTopAndKeepsToTheSamples) {
+    SoundData sound;
+    sound.format.sampleRate = kRate;
+    sound.samples = Voice();
+    sound.sampleCount = static_cast<int32_t>(sound.samples.size());
+    AnalysisSettings settings;
+    settings.pitchMinFreq = 200;
+    settings.pitchMaxFreq = 100;  // below the bottom: raised to 201 Hz
+    int hop = 0;
+    const std::vector<double> raised = ComputeSoundPitchTrack(sound, settings, hop);
+    settings.pitchMaxFreq = 201;
+    int explicitHop = 0;
+    EXPECT_EQ(ComputeSoundPitchTrack(sound, settings, explicitHop), raised);
+    EXPECT_EQ(hop, explicitHop);
+
+    // A count that claims more samples than there are reads only the samples.
+    const std::size_t held = sound.samples.size();
+    sound.sampleCount = static_cast<int32_t>(held * 2);
+    settings = AnalysisSettings{};
+    const std::vector<double> track = ComputeSoundPitchTrack(sound, settings, hop);
+    EXPECT_EQ(track.size(), held / hop);
+}
+
+}  // namespace
+}  // namespace tonalyx::cli
