@@ -33,7 +33,7 @@
 
 #include "document/WaveWriter.h"
 #include "pitch/PitchExtractor.h"
-#include "pitch/SyntheticVoice.h"
+#include "tools/SyntheticVoice.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "pitch/PitchExtractor.h"
-#include "pitch/SyntheticVoice.h"
+#include "tools/SyntheticVoice.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "cli_test_support.h"
 #include "pitch/SoundPitchTrack.h"
-#include "pitch/SyntheticVoice.h"
+#include "tools/SyntheticVoice.h"
 
 namespace tonalyx::cli {
 namespace {

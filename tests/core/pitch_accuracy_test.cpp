@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "pitch/PitchExtractor.h"
-#include "pitch/SyntheticVoice.h"
+#include "tools/SyntheticVoice.h"
 
 namespace tonalyx {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "pitch/FilterBank.h"
 #include "pitch/PitchTracking.h"
-#include "pitch/SyntheticVoice.h"
+#include "tools/SyntheticVoice.h"
 
 namespace tonalyx {
 namespace {

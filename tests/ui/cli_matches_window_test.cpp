@@ -10,7 +10,7 @@
 
 #include "WindowTestSupport.h"
 #include "cli/SettingsTable.h"
-#include "pitch/SyntheticVoice.h"
+#include "tools/SyntheticVoice.h"
 
 namespace tonalyx {
 namespace {

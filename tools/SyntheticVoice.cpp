@@ -1,4 +1,4 @@
-#include "pitch/SyntheticVoice.h"
+#include "tools/SyntheticVoice.h"
 
 #include <algorithm>
 #include <array>
