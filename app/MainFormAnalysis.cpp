@@ -14,10 +14,6 @@ namespace tonalyx {
 
 namespace {
 
-constexpr int kMinTickSpacing = 5;
-constexpr int kVerticalLabelSpacing = 4;
-constexpr int kHorizontalLabelSpacing = 10;
-
 QString ElapsedText(const QElapsedTimer& clock) {
     return QString::asprintf("%.2fsec", static_cast<double>(clock.elapsed()) * 0.001);
 }
@@ -64,13 +60,7 @@ void TMainForm::RenderSpectrogram() {
 
     const int imageHeight = engine_.ImageHeight();
     ShowSpectrogramPanel(imageHeight);
-    if (freqForm_) {
-        // The power-spectrum plot is as wide as the image is high: plot column i is row i.
-        const int plotWidth = freqForm_->PaintBoxFreq()->width();
-        if (plotWidth != imageHeight) {
-            freqForm_->resize(freqForm_->width() + imageHeight - plotWidth, freqForm_->height());
-        }
-    }
+    FitSpectrumWindow();
     const int columns = engine_.ColumnCount();
     columnSelectionStart_ = std::min(columnSelectionStart_, columns);
     columnSelectionEnd_ = std::min(columnSelectionEnd_, columns);
@@ -79,24 +69,6 @@ void TMainForm::RenderSpectrogram() {
     paintBoxSpgm_->update();
     if (freqForm_ && freqForm_->isVisible()) freqForm_->update();
     SetStatusText(4, ElapsedText(clock));
-}
-
-void TMainForm::SetFrequencyAxes() {
-    const DisplaySettings& display = engine_.Display();
-    const int rows = engine_.ImageHeight();
-    AxisKind kind = AxisKind::Linear;
-    double from = 0;
-    double to = 0;
-    if (engine_.LagAxis()) {
-        from = display.minTime * 1000;
-        to = display.maxTime * 1000;
-    } else {
-        kind = display.logScale ? AxisKind::Logarithmic : AxisKind::Linear;
-        from = display.minFreq * 0.001;
-        to = display.maxFreq * 0.001;
-    }
-    SetAxis(spgmFreqScale_, kind, rows, from, to, kMinTickSpacing, kVerticalLabelSpacing);
-    SetAxis(freqXScale_, kind, rows, from, to, kMinTickSpacing, kHorizontalLabelSpacing);
 }
 
 void TMainForm::ShowSpectrogramPanel(int imageHeight) {

@@ -3,6 +3,7 @@
 #include "app/TMainForm.h"
 #include "display/AxisPainter.h"
 #include "display/PaintBox.h"
+#include "display/SpectrumPlot.h"
 #include "display/TFreqForm.h"
 
 namespace tonalyx {
@@ -27,6 +28,24 @@ void TMainForm::SetTimeAxis(AxisScale& axis) {
     const ColumnSpan visible = geometry_.VisibleColumns();
     SetAxis(axis, AxisKind::Linear, static_cast<int>(width), 0.0, rate > 0 ? span / rate : 0.0,
             kMinTickSpacing, kHorizontalLabelSpacing, visible.first, visible.first + visible.count);
+}
+
+void TMainForm::SetFrequencyAxes() {
+    const DisplaySettings& display = engine_.Display();
+    const int rows = engine_.ImageHeight();
+    AxisKind kind = AxisKind::Linear;
+    double from = 0;
+    double to = 0;
+    if (engine_.LagAxis()) {
+        from = display.minTime * 1000;
+        to = display.maxTime * 1000;
+    } else {
+        kind = display.logScale ? AxisKind::Logarithmic : AxisKind::Linear;
+        from = display.minFreq * 0.001;
+        to = display.maxFreq * 0.001;
+    }
+    SetAxis(spgmFreqScale_, kind, rows, from, to, kMinTickSpacing, kVerticalLabelSpacing);
+    SetAxis(freqXScale_, kind, rows, from, to, kMinTickSpacing, kHorizontalLabelSpacing);
 }
 
 void TMainForm::DrawWaveTimeAxis(QPainter& painter) {
@@ -55,16 +74,16 @@ void TMainForm::DrawSpectrumFrequencyAxis(QPainter& painter) {
     DrawHorizontalAxis(painter, freqXScale_, freqForm_->PaintBoxFreqY()->width());
 }
 
+void TMainForm::SetSpectrumLevelAxis() {
+    const LevelRange range = SpectrumLevelRange(analysisKind_, engine_.Display());
+    SetAxis(freqYScale_, AxisKind::Linear, freqForm_->PaintBoxFreqY()->height(), range.lo,
+            range.hi, kMinTickSpacing, kVerticalLabelSpacing);
+}
+
 void TMainForm::DrawSpectrumLevelAxis(QPainter& painter) {
     if (analysisKind_ == 0 || !freqForm_) return;
-    // Auto-correlation and cepstrum levels are fractions shown in percent; the others are dB.
-    const DisplaySettings& display = engine_.Display();
-    const bool percent = analysisKind_ == 2 || analysisKind_ == 3;
-    const double lo = percent ? display.minPercent * 100 : display.minDb;
-    const double hi = percent ? display.maxPercent * 100 : display.maxDb;
+    SetSpectrumLevelAxis();
     const PaintBox* box = freqForm_->PaintBoxFreqY();
-    SetAxis(freqYScale_, AxisKind::Linear, box->height(), lo, hi, kMinTickSpacing,
-            kVerticalLabelSpacing);
     DrawVerticalAxis(painter, freqYScale_, box->width(), box->height());
 }
 

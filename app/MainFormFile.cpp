@@ -26,6 +26,7 @@ void TMainForm::InitializeOnFirstPaint() {
     audioDisabled_ = fileSettings_.disableAudio;
 
     ResetView();
+    UpdateReopenMenu();
     if (!commandLineText_.isEmpty()) OpenFile(LongFileName(commandLineText_));
     setAcceptDrops(true);
 }
@@ -67,6 +68,8 @@ bool TMainForm::OpenFile(const QString& path) {
     geometry_.samplesPerPixel = InitialSamplesPerPixel(sound_.sampleCount, WaveViewWidth());
     UpdateGeometry(GeometryChange::Refresh);
     UpdateActionStates();
+    recentFiles_.AddRecentFile(fileName_.toStdString());
+    UpdateReopenMenu();
     return true;
 }
 

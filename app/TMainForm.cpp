@@ -78,11 +78,13 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(QIcon(":/icons/tonalyx.svg"));
     CreateActions();
     CreateMenus();
+    ConnectReopenMenu();
     CreateToolBar();
     CreatePanels();
     CreateStatusBar();
     ConnectActionHandlers();
     ConnectPaintHandlers();
+    CreateMouseHandling();
 
     baseCaption_ = windowTitle();
     fileOpen_ = false;
@@ -105,11 +107,15 @@ void TMainForm::AttachWindows(TFreqForm* freqForm, TOptionForm* optionForm, TAbo
     freqForm_ = freqForm;
     optionForm_ = optionForm;
     aboutBox_ = aboutBox;
+    if (optionForm_) {
+        optionForm_->SetApplyHandler([this](int kind) { ApplyAnalysisOptions(kind); });
+    }
     if (freqForm_) {
         freqForm_->PaintBoxFreqX()->SetPaintHandler(
             [this](QPainter& p) { DrawSpectrumFrequencyAxis(p); });
         freqForm_->PaintBoxFreqY()->SetPaintHandler(
             [this](QPainter& p) { DrawSpectrumLevelAxis(p); });
+        AttachSpectrumWindow();
     }
 }
 

@@ -11,7 +11,12 @@
 #include "app/ViewGeometry.h"
 #include "display/AxisScale.h"
 #include "display/PaletteBitmap.h"
+#include "display/SpectrumPlot.h"
+#include "document/RecentFileList.h"
 #include "document/SoundData.h"
+#include "interaction/MouseRouting.h"
+#include "interaction/Selection.h"
+#include "settings/QtSettingsStore.h"
 #include "settings/SettingsRecords.h"
 
 class QAction;
@@ -19,6 +24,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QScrollBar;
+class QTimer;
 class QToolBar;
 
 namespace tonalyx {
@@ -52,6 +58,8 @@ public:
     void OpenDroppedFile(const QStringList& names);
     void UpdateGeometry(GeometryChange change);
     void UpdateFitCheck();
+    // Reloads the recent-file list and shows it in the Reopen submenu.
+    void UpdateReopenMenu();
 
     // Analysis: compute the kind over the view, render it, show the time taken.
     void RunAnalysis(int kind);
@@ -67,6 +75,20 @@ public:
     // Cursor lines over the views; drawing one twice removes it.
     void DrawCrossHair();
     void DrawPlayCursor(int position);
+
+    // Mouse on the views: the wave selection, the column selection, the spectrum window.
+    void StartSelection(int x);
+    bool ExtendSelection(int x);
+    void StartColumnSelection(int x);
+    void ExtendColumnSelection(int x);
+    void ShowSpectrumWindow();
+    // The power-spectrum plot at the painter's origin; its cursor from a plot position.
+    void DrawSpectrum(QPainter& painter);
+    void SetSpectrumCursor(int x, int y);
+    SampleSpan Selection() const { return {selectionStart_, selectionEnd_}; }
+    ColumnSelection SpectrogramColumnSelection() const {
+        return {columnSelectionStart_, columnSelectionEnd_};
+    }
 
     QAction* Action(const QString& name) const;
     const SoundData& Sound() const { return sound_; }
@@ -87,6 +109,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     // Window construction.
@@ -110,6 +134,7 @@ private:
     void DrawSpgmFrequencyAxis(QPainter& painter);
     void DrawSpectrumFrequencyAxis(QPainter& painter);
     void DrawSpectrumLevelAxis(QPainter& painter);
+    void SetSpectrumLevelAxis();
 
     // Views.
     void ConnectPaintHandlers();
@@ -124,6 +149,38 @@ private:
     void HorzScrollBarChange(int position);
     void ApplyScrollBarState();
     int WaveViewWidth() const;
+
+    // Mouse handling (MainFormMouse.cpp) and the spectrum plot (MainFormSpectrum.cpp).
+    void CreateMouseHandling();
+    void FormMouseMove(QMouseEvent* event);
+    void FormMouseUp(QMouseEvent* event);
+    void PaintBoxWaveMouseDown(MouseButton button, int x, int y);
+    void PaintBoxWaveMouseMove(int x, int y);
+    void PaintBoxWaveMouseUp(MouseButton button, int x, int y);
+    void TimerTimer();
+    void PaintBoxSpgmMouseDown(MouseButton button, int x, int y);
+    void PaintBoxSpgmMouseMove(int x, int y);
+    void PaintBoxSpgmMouseUp(MouseButton button, int x, int y);
+    void SetSpectrogramCursor(int x, int y);
+    void FitReadoutPanels();
+    bool SpectrumCursorShown() const;
+    void AttachSpectrumWindow();
+    void FitSpectrumWindow();
+    void PaintBoxFreqPaint(QPainter& painter);
+    void RepaintSpectrumPlot();
+
+    // The Reopen submenu (MainFormRecent.cpp): item N opens entry N of the list.
+    void ConnectReopenMenu();
+    void PopUpReopenMenu();
+    void OpenRecentFile(int index);
+    void History0ItemClick();
+    void History1ItemClick();
+    void History2ItemClick();
+    void History3ItemClick();
+    void History4ItemClick();
+    void History5ItemClick();
+    void History6ItemClick();
+    void History7ItemClick();
 
     // Commands.
     void AFileOpenExecute();
@@ -142,6 +199,8 @@ private:
     // Document state.
     QString baseCaption_;
     QString fileName_;
+    const std::string settingsKey_{kSettingsKey};
+    RecentFileList recentFiles_{std::make_unique<QtSettingsStore>(), settingsKey_};
     bool fileOpen_ = false;
     bool playRequested_ = false;
     bool scrollPending_ = false;
@@ -181,6 +240,15 @@ private:
     QString commandLineText_;
     bool moveRemembered_ = false;
     QPoint rememberedPosition_;
+
+    // Mouse state: the capture router, the drag timer, the drags in progress.
+    MouseRouting mouseCapture_{this};
+    QTimer* timer_ = nullptr;
+    int waveDragX_ = 0;
+    WaveSelectionDrag waveDrag_;
+    ColumnSelectionDrag columnDrag_;
+    std::vector<int> plotHeights_;
+    std::vector<PlotStroke> plotStrokes_;
 
     // Companion windows (owned by the application; they live as long as this window).
     TFreqForm* freqForm_ = nullptr;

@@ -74,6 +74,15 @@ TFreqForm::TFreqForm(QWidget* parent)
     column->addWidget(panel, 1);
     column->addWidget(status);
     resize(kClientWidth, kClientHeight);
+    // Showing the window on a press in the main window leaves the keyboard with that window.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    ConnectMouseHandlers();
+}
+
+void TFreqForm::SetPlotWidth(int width) {
+    const auto* panel = findChild<QFrame*>("PanelFreq");
+    const int chrome = paintBoxFreqY_->width() + 2 * panel->frameWidth();
+    if (this->width() != width + chrome) resize(width + chrome, height());
 }
 
 QLabel* TFreqForm::StatusPanel(int index) const {

@@ -2,6 +2,10 @@
 
 #include <QWidget>
 
+#include <functional>
+
+#include "interaction/MouseRouting.h"
+
 class QLabel;
 
 namespace tonalyx {
@@ -19,8 +23,32 @@ public:
     PaintBox* PaintBoxFreqX() const { return paintBoxFreqX_; }
     PaintBox* PaintBoxFreqY() const { return paintBoxFreqY_; }
     QLabel* StatusPanel(int index) const;
+    // Resizes the window so that the plot is width pixels wide, whether or not the window has
+    // been laid out yet: the plot's neighbours in its row have fixed widths.
+    void SetPlotWidth(int width);
+
+    // A press or drag on the plot moves the spectrum cursor through this handler (x, y in plot
+    // pixels); the main window draws the cursor and its read-outs.
+    void SetSpectrumCursorHandler(std::function<void(int x, int y)> handler) {
+        setCursor_ = std::move(handler);
+    }
+    // A drag on the plot is in progress.
+    bool CursorDragActive() const;
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void ConnectMouseHandlers();
+    void PaintBoxFreqMouseDown(MouseButton button, int x, int y);
+    void PaintBoxFreqMouseMove(int x, int y);
+    void PaintBoxFreqMouseUp(MouseButton button, int x, int y);
+    void FormMouseMove(QMouseEvent* event);
+    void FormMouseUp(QMouseEvent* event);
+
+    MouseRouting mouseCapture_{this};
+    std::function<void(int x, int y)> setCursor_;
     PaintBox* paintBoxFreq_ = nullptr;
     PaintBox* paintBoxFreqX_ = nullptr;
     PaintBox* paintBoxFreqY_ = nullptr;

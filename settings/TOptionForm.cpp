@@ -1,9 +1,19 @@
 #include "settings/TOptionForm.h"
 
+#include <QButtonGroup>
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
-#include <QTabWidget>
+#include <QSpinBox>
 #include <QVBoxLayout>
+
+#include "settings/OptionControlsWidgets.h"
+#include "settings/OptionPages.h"
+#include "settings/OptionSnapshot.h"
+#include "settings/PageControl.h"
+#include "settings/QtSettingsStore.h"
 
 namespace tonalyx {
 
@@ -11,65 +21,179 @@ namespace {
 
 constexpr int kClientWidth = 249;
 constexpr int kClientHeight = 508;
+constexpr int kFontPixelSize = 11;
+constexpr int kMargin = 4;
 
-struct PageSpec {
-    const char* name;
-    const char* caption;
+struct PageCode {
+    const char* page;
+    int code;
 };
-constexpr PageSpec kPages[] = {
-    {"TabSheetCor", "AC"},       {"TabSheetFft", "FFT"},           {"TabSheetMem", "MEM"},
-    {"TabSheetFrq", "Pitch"},    {"TabSheetCep", "Cepstrum"},      {"TabSheetLif", "Liftering"},
-    {"TabSheetDisp", "Display"}, {"TabSheetGraphics", "Graphics"}, {"TabSheetFile", "File"},
+constexpr PageCode kPageCodes[] = {
+    {"TabSheetDisp", 0}, {"TabSheetFft", 1}, {"TabSheetCor", 2}, {"TabSheetCep", 3},
+    {"TabSheetLif", 4},  {"TabSheetMem", 5}, {"TabSheetFrq", 6},
 };
-constexpr int kLifteringPage = 5;
-constexpr int kDisplayPage = 6;
 
 }  // namespace
 
 TOptionForm::TOptionForm(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+    : TOptionForm(parent, std::make_unique<QtSettingsStore>(), std::string(kSettingsKey)) {}
+
+TOptionForm::TOptionForm(QWidget* parent, std::unique_ptr<SettingsStore> store, std::string keyPath)
+    : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      store_(kSettingsVersion, std::move(keyPath), std::move(store)) {
+    BuildWindow();
+    FormCreate();
+}
+
+TOptionForm::~TOptionForm() = default;
+
+void TOptionForm::BuildWindow() {
     setObjectName("OptionForm");
     setWindowTitle("Options");
+    // A fixed pixel size: the dialog does not grow with the desktop's font settings.
     QFont font("Arial");
-    font.setPixelSize(11);
+    font.setPixelSize(kFontPixelSize);
     setFont(font);
 
-    pages_ = new QTabWidget(this);
+    pages_ = new PageControl(this);
     pages_->setObjectName("PageControl1");
-    pages_->setUsesScrollButtons(false);
-    for (const PageSpec& spec : kPages) {
-        auto* page = new QWidget;
-        page->setObjectName(spec.name);
-        pages_->addTab(page, spec.caption);
-    }
-    // The liftering page keeps its settings but its tab is never shown.
-    pages_->setTabVisible(kLifteringPage, false);
-    pages_->setCurrentIndex(kDisplayPage);
+    AddOptionPages(*pages_);
 
-    auto* apply = new QPushButton("&Apply", this);
+    auto* apply = new QPushButton("&Apply");
     apply->setObjectName("ApplyBtn");
     apply->setDefault(true);
-    auto* cancel = new QPushButton("&Close", this);
+    connect(apply, &QPushButton::clicked, this, &TOptionForm::ApplyBtnClick);
+    auto* cancel = new QPushButton("&Close");
     cancel->setObjectName("CancelBtn");
-    cancel->setShortcut(QKeySequence(Qt::Key_Escape));
-    connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
-    auto* registerDefault = new QPushButton("RegisterAs&Default", this);
+    connect(cancel, &QPushButton::clicked, this, &TOptionForm::CancelBtnClick);
+    auto* registerDefault = new QPushButton("RegisterAs&Default");
     registerDefault->setObjectName("DefaultBtn");
+    connect(registerDefault, &QPushButton::clicked, this, &TOptionForm::DefaultBtnClick);
 
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(kMargin);
     buttons->addWidget(apply);
     buttons->addWidget(cancel);
     buttons->addWidget(registerDefault);
     auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    column->setSpacing(kMargin);
     column->addWidget(pages_, 1);
     column->addLayout(buttons);
-    resize(kClientWidth, kClientHeight);
+
+    // Start from the factory state: every control's initial value.
+    WriteControlWidgets(*this, OptionControls{});
+    WatchUpDownBesideItem("LMemSizeN", &TOptionForm::LMemSizeNClick);
+    WatchUpDownBesideItem("LChannelIDG", &TOptionForm::LChannelIDGClick);
+    resize(minimumSizeHint().expandedTo(QSize(kClientWidth, kClientHeight)));
+}
+
+void TOptionForm::FormCreate() {
+    CaptureControls();  // the snapshot now holds the factory state
+    store_.LoadFromRegistry();
+    ApplyToControls();
+    // A stored combo box text that is not a number leaves the records partly at their factory
+    // values; the error is shown when Apply or RegisterAs&Default meets it again.
+    ReadSettingsQuietly(nullptr);
+    pages_->SetCurrentIndex(kDisplayPageIndex);
+}
+
+void TOptionForm::CaptureControls() {
+    UpDownEditTexts editTexts;
+    const OptionControls controls = ReadControlWidgets(*this, &editTexts);
+    store_.SetSnapshot(EncodeOptionSnapshot(controls, editTexts));
+}
+
+void TOptionForm::ApplyToControls() {
+    OptionControls controls;
+    UpDownEditTexts editTexts;
+    if (!DecodeOptionSnapshot(store_.Snapshot(), controls, editTexts)) return;
+    restoring_ = true;
+    WriteControlWidgets(*this, controls);
+    restoring_ = false;
+}
+
+bool TOptionForm::ReadSettingsQuietly(QString* error) {
+    const auto failure = tonalyx::ReadSettings(ReadControlWidgets(*this), records_.analysis,
+                                               records_.display, records_.imageCopy, records_.file);
+    if (failure && error) *error = QString::fromStdString(failure->Message());
+    return !failure;
+}
+
+bool TOptionForm::ReadSettings() {
+    QString error;
+    if (ReadSettingsQuietly(&error)) return true;
+    QMessageBox::warning(this, windowTitle(), error);
+    return false;
+}
+
+int TOptionForm::ActivePageCode() const {
+    const QString page = pages_->Page(pages_->CurrentIndex())->objectName();
+    for (const PageCode& entry : kPageCodes) {
+        if (page == entry.page) return entry.code;
+    }
+    return -1;
 }
 
 void TOptionForm::ShowOptions() {
     if (isVisible()) return;
+    ApplyToControls();
     show();
+    raise();
+}
+
+void TOptionForm::ApplyBtnClick() {
+    if (!ReadSettings()) return;
+    const int code = ActivePageCode();
+    if (code >= 0 && applyHandler_) applyHandler_(code);
+}
+
+void TOptionForm::CancelBtnClick() {
+    hide();
+}
+
+void TOptionForm::DefaultBtnClick() {
+    CaptureControls();
+    store_.SaveToRegistry();
+    ReadSettings();
+}
+
+void TOptionForm::EditLMemSizeNClick() {
+    findChild<QButtonGroup*>("LMemSize")->button(kMemSizeOtherItem)->setChecked(true);
+}
+
+void TOptionForm::LMemSizeNClick() {
+    EditLMemSizeNClick();
+}
+
+void TOptionForm::EditLChannelIDGClick() {
+    findChild<QButtonGroup*>("LChannelID")->button(kChannelIdMoreItem)->setChecked(true);
+}
+
+void TOptionForm::LChannelIDGClick() {
+    EditLChannelIDGClick();
+}
+
+void TOptionForm::WatchUpDownBesideItem(const char* upDown, void (TOptionForm::*select)()) {
+    auto* spin = findChild<QSpinBox*>(upDown);
+    spin->installEventFilter(this);
+    spin->findChild<QLineEdit*>()->installEventFilter(this);
+    // Stepping by keyboard or wheel picks the item as a click does.
+    connect(spin, &QSpinBox::valueChanged, this, [this, select] {
+        if (!restoring_) (this->*select)();
+    });
+}
+
+bool TOptionForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        const QString name = watched->objectName();
+        if (name == "LMemSizeN") LMemSizeNClick();
+        if (name == "EditLMemSizeN") EditLMemSizeNClick();
+        if (name == "LChannelIDG") LChannelIDGClick();
+        if (name == "EditLChannelIDG") EditLChannelIDGClick();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace tonalyx

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -18,14 +20,50 @@
 
 namespace tonalyx::testing {
 
-// The four start-up windows, created in the program's order and wired the same way.
+// Points the per-user settings store at a folder of its own for as long as it lives: a new
+// empty one, or the given folder (to see what an earlier program stored there); the folder in
+// use before comes back at the end. No test then sees recent files or defaults that another
+// test stored.
+class IsolatedSettings {
+public:
+    explicit IsolatedSettings(const QString& folder = QString())
+        : path_(folder.isEmpty() ? own_.path() : folder), previous_(Current()) {
+        Use(path_);
+    }
+    ~IsolatedSettings() { Use(previous_); }
+    IsolatedSettings(const IsolatedSettings&) = delete;
+    IsolatedSettings& operator=(const IsolatedSettings&) = delete;
+
+    const QString& Path() const { return path_; }
+
+private:
+    static QString& Current() {
+        static QString current =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        return current;
+    }
+    static void Use(const QString& folder) {
+        Current() = folder;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    }
+
+    QTemporaryDir own_;
+    QString path_;
+    QString previous_;
+};
+
+// The four start-up windows, created in the program's order and wired the same way, on a
+// settings store of their own (empty unless a folder is given).
 struct StartedProgram {
+    IsolatedSettings settings;
     TMainForm main;
     TFreqForm freq{&main};
     TOptionForm options{&main};
     TAboutBox about{&main};
 
-    explicit StartedProgram(const QString& commandLine = QString()) {
+    explicit StartedProgram(const QString& commandLine = QString(),
+                            const QString& settingsFolder = QString())
+        : settings(settingsFolder) {
         main.AttachWindows(&freq, &options, &about);
         main.SetCommandLineText(commandLine);
         main.show();

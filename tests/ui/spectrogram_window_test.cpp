@@ -84,6 +84,18 @@ TEST(SpectrogramWindow, PowerSpectrumWindowFollowsTheImageHeightAndDrawsItsAxes)
     EXPECT_FALSE(program.freq.isVisible());
 }
 
+TEST(SpectrogramWindow, HiddenPowerSpectrumWindowIsSizedOnceForTheImage) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "tone.wav", 16000));
+    program.main.RunAnalysis(1);
+    program.main.RunAnalysis(1);
+    const int widthWhileHidden = program.freq.width();
+    program.freq.show();
+    QTest::qWait(20);
+    EXPECT_EQ(program.freq.width(), widthWhileHidden);
+    EXPECT_EQ(Child(program.freq, "PaintBoxFreq")->width(), program.main.Engine().ImageHeight());
+}
+
 TEST(SpectrogramWindow, CalculateCommandsDoNothingWithoutASound) {
     StartedProgram program;
     program.main.RunAnalysis(1);

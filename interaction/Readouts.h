@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace tonalyx {
+
+// Status-bar read-outs. Each number is printed with printf and cut to its first five
+// characters, so the texts keep one width whatever the number's size.
+
+// Seconds: 1.23456 reads "1.235sec", 12.3456 reads "12.34sec".
+std::string TimeReadout(double seconds);
+
+// A frequency in kHz with its period in msec, "0.500kHz(2.000msec)", or with lag set a lag in
+// msec with its frequency in kHz, "2.000msec(0.500kHz)". A value of 0 has no reciprocal and
+// reads "===.=" there.
+std::string FrequencyReadout(double value, bool lag);
+
+// A level: " 3.50dB" (a leading blank for values at or above 0), "-45.6dB"; in percent ("%")
+// for the auto-correlation and cepstrum kinds.
+std::string LevelReadout(double value, int kind);
+
+}  // namespace tonalyx
