@@ -164,6 +164,14 @@ void TMainForm::ConnectActionHandlers() {
     on("AFileOpen", &TMainForm::AFileOpenExecute);
     on("AFileClose", &TMainForm::AFileCloseExecute);
     on("AFileExit", &TMainForm::AFileExitExecute);
+    on("AFileSave", &TMainForm::AFileSaveExecute);
+    on("AFileSaveAs", &TMainForm::AFileSaveAsExecute);
+    on("AFilePrint", &TMainForm::AFilePrintExecute);
+    on("AFilePrinterSettings", &TMainForm::AFilePrinterSettingsExecute);
+    on("AEditCopy", &TMainForm::AEditCopyExecute);
+    on("AEditCopy1", &TMainForm::AEditCopyExecute);
+    on("AAudioPlay", &TMainForm::AAudioPlayExecute);
+    on("AAudioStop", &TMainForm::AAudioStopExecute);
     on("AViewFitToWindow", &TMainForm::AViewFitToWindowExecute);
     on("AViewHideSpectrogram", &TMainForm::AViewHideSpectrogramExecute);
     on("AOptions", &TMainForm::AOptionsExecute);

@@ -65,6 +65,7 @@ bool TMainForm::OpenFile(const QString& path) {
 
     fileOpen_ = true;
     setWindowTitle(baseCaption_ + " - " + QFileInfo(fileName_).fileName());
+    if (!audioDisabled_) OpenPlayer();
     geometry_.samplesPerPixel = InitialSamplesPerPixel(sound_.sampleCount, WaveViewWidth());
     UpdateGeometry(GeometryChange::Refresh);
     UpdateActionStates();
@@ -77,6 +78,7 @@ bool TMainForm::CloseFile() {
     if (!fileOpen_) return true;
     fileOpen_ = false;
     AViewHideSpectrogramExecute();
+    if (!audioDisabled_) ClosePlayer();
     sound_.Clear();
     ResetView();
     setWindowTitle(baseCaption_);

@@ -125,9 +125,10 @@ bool TMainForm::ExtendSelection(int x) {
 void TMainForm::PaintBoxWaveMouseDown(MouseButton button, int x, int y) {
     if (!fileOpen_) return;
     if (!mouseCapture_.Router().BeginCapture(kWaveView, button)) return;
-    // The right button plays from the column under the mouse while it is held; that belongs
-    // to playback, which takes its press, moves, ticks and release from here.
+    // The right button plays from the column under the mouse while it is held.
+    if (button == MouseButton::Right) StartMousePlay(x);
     if (button != MouseButton::Left) return;
+    if (!audioDisabled_) StopPlaybackIfActive();
     StartSelection(x);
     paintBoxWave_->update();
     waveDragX_ = x;
@@ -140,9 +141,14 @@ void TMainForm::PaintBoxWaveMouseMove(int x, int y) {
     if (mouseCapture_.Router().IsActive(kWaveView, MouseButton::Left)) waveDragX_ = x;
 }
 
-// Each tick of a left drag scrolls the view toward a mouse beyond its edges and moves the
-// selection's free end to the column under the mouse.
+// Each tick of a right-button play moves the play cursor. Each tick of a left drag scrolls the
+// view toward a mouse beyond its edges and moves the selection's free end to the column under
+// the mouse.
 void TMainForm::TimerTimer() {
+    if (fileOpen_ && mouseCapture_.Router().IsActive(kWaveView, MouseButton::Right)) {
+        MovePlayCursor();
+        return;
+    }
     if (!fileOpen_ || !mouseCapture_.Router().IsActive(kWaveView, MouseButton::Left)) return;
     geometry_.viewWidth = WaveViewWidth();
     bool scrolled = false;
@@ -161,6 +167,7 @@ void TMainForm::TimerTimer() {
 void TMainForm::PaintBoxWaveMouseUp(MouseButton button, int x, int y) {
     // The capture ends even if the file went meanwhile, or the mouse would stay owned.
     if (!mouseCapture_.Router().EndCapture(kWaveView, button)) return;
+    if (button == MouseButton::Right) EndMousePlay();
     if (button != MouseButton::Left) return;
     timer_->stop();
     // The selection ends where the button was let go, even when no tick came after the last

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -14,6 +15,7 @@
 #include "display/SpectrumPlot.h"
 #include "document/RecentFileList.h"
 #include "document/SoundData.h"
+#include "interaction/MediaDevice.h"
 #include "interaction/MouseRouting.h"
 #include "interaction/Selection.h"
 #include "settings/QtSettingsStore.h"
@@ -21,8 +23,10 @@
 
 class QAction;
 class QFrame;
+class QImage;
 class QLabel;
 class QMenu;
+class QPrinter;
 class QScrollBar;
 class QTimer;
 class QToolBar;
@@ -75,6 +79,15 @@ public:
     // Cursor lines over the views; drawing one twice removes it.
     void DrawCrossHair();
     void DrawPlayCursor(int position);
+    int PlayCursorX() const { return playCursorX_; }
+
+    // Playback (MainFormPlayback.cpp). The device is made by the factory when a file is first
+    // opened with audio allowed; without a factory it is the platform's default audio output.
+    using MediaDeviceFactory = std::function<std::unique_ptr<MediaDevice>()>;
+    void SetMediaDeviceFactory(MediaDeviceFactory factory);
+    void StopPlaybackIfActive();
+    void ClosePlayer();
+    bool PlayRequested() const { return playRequested_; }
 
     // Mouse on the views: the wave selection, the column selection, the spectrum window.
     void StartSelection(int x);
@@ -89,6 +102,18 @@ public:
     ColumnSelection SpectrogramColumnSelection() const {
         return {columnSelectionStart_, columnSelectionEnd_};
     }
+
+    // Image export (MainFormExport.cpp): the composite of the chosen views with their axes, and
+    // the commands that save, copy and print it. A null image means there is nothing to export.
+    QImage RenderComposite();
+    void SaveImage(const QString& path, bool askName);
+    // The save and print dialogs sit behind prompts that tests may replace. The save prompt
+    // returns the chosen name, "" when cancelled; the print prompt sets up the printer and
+    // returns false when cancelled. Without a prompt the platform's dialog runs.
+    using SaveNamePrompt = std::function<QString(const QString& suggestedName)>;
+    using PrintPrompt = std::function<bool(QPrinter& printer)>;
+    void SetSaveNamePrompt(SaveNamePrompt prompt) { saveNamePrompt_ = std::move(prompt); }
+    void SetPrintPrompt(PrintPrompt prompt) { printPrompt_ = std::move(prompt); }
 
     QAction* Action(const QString& name) const;
     const SoundData& Sound() const { return sound_; }
@@ -158,6 +183,10 @@ private:
     void PaintBoxWaveMouseMove(int x, int y);
     void PaintBoxWaveMouseUp(MouseButton button, int x, int y);
     void TimerTimer();
+    // The right button's play on the wave view: press, timer tick, release.
+    void StartMousePlay(int x);
+    void MovePlayCursor();
+    void EndMousePlay();
     void PaintBoxSpgmMouseDown(MouseButton button, int x, int y);
     void PaintBoxSpgmMouseMove(int x, int y);
     void PaintBoxSpgmMouseUp(MouseButton button, int x, int y);
@@ -195,6 +224,18 @@ private:
     void AHelpHelpExecute();
     void AHelpAboutExecute();
     HelpWindow* Help();
+    void AFileSaveExecute();
+    void AFileSaveAsExecute();
+    void AEditCopyExecute();
+    void AFilePrintExecute();
+    void AFilePrinterSettingsExecute();
+    bool CompositeAvailable() const;
+    QPrinter& Printer();
+    void OpenPlayer();
+    bool StartPlay(int from, int to);
+    void AAudioPlayExecute();
+    void AAudioStopExecute();
+    void MediaPlayer_Notify(bool ranToEnd);
 
     // Document state.
     QString baseCaption_;
@@ -237,6 +278,7 @@ private:
     AnalysisSettings analysisSettings_;
     DisplaySettings displaySettings_;
     FileSettings fileSettings_;
+    ImageCopySettings imageCopySettings_;
     QString commandLineText_;
     bool moveRemembered_ = false;
     QPoint rememberedPosition_;
@@ -244,11 +286,21 @@ private:
     // Mouse state: the capture router, the drag timer, the drags in progress.
     MouseRouting mouseCapture_{this};
     QTimer* timer_ = nullptr;
+    // The media device, and whether a missing audio output has been reported (once per run).
+    MediaDeviceFactory mediaDeviceFactory_;
+    std::unique_ptr<MediaDevice> mediaPlayer_;
+    bool noOutputReported_ = false;
     int waveDragX_ = 0;
     WaveSelectionDrag waveDrag_;
     ColumnSelectionDrag columnDrag_;
     std::vector<int> plotHeights_;
     std::vector<PlotStroke> plotStrokes_;
+
+    // Image export: the printer the print commands share, made at first use (a shared_ptr, as
+    // QPrinter is only declared here), and the replaceable dialog prompts.
+    std::shared_ptr<QPrinter> printer_;
+    SaveNamePrompt saveNamePrompt_;
+    PrintPrompt printPrompt_;
 
     // Companion windows (owned by the application; they live as long as this window).
     TFreqForm* freqForm_ = nullptr;
