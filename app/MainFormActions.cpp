@@ -17,8 +17,8 @@ QIcon IconAt(int image) {
 }
 
 const ActionSpec* FindSpec(const QString& name) {
-    for (const ActionSpec& spec : kMainActions) {
-        if (name == spec.name) return &spec;
+    for (const ActionSpec& entry : kMainActions) {
+        if (name == entry.name) return &entry;
     }
     return nullptr;
 }
@@ -26,20 +26,20 @@ const ActionSpec* FindSpec(const QString& name) {
 }  // namespace
 
 void TMainForm::CreateActions() {
-    for (const ActionSpec& spec : kMainActions) {
+    for (const ActionSpec& entry : kMainActions) {
         auto* action = new QAction(this);
-        action->setObjectName(spec.name);
-        action->setText(spec.caption);
-        action->setIcon(IconAt(spec.image));
-        action->setStatusTip(spec.hint);
-        action->setToolTip(spec.hint);
-        if (*spec.shortcut) action->setShortcut(QKeySequence(spec.shortcut));
-        action->setCheckable(spec.checkable);
-        action->setVisible(spec.visible);
+        action->setObjectName(entry.name);
+        action->setText(entry.caption);
+        action->setIcon(IconAt(entry.image));
+        action->setStatusTip(entry.hint);
+        action->setToolTip(entry.hint);
+        if (*entry.shortcut) action->setShortcut(QKeySequence(entry.shortcut));
+        action->setCheckable(entry.checkable);
+        action->setVisible(entry.visible);
         // Shortcuts work wherever the focus is in the main window, menus or not.
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
-        actions_[spec.name] = action;
+        actions_[entry.name] = action;
     }
     Action("AAudioAutoRepeat")->setChecked(true);
     Action("AViewFitToWindow")->setChecked(true);
@@ -134,8 +134,8 @@ void TMainForm::CreateToolBar() {
         if (g > 0) toolBar_->addSeparator();
         for (const char* name : groups[g]) {
             QAction* action = Action(name);
-            const ActionSpec* spec = FindSpec(name);
-            if (!spec->toolHint) {
+            const ActionSpec* entry = FindSpec(name);
+            if (!entry->toolHint) {
                 toolBar_->addAction(action);
                 continue;
             }
@@ -143,8 +143,8 @@ void TMainForm::CreateToolBar() {
             // action of its own that follows the command's state and triggers it.
             auto* button = new QAction(action->icon(), action->text(), this);
             button->setObjectName(QString(name) + "Button");
-            button->setStatusTip(spec->toolHint);
-            button->setToolTip(spec->toolHint);
+            button->setStatusTip(entry->toolHint);
+            button->setToolTip(entry->toolHint);
             button->setVisible(action->isVisible());
             button->setEnabled(action->isEnabled());
             connect(button, &QAction::triggered, action, &QAction::trigger);

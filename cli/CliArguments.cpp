@@ -229,19 +229,19 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
         }
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* entry = nullptr;
         for (const OptionSpec& candidate : kOptions) {
-            if (candidate.name == name) spec = &candidate;
+            if (candidate.name == name) entry = &candidate;
         }
-        if (spec == nullptr) {
+        if (entry == nullptr) {
             error = "unknown option '" + name + "'";
             return std::nullopt;
         }
-        if ((spec->commands & mask) == 0) {
+        if ((entry->commands & mask) == 0) {
             error = name + " does not apply to " + arguments.front();
             return std::nullopt;
         }
-        if (!spec->takesValue) {
+        if (!entry->takesValue) {
             if (equals != std::string::npos) {
                 error = name + " takes no value";
                 return std::nullopt;

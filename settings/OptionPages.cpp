@@ -171,7 +171,7 @@ void AddOptionPages(PageControl& pages) {
         const char* caption;
         void (*build)(QVBoxLayout*);
     };
-    const PageSpec specs[] = {
+    const PageSpec kPageBuilders[] = {
         {"TabSheetCor", "AC", BuildAcPage},
         {"TabSheetFft", "FFT", BuildFftPage},
         {"TabSheetMem", "MEM", BuildMemPage},
@@ -182,9 +182,9 @@ void AddOptionPages(PageControl& pages) {
         {"TabSheetGraphics", "Graphics", BuildGraphicsPage},
         {"TabSheetFile", "File", BuildFilePage},
     };
-    for (const PageSpec& spec : specs) {
-        QVBoxLayout* column = AddPage(pages, spec.name, spec.caption);
-        spec.build(column);
+    for (const PageSpec& page : kPageBuilders) {
+        QVBoxLayout* column = AddPage(pages, page.name, page.caption);
+        page.build(column);
         column->addStretch(1);
     }
     // The liftering settings still feed the analysis, but the page is never offered.

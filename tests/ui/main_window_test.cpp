@@ -56,18 +56,18 @@ TEST(MainWindow, StartsWithTheWaveViewOnlyAndEveryDocumentCommandDisabled) {
 
 TEST(MainWindow, EveryCommandHasItsNameCaptionShortcutAndHint) {
     StartedProgram program;
-    for (const ActionSpec& spec : kMainActions) {
-        QAction* action = program.main.Action(spec.name);
-        ASSERT_NE(action, nullptr) << spec.name;
-        EXPECT_EQ(action->objectName(), spec.name);
-        EXPECT_EQ(action->text(), spec.caption);
-        EXPECT_EQ(action->shortcut(), QKeySequence(spec.shortcut)) << spec.name;
-        EXPECT_EQ(action->statusTip(), spec.hint);
-        if (*spec.hint) {
-            EXPECT_EQ(action->toolTip(), spec.hint);
+    for (const ActionSpec& entry : kMainActions) {
+        QAction* action = program.main.Action(entry.name);
+        ASSERT_NE(action, nullptr) << entry.name;
+        EXPECT_EQ(action->objectName(), entry.name);
+        EXPECT_EQ(action->text(), entry.caption);
+        EXPECT_EQ(action->shortcut(), QKeySequence(entry.shortcut)) << entry.name;
+        EXPECT_EQ(action->statusTip(), entry.hint);
+        if (*entry.hint) {
+            EXPECT_EQ(action->toolTip(), entry.hint);
         }
-        if (spec.image >= 0) {
-            EXPECT_FALSE(action->icon().isNull()) << spec.name;
+        if (entry.image >= 0) {
+            EXPECT_FALSE(action->icon().isNull()) << entry.name;
         }
     }
     EXPECT_EQ(program.main.Action("AViewShowFft")->shortcut(), QKeySequence(Qt::Key_F9));
