@@ -8,12 +8,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "TimingReporter.h"
 #include "dsp/Fft.h"
 #include "dsp/PowerSpectrum.h"
 #include "dsp/Window.h"
@@ -80,52 +79,21 @@ void BM_FftwRealToComplex(benchmark::State& state) {
 }
 #endif
 
-// Prints the usual table and keeps the CPU time per iteration of every benchmark (the median
-// when repetitions are asked for) to print the ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            const std::string name = run.run_name.function_name;
-            const int m = std::stoi(run.run_name.args);
-            if (median || (run.run_type == Run::RT_Iteration && !medians_.count({name, m}))) {
-                nanoseconds_[{name, m}] = run.GetAdjustedCPUTime() *
-                                          benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
-                                          benchmark::GetTimeUnitMultiplier(run.time_unit);
-                if (median) medians_[{name, m}] = true;
-            }
+void PrintRatios(const tonalyx::bench::TimingReporter& timing) {
+    std::printf("\n%8s %14s %14s %10s %22s %10s\n", "points", "RealFft ns", "FFTW r2c ns", "ratio",
+                "WindowedPowerSp. ns", "ratio");
+    for (int m = kSmallestLog2; m <= kLargestLog2; ++m) {
+        const double ours = timing.Time("RealFft", m);
+        const double power = timing.Time("WindowedPowerSpectrum", m);
+        const double fftw = timing.Time("FftwRealToComplex", m);
+        if (fftw > 0.0) {
+            std::printf("%8d %14.1f %14.1f %10.2f %22.1f %10.2f\n", 1 << m, ours, fftw, ours / fftw,
+                        power, power / fftw);
+        } else {
+            std::printf("%8d %14.1f %14s %10s %22.1f %10s\n", 1 << m, ours, "-", "-", power, "-");
         }
     }
-
-    void PrintRatios() const {
-        std::printf("\n%8s %14s %14s %10s %22s %10s\n", "points", "RealFft ns", "FFTW r2c ns",
-                    "ratio", "WindowedPowerSp. ns", "ratio");
-        for (int m = kSmallestLog2; m <= kLargestLog2; ++m) {
-            const double ours = Time("RealFft", m);
-            const double power = Time("WindowedPowerSpectrum", m);
-            const double fftw = Time("FftwRealToComplex", m);
-            if (fftw > 0.0) {
-                std::printf("%8d %14.1f %14.1f %10.2f %22.1f %10.2f\n", 1 << m, ours, fftw,
-                            ours / fftw, power, power / fftw);
-            } else {
-                std::printf("%8d %14.1f %14s %10s %22.1f %10s\n", 1 << m, ours, "-", "-", power,
-                            "-");
-            }
-        }
-    }
-
-private:
-    double Time(const std::string& name, int m) const {
-        const auto found = nanoseconds_.find({name, m});
-        return found == nanoseconds_.end() ? 0.0 : found->second;
-    }
-
-    std::map<std::pair<std::string, int>, double> nanoseconds_;
-    std::map<std::pair<std::string, int>, bool> medians_;
-};
+}
 
 }  // namespace
 
@@ -140,9 +108,9 @@ int main(int argc, char** argv) {
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    tonalyx::bench::TimingReporter reporter(benchmark::kNanosecond);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter);
     benchmark::Shutdown();
     return 0;
 }

@@ -9,10 +9,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "TimingReporter.h"
 #include "VoiceLikeSound.h"
 #include "analysis/Spectrogram.h"
 
@@ -77,37 +77,16 @@ void BM_Render(benchmark::State& state) {
     }
 }
 
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-            const double ms = run.GetAdjustedCPUTime() *
-                              benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
-                              benchmark::GetTimeUnitMultiplier(run.time_unit);
-            ms_[{run.run_name.function_name, std::stoi(run.run_name.args)}] = ms;
-        }
+void PrintSummary(const bench::TimingReporter& timing) {
+    const double fft = timing.Time("Kind", FftAnalysis);
+    std::printf("\n%10s %12s %12s %12s %10s\n", "kind", "total ms", "render ms", "compute ms",
+                "/ FFT");
+    for (int kind : kKinds) {
+        const double total = timing.Time("Kind", kind), render = timing.Time("Render", kind);
+        std::printf("%10s %12.1f %12.1f %12.1f %10.2f\n", kKindNames[kind], total, render,
+                    total - render, fft > 0.0 ? total / fft : 0.0);
     }
-
-    void PrintSummary() const {
-        const double fft = Ms("Kind", FftAnalysis);
-        std::printf("\n%10s %12s %12s %12s %10s\n", "kind", "total ms", "render ms", "compute ms",
-                    "/ FFT");
-        for (int kind : kKinds) {
-            const double total = Ms("Kind", kind), render = Ms("Render", kind);
-            std::printf("%10s %12.1f %12.1f %12.1f %10.2f\n", kKindNames[kind], total, render,
-                        total - render, fft > 0.0 ? total / fft : 0.0);
-        }
-    }
-
-private:
-    double Ms(const std::string& name, int kind) const {
-        const auto found = ms_.find({name, kind});
-        return found == ms_.end() ? 0.0 : found->second;
-    }
-    std::map<std::pair<std::string, int>, double> ms_;
-};
+}
 
 }  // namespace
 
@@ -119,9 +98,9 @@ int main(int argc, char** argv) {
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
+    bench::TimingReporter reporter(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintSummary();
+    PrintSummary(reporter);
     benchmark::Shutdown();
     return 0;
 }

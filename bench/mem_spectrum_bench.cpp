@@ -9,13 +9,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <numbers>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "TimingReporter.h"
 #include "dsp/Burg.h"
 #include "dsp/MemSpectrum.h"
 #include "dsp/PowerSpectrum.h"
@@ -152,65 +151,35 @@ void BM_FftFrames(benchmark::State& state) {
 }
 BENCHMARK(BM_FftFrames)->Arg(0)->Unit(benchmark::kMillisecond);
 
-// Prints the usual table and keeps the CPU time of every run (the median when repetitions are
-// asked for) for the summary.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            const std::pair<std::string, int> key{run.run_name.function_name,
-                                                  std::stoi(run.run_name.args)};
-            if (median || (run.run_type == Run::RT_Iteration && !medians_.count(key))) {
-                milliseconds_[key] = run.GetAdjustedCPUTime() *
-                                     benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
-                                     benchmark::GetTimeUnitMultiplier(run.time_unit);
-                if (median) medians_[key] = true;
-            }
-        }
+void PrintSummary(const tonalyx::bench::TimingReporter& timing) {
+    std::printf("\n%d columns x %d rows\n%6s %16s %14s %9s %14s %9s\n", kColumns, kRows, "poles",
+                "MemPowerAt ms", "AVX2+FMA ms", "speed-up", "portable ms", "speed-up");
+    for (int poles : {20, 40, 255}) {
+        const double reference = timing.Time("BM_MemPowerAtImage", poles);
+        const double fused = timing.Time("BM_EvaluatorAvx2FmaImage", poles);
+        const double portable = timing.Time("BM_EvaluatorPortableImage", poles);
+        std::printf("%6d %16.1f %14.2f %9.1f %14.2f %9.1f\n", poles, reference, fused,
+                    fused > 0.0 ? reference / fused : 0.0, portable,
+                    portable > 0.0 ? reference / portable : 0.0);
     }
-
-    void PrintSummary() const {
-        std::printf("\n%d columns x %d rows\n%6s %16s %14s %9s %14s %9s\n", kColumns, kRows,
-                    "poles", "MemPowerAt ms", "AVX2+FMA ms", "speed-up", "portable ms", "speed-up");
-        for (int poles : {20, 40, 255}) {
-            const double reference = Time("BM_MemPowerAtImage", poles);
-            const double fused = Time("BM_EvaluatorAvx2FmaImage", poles);
-            const double portable = Time("BM_EvaluatorPortableImage", poles);
-            std::printf("%6d %16.1f %14.2f %9.1f %14.2f %9.1f\n", poles, reference, fused,
-                        fused > 0.0 ? reference / fused : 0.0, portable,
-                        portable > 0.0 ? reference / portable : 0.0);
-        }
-        const double fft = Time("BM_FftFrames", 0);
-        std::printf("\n%d frames of %d samples: windowed FFT power spectra %.2f ms\n", kColumns,
-                    kFrameLength, fft);
-        for (int poles : {20, 40}) {
-            const double burg = Time("BM_BurgFrames", poles);
-            std::printf("Burg fits with %d poles: %.2f ms (%.2f x the FFT columns)\n", poles, burg,
-                        fft > 0.0 ? burg / fft : 0.0);
-        }
+    const double fft = timing.Time("BM_FftFrames", 0);
+    std::printf("\n%d frames of %d samples: windowed FFT power spectra %.2f ms\n", kColumns,
+                kFrameLength, fft);
+    for (int poles : {20, 40}) {
+        const double burg = timing.Time("BM_BurgFrames", poles);
+        std::printf("Burg fits with %d poles: %.2f ms (%.2f x the FFT columns)\n", poles, burg,
+                    fft > 0.0 ? burg / fft : 0.0);
     }
-
-private:
-    double Time(const std::string& name, int arg) const {
-        const auto found = milliseconds_.find({name, arg});
-        return found == milliseconds_.end() ? 0.0 : found->second;
-    }
-
-    std::map<std::pair<std::string, int>, double> milliseconds_;
-    std::map<std::pair<std::string, int>, bool> medians_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    tonalyx::bench::TimingReporter reporter(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintSummary();
+    PrintSummary(reporter);
     benchmark::Shutdown();
     return 0;
 }

@@ -9,11 +9,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "TimingReporter.h"
 #include "VoiceLikeSound.h"
 #include "analysis/Spectrogram.h"
 #include "dsp/Window.h"
@@ -119,42 +118,22 @@ void BM_FftwFrames(benchmark::State& state) {
 }
 #endif
 
-// Keeps the time per run of every benchmark to print the summary at the end.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-            const double ms = run.GetAdjustedCPUTime() *
-                              benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
-                              benchmark::GetTimeUnitMultiplier(run.time_unit);
-            ms_[{run.run_name.function_name, std::stoi(run.run_name.args)}] = ms;
+void PrintSummary(const bench::TimingReporter& timing) {
+    std::printf("\n%6s %12s %12s %12s %14s %14s %14s\n", "N", "total ms", "compute ms", "render ms",
+                "FFTW frames ms", "total/FFTW", "compute/FFTW");
+    for (int log2 : kSizes) {
+        const double total = timing.Time("Spectrogram", log2),
+                     compute = timing.Time("ComputeColumns", log2);
+        const double render = timing.Time("RenderImage", log2),
+                     fftw = timing.Time("FftwFrames", log2);
+        std::printf("%6d %12.1f %12.1f %12.1f", 1 << log2, total, compute, render);
+        if (fftw > 0.0) {
+            std::printf(" %14.1f %14.2f %14.2f\n", fftw, total / fftw, compute / fftw);
+        } else {
+            std::printf(" %14s %14s %14s\n", "-", "-", "-");
         }
     }
-
-    void PrintSummary() const {
-        std::printf("\n%6s %12s %12s %12s %14s %14s %14s\n", "N", "total ms", "compute ms",
-                    "render ms", "FFTW frames ms", "total/FFTW", "compute/FFTW");
-        for (int log2 : kSizes) {
-            const double total = Ms("Spectrogram", log2), compute = Ms("ComputeColumns", log2);
-            const double render = Ms("RenderImage", log2), fftw = Ms("FftwFrames", log2);
-            std::printf("%6d %12.1f %12.1f %12.1f", 1 << log2, total, compute, render);
-            if (fftw > 0.0) {
-                std::printf(" %14.1f %14.2f %14.2f\n", fftw, total / fftw, compute / fftw);
-            } else {
-                std::printf(" %14s %14s %14s\n", "-", "-", "-");
-            }
-        }
-    }
-
-private:
-    double Ms(const std::string& name, int log2) const {
-        const auto found = ms_.find({name, log2});
-        return found == ms_.end() ? 0.0 : found->second;
-    }
-    std::map<std::pair<std::string, int>, double> ms_;
-};
+}
 
 }  // namespace
 
@@ -178,9 +157,9 @@ int main(int argc, char** argv) {
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
+    bench::TimingReporter reporter(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintSummary();
+    PrintSummary(reporter);
     benchmark::Shutdown();
     return 0;
 }
