@@ -29,13 +29,6 @@ double Ramp(const VoicedStretch& s, double t) {
     return edge >= 1 ? 1 : 0.5 - 0.5 * std::cos(kPi * std::max(edge, 0.0));
 }
 
-// Glottal flow over one period (Rosenberg): a slow opening, a faster closing, then closed.
-double GlottalFlow(double phase) {
-    if (phase < 0.4) return 0.5 - 0.5 * std::cos(kPi * phase / 0.4);
-    if (phase < 0.6) return std::cos(0.5 * kPi * (phase - 0.4) / 0.2);
-    return 0;
-}
-
 // A two-pole resonator with unit gain at 0 Hz.
 class Resonator {
 public:
@@ -106,6 +99,13 @@ std::size_t SampleAt(const VoiceRecipe& r, double seconds, std::size_t n) {
 }
 
 }  // namespace
+
+// Glottal flow over one period (Rosenberg): a slow opening, a faster closing, then closed.
+double GlottalFlow(double phase) {
+    if (phase < 0.4) return 0.5 - 0.5 * std::cos(kPi * phase / 0.4);
+    if (phase < 0.6) return std::cos(0.5 * kPi * (phase - 0.4) / 0.2);
+    return 0;
+}
 
 double TrueF0(const VoiceRecipe& recipe, double seconds) {
     for (const VoicedStretch& s : recipe.voiced) {

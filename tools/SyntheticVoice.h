@@ -10,6 +10,10 @@ namespace tonalyx {
 // complex or of a glottal pulse train shaped by vowel formants, with pauses, voiceless noise
 // bursts and background noise at a chosen S/N ratio. The same recipe gives the same samples.
 
+// Glottal flow over one period (Rosenberg) at phase 0..1: a slow opening, a faster closing,
+// then closed.
+double GlottalFlow(double phase);
+
 enum class VoiceSource {
     Harmonics,  // harmonics up to 5 kHz, amplitudes falling as 1/h, fixed random phases
     Pulses,     // glottal pulses (Rosenberg) through four formant resonators of an /a/

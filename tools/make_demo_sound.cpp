@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "document/WaveWriter.h"
+#include "tools/SyntheticVoice.h"
 
 namespace {
 
@@ -42,13 +43,6 @@ constexpr Syllable kSyllables[] = {{0.10, 1.55, 110, 220, kA, kI}, {1.95, 3.40, 
 // 0 -> 1 with zero slope at both ends.
 double Ease(double x) {
     return 0.5 - 0.5 * std::cos(kPi * std::clamp(x, 0.0, 1.0));
-}
-
-// Glottal flow over one pitch period (Rosenberg): a slow opening, a faster closing, then closed.
-double GlottalFlow(double phase) {
-    if (phase < 0.4) return 0.5 - 0.5 * std::cos(kPi * phase / 0.4);
-    if (phase < 0.6) return std::cos(0.5 * kPi * (phase - 0.4) / 0.2);
-    return 0;
 }
 
 // A two-pole resonator with unit gain at 0 Hz; its coefficients may change every sample.
