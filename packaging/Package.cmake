@@ -15,9 +15,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Plug-ins that Qt loads at run time and dpkg-shlibdeps cannot see: the SVG icon engine comes
-# with libqt6svg6, which the programs link anyway; the X11 platform and the PulseAudio output
-# come with libqt6gui6 and libqt6multimedia6, which they link too.
+# Plug-ins that Qt loads at run time are invisible to dpkg-shlibdeps. The X11 platform and the
+# media back-ends come with libqt6gui6 and libqt6multimedia6, which the window links; the SVG icon
+# engine and image reader that draw the icons come with libqt6svg6, which nothing links.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6svg6)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
