@@ -25,7 +25,10 @@ cmake --build "$build" --target tonalyx tonalyx-cli desktop_files man_pages >/de
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/cpack.log" ||
     { cat "$scratch/cpack.log"; exit 1; }
 debs=("$scratch"/out/tonalyx_*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "FAIL: no single tonalyx_*.deb" >&2; exit 1; }
+if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+    echo "FAIL: cpack made no single tonalyx_*.deb" >&2
+    exit 1
+fi
 deb=${debs[0]}
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
