@@ -174,6 +174,7 @@ if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
         while read -r path; do
             [ -d "$path" ] || [ ! -e "$path" ] || fail "$path is left after removal"
         done <"$scratch/installed.txt"
+        [ ! -e /usr/share/doc/tonalyx ] || fail "/usr/share/doc/tonalyx is left after removal"
         ! dpkg-query -W tonalyx >/dev/null 2>&1 || fail "tonalyx is still registered"
     fi
 fi
