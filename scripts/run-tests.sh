@@ -11,6 +11,9 @@ echo "== Build and test"
 "$root/scripts/build.sh"
 ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
 
+echo "== The Debian package: contents, validators, the packaged programs (and apt-get as root)"
+"$root/scripts/test-package.sh" "$root/build"
+
 echo "== Playback on a private PulseAudio server (skipped without pulseaudio)"
 "$root/scripts/test-audio.sh" "$root/build"
 

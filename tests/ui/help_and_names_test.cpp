@@ -1,12 +1,15 @@
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
+#include "TonalyxVersion.h"
 #include "WindowTestSupport.h"
 #include "app/FileNames.h"
 #include "app/HelpWindow.h"
+#include "app/StartOptions.h"
 
 namespace tonalyx {
 namespace {
@@ -25,6 +28,44 @@ TEST(FileNames, LongFileNameMakesExistingFilesAbsolute) {
     EXPECT_EQ(LongFileName('"' + path + '"'), path);
     EXPECT_EQ(LongFileName("\"/no/such/dir/x.wav\""), "/no/such/dir/x.wav");
     EXPECT_EQ(CommandLineText({"/tmp/My", "Files/a.wav"}), "/tmp/My Files/a.wav");
+}
+
+TEST(StartOptions, HelpAndVersionEndTheProgramUnlessTheyFollowTheEndOfOptions) {
+    using Action = StartOptions::Action;
+    EXPECT_EQ(ParseStartOptions({}).action, Action::Run);
+    EXPECT_TRUE(ParseStartOptions({}).fileArguments.isEmpty());
+    EXPECT_EQ(ParseStartOptions({"--help"}).action, Action::ShowHelp);
+    EXPECT_EQ(ParseStartOptions({"-h"}).action, Action::ShowHelp);
+    EXPECT_EQ(ParseStartOptions({"a.wav", "--version"}).action, Action::ShowVersion);
+    EXPECT_EQ(ParseStartOptions({"--version", "--help"}).action, Action::ShowVersion);
+
+    const StartOptions named = ParseStartOptions({"--", "--help", "-x.wav"});
+    EXPECT_EQ(named.action, Action::Run);
+    EXPECT_EQ(CommandLineText(named.fileArguments), "--help -x.wav");
+    EXPECT_EQ(ParseStartOptions({"--", "--"}).fileArguments, QStringList{"--"});
+
+    // A path with blanks split by the shell, and an unknown word: both stay part of the name,
+    // which the window then opens or reports.
+    EXPECT_EQ(CommandLineText(ParseStartOptions({"/tmp/My", "Files/a.wav"}).fileArguments),
+              "/tmp/My Files/a.wav");
+    EXPECT_EQ(ParseStartOptions({"-x"}).fileArguments, QStringList{"-x"});
+}
+
+TEST(StartOptions, VersionIsOneLineWithTheProjectVersionAndHelpNamesEveryOption) {
+    const QString version = VersionLine();
+    EXPECT_EQ(version, QString("tonalyx ") + kVersion);
+    EXPECT_FALSE(version.contains('\n'));
+    EXPECT_TRUE(QString(kVersion).contains(QRegularExpression("^[0-9]+\\.[0-9]+")));
+
+    const QString help = StartHelpText();
+    EXPECT_TRUE(help.startsWith("Usage: tonalyx [OPTION]... [FILE]\n"));
+    for (const char* option : {"-h, --help", "--version", "--  "})
+        EXPECT_TRUE(help.contains(option)) << option;
+    // The man page generator reads items two blanks in, term and text parted by two blanks.
+    for (const QString& line : help.split('\n'))
+        if (line.startsWith("  -"))
+            EXPECT_TRUE(line.contains(QRegularExpression("^  \\S.*\\S {2,}\\S")))
+                << line.toStdString();
 }
 
 TEST(HelpWindow, ShowsContentsSearchesKeywordsAndExplainsItself) {
