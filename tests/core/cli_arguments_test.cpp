@@ -75,7 +75,7 @@ TEST(CliArguments, DefaultsAndTheOtherCommands) {
 
 TEST(CliArguments, RefusesUnknownWordsAndOptionsOfOtherCommands) {
     EXPECT_EQ(Refusal({}), "no command given");
-    EXPECT_EQ(Refusal({"lvels", "a.wav"}), "unknown command 'lvels'");
+    EXPECT_EQ(Refusal({"lvels", "a.wav"}), "unknown command 'lvels' (did you mean 'levels'?)");
     EXPECT_EQ(Refusal({"pitch", "a.wav", "--bogus=1"}), "unknown option '--bogus'");
     EXPECT_EQ(Refusal({"pitch", "a.wav", "--kind", "fft"}), "--kind does not apply to pitch");
     EXPECT_EQ(Refusal({"info", "a.wav", "--format", "csv"}), "--format does not apply to info");
@@ -87,40 +87,40 @@ TEST(CliArguments, RefusesUnknownWordsAndOptionsOfOtherCommands) {
 
 TEST(CliArguments, RefusesBadValues) {
     EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--kind", "FFT"}),
-              "--kind takes fft, ac, cep, lif, mem or pitch, not 'FFT'");
+              "--kind must be fft, ac, cep, lif, mem or pitch, not 'FFT'");
     EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--columns", "0"}),
-              "--columns takes a whole number from 1 to 32768, not '0'");
+              "--columns must be a whole number from 1 to 32768, not '0'");
     EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--columns", "12.5"}),
-              "--columns takes a whole number from 1 to 32768, not '12.5'");
+              "--columns must be a whole number from 1 to 32768, not '12.5'");
     EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--columns", "99999999999"}),
-              "--columns takes a whole number from 1 to 32768, not '99999999999'");
+              "--columns must be a whole number from 1 to 32768, not '99999999999'");
     for (const char* zoom : {"0", "3", "131072", "-4", "x"}) {
         EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--samples-per-column", zoom}),
-                  std::string("--samples-per-column takes a power of two from 1 to 65536, not '") +
+                  std::string("--samples-per-column must be a power of two from 1 to 65536, not '") +
                       zoom + "'");
     }
     EXPECT_EQ(Refusal({"spectrum", "a.wav", "--column", "-1"}),
-              "--column takes a whole number from 0 to 2147483647, not '-1'");
+              "--column must be a whole number from 0 to 2147483647, not '-1'");
     EXPECT_EQ(Refusal({"pitch", "a.wav", "--format", "json"}),
-              "--format takes csv or tsv, not 'json'");
+              "--format must be csv or tsv, not 'json'");
     EXPECT_EQ(Refusal({"pitch", "a.wav", "--channel", "left"}),
-              "--channel takes a whole number from 0 to 2147483647, not 'left'");
+              "--channel must be a whole number from 0 to 2147483647, not 'left'");
 }
 
 TEST(CliArguments, RefusesOptionsThatDoNotGoTogether) {
-    EXPECT_EQ(Refusal({"pitch"}), "no wave file given");
+    EXPECT_EQ(Refusal({"pitch"}), "no sound file given");
     EXPECT_EQ(Refusal({"settings", "a.wav"}), "settings takes no file, but got 'a.wav'");
     EXPECT_EQ(Refusal({"levels", "a.wav"}),
-              "levels needs an output file: -o OUT.png or -o OUT.pgm");
+              "levels needs an output: -o OUT.png, -o OUT.pgm or -o - with --format");
     EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.jpg"}),
               "the output file must end in .png or .pgm, not 'a.jpg'");
     EXPECT_EQ(Refusal({"levels", "a.wav", "b.wav", "-o", "a.png"}),
-              "with several files the output name needs {name}, e.g. -o out/{name}.png");
+              "with several files the output name needs {name} or {path}, e.g. -o out/{name}.png");
     const std::string fitted =
         Refusal({"levels", "a.wav", "-o", "a.png", "--fit", "--samples-per-column", "4"});
     EXPECT_NE(fitted.find("--fit"), std::string::npos);
     EXPECT_FALSE(Parse({"spectrum", "a.wav", "--fit", "--first-column", "4", "--column", "1"}));
-    EXPECT_EQ(Refusal({"spectrum", "a.wav"}), "spectrum needs --column C");
+    EXPECT_EQ(Refusal({"spectrum", "a.wav"}), "spectrum needs --column C or --time T");
     EXPECT_EQ(Refusal({"spectrum", "a.wav", "--column", "5", "--to-column", "4"}),
               "--to-column must not lie before --column");
     EXPECT_EQ(Refusal({"spectrum", "a.wav", "--column", "5", "--kind", "pitch"}),

@@ -86,6 +86,8 @@ TEST(CliLevels, FollowsTheViewAndDisplayOptionsAndNamesSeveralOutputs) {
 }
 
 struct SpectrumRow {
+    double start = 0;  // the time span of the columns, in seconds
+    double end = 0;
     double position = 0;
     double level = 0;
 };
@@ -98,8 +100,10 @@ std::vector<SpectrumRow> Spectrum(const std::vector<std::string>& arguments,
     std::vector<SpectrumRow> rows;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::vector<std::string> fields = Fields(lines[i]);
-        EXPECT_EQ(std::stoi(fields[0]), static_cast<int>(i - 1));
-        rows.push_back({std::stod(fields[1]), std::stod(fields[2])});
+        EXPECT_EQ(fields.size(), 6u);
+        EXPECT_EQ(std::stoi(fields[3]), static_cast<int>(i - 1));
+        rows.push_back({std::stod(fields[1]), std::stod(fields[2]), std::stod(fields[4]),
+                        std::stod(fields[5])});
     }
     if (header && !lines.empty()) *header = lines.front();
     return rows;
@@ -110,7 +114,7 @@ TEST(CliSpectrum, AgreesWithTheImageAndFindsTheTone) {
     const std::string tone = Tone(folder);
     std::string header;
     const std::vector<SpectrumRow> rows = Spectrum({"spectrum", tone, "--column", "400"}, &header);
-    EXPECT_EQ(header, "row,frequency_hz,level_db");
+    EXPECT_EQ(header, "file,start_s,end_s,row,frequency_hz,level_db");
     ASSERT_EQ(rows.size(), 256u);
     ASSERT_EQ(RunCommandLine({"levels", tone, "-o", (folder / "a.pgm").string()}).status, 0);
     const GreyImage image = ParsePgm(ReadBytes(folder / "a.pgm"));
@@ -158,12 +162,12 @@ TEST(CliSpectrum, LagKindsReadPercentAndLagsInMilliseconds) {
     const std::string tone = Tone(folder);
     std::string header;
     Spectrum({"spectrum", tone, "--column", "10", "--kind", "ac", "--format", "csv"}, &header);
-    EXPECT_EQ(header, "row,frequency_hz,level_percent");
+    EXPECT_EQ(header, "file,start_s,end_s,row,frequency_hz,level_percent");
     const std::vector<SpectrumRow> lags =
         Spectrum({"spectrum", tone, "--column", "10", "--kind", "cep", "--set",
                   "showAsFrequency=off", "--set", "imageHeight=64"},
                  &header);
-    EXPECT_EQ(header, "row,lag_ms,level_percent");
+    EXPECT_EQ(header, "file,start_s,end_s,row,lag_ms,level_percent");
     ASSERT_EQ(lags.size(), 64u);
     for (std::size_t r = 0; r < lags.size(); ++r)
         EXPECT_NEAR(lags[r].position, r * 20.0 / 64, 1e-4);
