@@ -1,8 +1,18 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <fstream>
+#include <optional>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "cli/OutputFiles.h"
+#include "cli/OutputNames.h"
+#include "cli/StandardOutput.h"
 #include "cli_test_support.h"
 
 namespace tonalyx::cli {
@@ -76,6 +86,162 @@ TEST(CliExitStatus, RefusedFilesGiveOneAndTheOthersStillRun) {
     EXPECT_EQ(unwritable.err, "tonalyx-cli: " + good + ": cannot write '" +
                                   (folder / "no" / "such" / "dir.png").string() +
                                   "': No such file or directory\n");
+}
+
+}  // namespace
+}  // namespace tonalyx::cli
+
+namespace tonalyx::cli {
+namespace {
+
+using namespace testing;
+
+std::string Text(const std::filesystem::path& path) {
+    const std::vector<uint8_t> bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+// The names in a folder, so that a temporary file left behind shows.
+std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(CliExitStatus, AFailedWriteLeavesTheOldFileAndNoPartialFile) {
+    const auto folder = TestFolder();
+    const std::string sound = WriteWave(folder / "a.wav", Sine(16000, 16000, 440, 1000), 16000);
+    const struct {
+        std::vector<std::string> arguments;
+        std::string output;
+    } runs[] = {
+        {{"levels", sound, "--columns", "512"}, "keep.pgm"},
+        {{"levels", sound}, "keep.png"},
+        {{"pitch", sound}, "keep.csv"},
+        {{"spectrum", sound, "--column", "3"}, "keep.tsv"},
+    };
+    for (const auto& run : runs) {
+        const auto output = folder / run.output;
+        std::ofstream(output) << "old results";
+        const auto names = FolderNames(folder);
+        std::vector<std::string> arguments = run.arguments;
+        arguments.insert(arguments.end(), {"-o", output.string()});
+        // A disk that fills after 100 bytes, and one full from the start.
+        for (const std::size_t room : {std::size_t{100}, std::size_t{0}}) {
+            ScopedWriteFault full(ENOSPC, room);
+            const CliRun failed = RunCommandLine(arguments);
+            EXPECT_EQ(failed.status, 1) << run.output;
+            // An image belongs to its input; one table may hold several inputs.
+            const std::string input = arguments.front() == "levels" ? sound + ": " : "";
+            EXPECT_EQ(failed.err, "tonalyx-cli: " + input + "cannot write '" + output.string() +
+                                      "': No space left on device\n");
+            EXPECT_EQ(Text(output), "old results");
+            EXPECT_EQ(FolderNames(folder), names);
+        }
+        const CliRun done = RunCommandLine(arguments);
+        EXPECT_EQ(done.status, 0) << done.err;
+        EXPECT_NE(Text(output), "old results");
+        EXPECT_EQ(FolderNames(folder), names);
+    }
+}
+
+TEST(CliExitStatus, AnUnwritableFolderIsFoundBeforeTheAnalysis) {
+    const auto folder = TestFolder();
+    const std::string sound = WriteWave(folder / "a.wav", Sine(16000, 16000, 440, 1000), 16000);
+    // A folder that is a file: refused for root too.
+    std::ofstream(folder / "file") << "x";
+    const std::string output = (folder / "file" / "a.csv").string();
+    const CliRun run = RunCommandLine({"pitch", sound, "--set", "maxSoundLength=0.5", "-o", output});
+    ASSERT_EQ(run.status, 2);  // maxSoundLength takes whole seconds
+    const CliRun table = RunCommandLine({"pitch", sound, "-o", output});
+    EXPECT_EQ(table.status, 1);
+    EXPECT_EQ(table.err, "tonalyx-cli: cannot write '" + output + "': Not a directory\n");
+    EXPECT_TRUE(table.out.empty());
+}
+
+TEST(CliExitStatus, InputsThatWouldShareAnOutputAreRefusedBeforeAnyWork) {
+    const auto folder = TestFolder();
+    std::filesystem::create_directories(folder / "other");
+    const std::string first = WriteWave(folder / "demo.wav", Sine(8000, 8000, 200, 4000), 8000);
+    const std::string second =
+        WriteWave(folder / "other" / "demo.wav", Sine(8000, 8000, 300, 4000), 8000);
+    const std::string pattern = (folder / "out" / "{name}.png").string();
+    const CliRun clash = RunCommandLine({"levels", first, second, "-o", pattern});
+    EXPECT_EQ(clash.status, 2);
+    EXPECT_EQ(clash.err, "tonalyx-cli: '" + first + "' and '" + second + "' would both write '" +
+                             (folder / "out" / "demo.png").string() +
+                             "'; {path} keeps their folders apart\n");
+    EXPECT_FALSE(std::filesystem::exists(folder / "out"));
+
+    const CliRun replace = RunCommandLine({"pitch", first, "-o", (folder / "{name}.wav").string()});
+    EXPECT_EQ(replace.status, 2);
+    EXPECT_EQ(replace.err, "tonalyx-cli: the output '" + first + "' would replace the input '" +
+                               first + "'\n");
+
+    // {path} keeps the folders apart and creates them.
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    const CliRun kept = RunCommandLine({"pitch", "demo.wav", "other/demo.wav", "-o", "t/{path}.csv"});
+    std::filesystem::current_path(here);
+    EXPECT_EQ(kept.status, 0) << kept.err;
+    EXPECT_EQ(Lines(Text(folder / "t" / "demo.csv"))[1].rfind("demo.wav,0,", 0), 0u);
+    EXPECT_EQ(Lines(Text(folder / "t" / "other" / "demo.csv"))[1].rfind("other/demo.wav,0,", 0),
+              0u);
+    EXPECT_EQ(OutputPath("o/{path}.png", "/abs/../x/y.z.wav"), "o/x/y.z.png");
+    EXPECT_EQ(OutputPath("o/{name}-{name}.png", "../up/a.wav"), "o/a-a.png");
+}
+
+TEST(CliExitStatus, StandardOutputFailuresAreReportedWithTheSystemsReason) {
+    const struct {
+        const char* path;
+        int flags;
+        const char* reason;
+    } targets[] = {{"/dev/full", O_WRONLY, "No space left on device"}};
+    for (const auto& target : targets) {
+        const int descriptor = ::open(target.path, target.flags);
+        ASSERT_GE(descriptor, 0);
+        DescriptorOutput output(descriptor);
+        std::ostream out(&output);
+        out << std::string(100000, 'x');
+        EXPECT_FALSE(out.flush());
+        EXPECT_EQ(output.Close(), std::optional<std::string>(target.reason));
+    }
+    // A descriptor closed before the start: reported, and its number kept from later files.
+    const int descriptor = ::open("/dev/null", O_WRONLY);
+    ASSERT_GE(descriptor, 0);
+    ::close(descriptor);
+    {
+        DescriptorOutput output(descriptor);
+        EXPECT_EQ(::fcntl(descriptor, F_GETFD) != -1, true);
+        std::ostream out(&output);
+        out << "lost\n";
+        EXPECT_EQ(output.Close(), std::optional<std::string>("Bad file descriptor"));
+    }
+    // A working one says nothing.
+    char name[] = "/tmp/tonalyx_cli_stdout_XXXXXX";
+    const int file = ::mkstemp(name);
+    ASSERT_GE(file, 0);
+    {
+        DescriptorOutput output(file);
+        std::ostream out(&output);
+        out << "index\n" << std::string(70000, 'y');
+        EXPECT_EQ(output.Close(), std::nullopt);
+    }
+    EXPECT_EQ(std::filesystem::file_size(name), 6u + 70000u);
+    std::filesystem::remove(name);
+
+    // The command stops at a failed standard output and says failure.
+    const auto folder = TestFolder();
+    const std::string sound = WriteWave(folder / "a.wav", Sine(16000, 16000, 440, 1000), 16000);
+    const int full = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    DescriptorOutput output(full);
+    std::ostream out(&output);
+    std::ostringstream err;
+    EXPECT_EQ(RunCli({"pitch", sound, sound}, out, err, false), 1);
+    EXPECT_EQ(output.Close(), std::optional<std::string>("No space left on device"));
 }
 
 }  // namespace
