@@ -38,31 +38,42 @@ std::size_t EditDistance(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::optional<std::string_view> NearestWord(std::string_view typed,
-                                            std::span<const std::string_view> known) {
+std::vector<std::string_view> NearestWords(std::string_view typed,
+                                           std::span<const std::string_view> known) {
     const std::size_t allowed = std::max<std::size_t>(1, typed.size() / 3);
-    std::optional<std::string_view> best;
+    std::vector<std::string_view> nearest;
     std::size_t bestDistance = allowed + 1;
-    bool tied = false;
     for (std::string_view word : known) {
         const std::size_t distance = EditDistance(typed, word);
-        if (distance == 0) return word;
+        if (distance == 0) return {word};
         if (distance < bestDistance) {
-            best = word;
+            nearest.clear();
             bestDistance = distance;
-            tied = false;
-        } else if (distance == bestDistance && best && *best != word) {
-            tied = true;
+        }
+        if (distance == bestDistance &&
+            std::find(nearest.begin(), nearest.end(), word) == nearest.end()) {
+            nearest.push_back(word);
         }
     }
-    if (tied) return std::nullopt;
-    return best;
+    return nearest;
+}
+
+std::optional<std::string_view> NearestWord(std::string_view typed,
+                                            std::span<const std::string_view> known) {
+    const std::vector<std::string_view> nearest = NearestWords(typed, known);
+    if (nearest.size() != 1) return std::nullopt;
+    return nearest.front();
 }
 
 std::string DidYouMean(std::string_view typed, std::span<const std::string_view> known) {
-    const std::optional<std::string_view> nearest = NearestWord(typed, known);
-    if (!nearest) return {};
-    return " (did you mean '" + std::string(*nearest) + "'?)";
+    const std::vector<std::string_view> nearest = NearestWords(typed, known);
+    if (nearest.empty()) return {};
+    std::string text = " (did you mean ";
+    for (std::size_t i = 0; i < nearest.size(); ++i) {
+        if (i > 0) text += i + 1 == nearest.size() ? " or " : ", ";
+        text.append("'").append(nearest[i]).append("'");
+    }
+    return text + "?)";
 }
 
 }  // namespace tonalyx::cli

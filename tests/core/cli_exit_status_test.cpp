@@ -44,7 +44,8 @@ TEST(CliExitStatus, UsageErrorsGiveTwoAndOneLineOnStandardError) {
 
     const CliRun channel = RunCommandLine({"info", "a.wav", "--channel", "64"});
     EXPECT_EQ(channel.status, 2);
-    EXPECT_EQ(channel.err, "tonalyx-cli: --channel must be a whole number from 0 to 63, not '64'\n");
+    EXPECT_EQ(channel.err,
+              "tonalyx-cli: --channel must be a whole number from 0 to 63, not '64'\n");
 }
 
 TEST(CliExitStatus, ABadSettingStopsBeforeAnyFileIsTouched) {
@@ -54,7 +55,8 @@ TEST(CliExitStatus, ABadSettingStopsBeforeAnyFileIsTouched) {
     const CliRun run =
         RunCommandLine({"levels", sound, "-o", output.string(), "--set", "imageHeight=2000"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "tonalyx-cli: imageHeight must be a whole number from 16 to 1024, not '2000'\n");
+    EXPECT_EQ(run.err,
+              "tonalyx-cli: imageHeight must be a whole number from 16 to 1024, not '2000'\n");
     EXPECT_FALSE(std::filesystem::exists(output));
 }
 
@@ -153,7 +155,8 @@ TEST(CliExitStatus, AnUnwritableFolderIsFoundBeforeTheAnalysis) {
     // A folder that is a file: refused for root too.
     std::ofstream(folder / "file") << "x";
     const std::string output = (folder / "file" / "a.csv").string();
-    const CliRun run = RunCommandLine({"pitch", sound, "--set", "maxSoundLength=0.5", "-o", output});
+    const CliRun run =
+        RunCommandLine({"pitch", sound, "--set", "maxSoundLength=0.5", "-o", output});
     ASSERT_EQ(run.status, 2);  // maxSoundLength takes whole seconds
     const CliRun table = RunCommandLine({"pitch", sound, "-o", output});
     EXPECT_EQ(table.status, 1);
@@ -177,13 +180,14 @@ TEST(CliExitStatus, InputsThatWouldShareAnOutputAreRefusedBeforeAnyWork) {
 
     const CliRun replace = RunCommandLine({"pitch", first, "-o", (folder / "{name}.wav").string()});
     EXPECT_EQ(replace.status, 2);
-    EXPECT_EQ(replace.err, "tonalyx-cli: the output '" + first + "' would replace the input '" +
-                               first + "'\n");
+    EXPECT_EQ(replace.err,
+              "tonalyx-cli: the output '" + first + "' would replace the input '" + first + "'\n");
 
     // {path} keeps the folders apart and creates them.
     const std::filesystem::path here = std::filesystem::current_path();
     std::filesystem::current_path(folder);
-    const CliRun kept = RunCommandLine({"pitch", "demo.wav", "other/demo.wav", "-o", "t/{path}.csv"});
+    const CliRun kept =
+        RunCommandLine({"pitch", "demo.wav", "other/demo.wav", "-o", "t/{path}.csv"});
     std::filesystem::current_path(here);
     EXPECT_EQ(kept.status, 0) << kept.err;
     EXPECT_EQ(Lines(Text(folder / "t" / "demo.csv"))[1].rfind("demo.wav,0,", 0), 0u);
