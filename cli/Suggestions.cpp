@@ -46,6 +46,7 @@ std::vector<std::string_view> NearestWords(std::string_view typed,
     for (std::string_view word : known) {
         const std::size_t distance = EditDistance(typed, word);
         if (distance == 0) return {word};
+        if (distance > allowed) continue;
         if (distance < bestDistance) {
             nearest.clear();
             bestDistance = distance;

@@ -237,6 +237,11 @@ TEST(CliArguments, SuggestionsHelpAndVersion) {
     const std::string_view words[] = {"cat", "bat"};
     EXPECT_EQ(NearestWord("hat", words), std::nullopt);
     EXPECT_EQ(DidYouMean("hat", words), " (did you mean 'cat' or 'bat'?)");
+    // A third of the word's length in edits at most: three edits are too many for seven letters.
+    const std::string_view sizes[] = {"memSize"};
+    EXPECT_TRUE(NearestWords("fftSize", sizes).empty());
+    EXPECT_EQ(NearestWords("fftSiz", sizes).size(), 0u);
+    EXPECT_EQ(NearestWords("mmeSize", sizes).size(), 1u);  // a swap is one edit
 
     const auto pitchHelp = Parse({"pitch", "--help"});
     ASSERT_TRUE(pitchHelp);
