@@ -25,6 +25,8 @@ constexpr int kLongestLengthSetting = 300;
 
 // Why the file cannot be opened for reading, in the system's words.
 std::string OpenFailure(const std::string& path) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) return SystemReason(EISDIR);
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) return SystemReason(errno);
     ::close(descriptor);

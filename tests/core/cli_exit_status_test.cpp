@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -68,13 +69,16 @@ TEST(CliExitStatus, RefusedFilesGiveOneAndTheOthersStillRun) {
     const std::string named = (folder / "good.txt").string();
     std::filesystem::copy_file(good, named);
     const std::string missing = (folder / "missing.wav").string();
+    const std::string folderNamedWave = (folder / "folder.wav").string();
+    std::filesystem::create_directory(folderNamedWave);
 
-    const CliRun run = RunCommandLine({"pitch", text, good, named, missing});
+    const CliRun run = RunCommandLine({"pitch", text, good, named, missing, folderNamedWave});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
               "tonalyx-cli: " + text + ": cannot open: not a RIFF/WAVE file\n" +
                   "tonalyx-cli: " + named + ": cannot open: the file name does not end in .wav\n" +
-                  "tonalyx-cli: " + missing + ": cannot open: No such file or directory\n");
+                  "tonalyx-cli: " + missing + ": cannot open: No such file or directory\n" +
+                  "tonalyx-cli: " + folderNamedWave + ": cannot open: Is a directory\n");
     // Only the good file's track, each line led by its name.
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_GT(lines.size(), 2u);
@@ -147,6 +151,48 @@ TEST(CliExitStatus, AFailedWriteLeavesTheOldFileAndNoPartialFile) {
         EXPECT_NE(Text(output), "old results");
         EXPECT_EQ(FolderNames(folder), names);
     }
+}
+
+// A real full disk: a 64 KiB tmpfs, where the system allows mounting one (as root).
+class SmallDisk {
+public:
+    explicit SmallDisk(const std::filesystem::path& folder) : folder_(folder) {
+        std::filesystem::create_directories(folder);
+        mounted_ = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) ::umount(folder_.c_str());
+    }
+    bool Mounted() const { return mounted_; }
+
+private:
+    std::filesystem::path folder_;
+    bool mounted_ = false;
+};
+
+TEST(CliExitStatus, AFullDiskKeepsTheOldFilesAndLeavesNoPartialFile) {
+    const auto folder = TestFolder();
+    // 20 s of sound: its image and its track are larger than the disk.
+    const std::string sound =
+        WriteWave(folder / "a.wav", Sine(20 * 16000, 16000, 200, 8000), 16000);
+    const SmallDisk disk(folder / "disk");
+    if (!disk.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+    const auto image = folder / "disk" / "keep.pgm";
+    const auto table = folder / "disk" / "f0.csv";
+    std::ofstream(image) << "old image";
+    std::ofstream(table) << "old table";
+    const CliRun levels = RunCommandLine(
+        {"levels", sound, "--columns", "8192", "--samples-per-column", "16", "-o", image.string()});
+    EXPECT_EQ(levels.status, 1);
+    EXPECT_EQ(levels.err, "tonalyx-cli: " + sound + ": cannot write '" + image.string() +
+                              "': No space left on device\n");
+    const CliRun pitch = RunCommandLine({"pitch", sound, "-o", table.string()});
+    EXPECT_EQ(pitch.status, 1);
+    EXPECT_EQ(pitch.err,
+              "tonalyx-cli: cannot write '" + table.string() + "': No space left on device\n");
+    EXPECT_EQ(Text(image), "old image");
+    EXPECT_EQ(Text(table), "old table");
+    EXPECT_EQ(FolderNames(folder / "disk"), (std::vector<std::string>{"f0.csv", "keep.pgm"}));
 }
 
 TEST(CliExitStatus, AnUnwritableFolderIsFoundBeforeTheAnalysis) {
