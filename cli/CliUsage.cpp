@@ -11,17 +11,19 @@ namespace tonalyx::cli {
 
 namespace {
 
-constexpr std::size_t kHelpColumn = 38;
+constexpr std::size_t kHelpColumn = 36;
 
 constexpr std::string_view kIntroduction =
-    "Tonalyx's analyses without a window: the computations of the window's commands.\n";
+    "Tonalyx's analyses without a window: the computations of the window's\n"
+    "commands.\n";
 
 constexpr std::string_view kOutputNames =
-    "Output names: {name} in OUT stands for the input's file name without its extension,\n"
-    "{path} for its path without extension (folders are created as needed). With several\n"
-    "files levels needs one of them; pitch and spectrum write one table per input with\n"
-    "one, else one table of all files. Two inputs that would write the same file are\n"
-    "refused before any work. Files are written whole or not at all.\n";
+    "Output names: {name} in OUT stands for the input's file name without its\n"
+    "extension, {path} for its path without extension (folders are created as\n"
+    "needed). With several files levels needs one of them; pitch and spectrum write\n"
+    "one table per input with one, else one table of all files. Two inputs that\n"
+    "would write the same file are refused before any work. Files are written whole\n"
+    "or not at all.\n";
 
 constexpr std::string_view kTables =
     "Tables always begin with the file column, for one file as for many.\n";
@@ -29,16 +31,17 @@ constexpr std::string_view kTables =
 constexpr std::string_view kNotes =
     "Notes on standard error say whenever the input is changed: a sound cut to\n"
     "maxSoundLength, a channel that does not exist replaced by the last one, a data\n"
-    "chunk shorter than its header claims, a --fit that a short sound ignores, a first\n"
-    "column beyond the scroll range.\n";
+    "chunk shorter than its header claims, a --fit that a short sound ignores, a\n"
+    "first column beyond the scroll range.\n";
 
 constexpr std::string_view kView =
-    "Without --fit and --samples-per-column the view is the one the window shows after\n"
-    "opening the file in a wave view N columns wide and switching Fit To Window off.\n";
+    "Without --fit and --samples-per-column the view is the one the window shows\n"
+    "after opening the file in a wave view N columns wide and switching Fit To\n"
+    "Window off.\n";
 
 constexpr std::string_view kExitStatus =
-    "Exit status: 0 when every file was done, 1 when a file or an output failed, 2 for\n"
-    "a usage error (nothing is then read or written).\n";
+    "Exit status: 0 when every file was done, 1 when a file or an output failed, 2\n"
+    "for a usage error (nothing is then read or written).\n";
 
 std::string OptionLine(std::string_view name, std::string_view value, std::string_view help) {
     std::string line = "  ";
@@ -72,7 +75,7 @@ std::string ProgramUsage() {
     text += "\nOptions (tonalyx-cli COMMAND --help lists those of one command):\n";
     for (const OptionSpec& option : OptionTable())
         text += OptionLine(option.name, option.valueName, option.help);
-    text += OptionLine("-h, --help", "", "this text; after a command, that command's options");
+    text += OptionLine("-h, --help", "", "this text (after a command: its options)");
     text += OptionLine("--version", "", "the program's version");
     text += "\n";
     text += kOutputNames;
