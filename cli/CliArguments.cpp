@@ -109,12 +109,14 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
     } else if (option == "--set") {
         options.settings.push_back(value);
     } else if (option == "--format" && options.command == Command::Levels) {
-        ImageFileType type = ImageFileType::Png;
-        if (!ImageFileTypeOf("." + value, type) || (value != "png" && value != "pgm")) {
+        if (value == "png") {
+            options.imageFormat = ImageFileType::Png;
+        } else if (value == "pgm") {
+            options.imageFormat = ImageFileType::Pgm;
+        } else {
             error = MustBe(option, "png or pgm", value);
             return false;
         }
-        options.imageFormat = type;
     } else if (option == "--format") {
         if (value == "csv") {
             options.format = TableFormat::Csv;

@@ -7,19 +7,6 @@
 
 namespace tonalyx::cli {
 
-void Note(CommandContext& context, const std::string& path, const std::string& text) {
-    context.progress.Finish();
-    context.messages << "tonalyx-cli: " << path << ": " << text << '\n';
-}
-
-std::optional<std::string> LoadSoundWithNotes(const std::string& path, CommandContext& context,
-                                              SoundData& sound, LoadReport& report) {
-    if (auto refused = LoadSound(path, context.records.file, sound, &report)) return refused;
-    for (const std::string& note : LoadNotes(report))
-        Note(context, path, note);
-    return std::nullopt;
-}
-
 std::optional<std::string> AnalyseView(const std::string& path, int kind, bool withPitch,
                                        CommandContext& context, ViewAnalysis& analysis) {
     if (auto refused = LoadSoundWithNotes(path, context, analysis.sound, analysis.load)) {
