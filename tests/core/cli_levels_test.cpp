@@ -227,6 +227,14 @@ TEST(CliSpectrum, TimeReadsTheColumnThatHoldsIt) {
             EXPECT_GT(std::stod(fields[2]), time);
         }
     }
+    // A range of one column is that column; a leading '+' reads as the number; the last
+    // column of the view can be read.
+    EXPECT_EQ(table({"--column", "5", "--to-column", "5"}), table({"--column", "5"}));
+    EXPECT_EQ(table({"--column", "+5", "--to-column", "+6"}),
+              table({"--column", "5", "--to-column", "6"}));
+    EXPECT_NE(table({"--column", "5", "--to-column", "6"}), table({"--column", "5"}));
+    EXPECT_EQ(Lines(table({"--column", "874"})).size(), 257u);
+    EXPECT_EQ(table({"--time", "0.02", "--to-time", "0.02"}), table({"--column", "5"}));
     // A range of times is the range of columns that hold them.
     EXPECT_EQ(table({"--time", "0.5", "--to-time", "0.6"}),
               table({"--column", "125", "--to-column", "150"}));
