@@ -1,61 +1,18 @@
 #include "cli/CliArguments.h"
 
 #include <charconv>
+#include <cmath>
 #include <limits>
 #include <string_view>
 
 #include "analysis/AnalysisKind.h"
 #include "app/ViewGeometry.h"
-#include "cli/ImageFiles.h"
+#include "cli/CliOptionTable.h"
+#include "cli/Suggestions.h"
 
 namespace tonalyx::cli {
 
 namespace {
-
-enum CommandMask : unsigned {
-    kLevels = 1u << 0,
-    kPitch = 1u << 1,
-    kSpectrum = 1u << 2,
-    kInfo = 1u << 3,
-    kSettings = 1u << 4,
-    kViewCommands = kLevels | kSpectrum,
-    kSoundCommands = kLevels | kPitch | kSpectrum | kInfo,
-    kAllCommands = kSoundCommands | kSettings,
-};
-
-struct OptionSpec {
-    std::string_view name;
-    bool takesValue;
-    unsigned commands;
-};
-
-constexpr OptionSpec kOptions[] = {
-    {"-o", true, kLevels},
-    {"--output", true, kLevels},
-    {"--kind", true, kViewCommands},
-    {"--overlay-pitch", false, kLevels},
-    {"--columns", true, kViewCommands},
-    {"--fit", false, kViewCommands},
-    {"--samples-per-column", true, kViewCommands},
-    {"--first-column", true, kViewCommands},
-    {"--channel", true, kSoundCommands},
-    {"--set", true, kAllCommands},
-    {"--format", true, kPitch | kSpectrum},
-    {"--column", true, kSpectrum},
-    {"--to-column", true, kSpectrum},
-};
-
-struct CommandName {
-    std::string_view name;
-    Command command;
-    unsigned mask;
-};
-
-constexpr CommandName kCommands[] = {
-    {"levels", Command::Levels, kLevels},       {"pitch", Command::Pitch, kPitch},
-    {"spectrum", Command::Spectrum, kSpectrum}, {"info", Command::Info, kInfo},
-    {"settings", Command::Settings, kSettings},
-};
 
 struct KindName {
     std::string_view name;
@@ -66,16 +23,36 @@ constexpr KindName kKinds[] = {{"fft", FftAnalysis},      {"ac", AutoCorrelation
                                {"cep", CepstrumAnalysis}, {"lif", LifteringAnalysis},
                                {"mem", MemAnalysis},      {"pitch", PitchAnalysis}};
 
+// A leading '+' is taken, as strtol takes it; a sign after it is not.
+std::string_view WithoutPlus(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (text.empty() || text.front() == '-' || text.front() == '+') return "?";
+    }
+    return text;
+}
+
 bool ParseWhole(std::string_view text, int& value) {
-    const char* first = text.data();
+    text = WithoutPlus(text);
     const char* last = text.data() + text.size();
-    if (first != last && *first == '+') ++first;
-    const auto result = std::from_chars(first, last, value);
-    return first != last && result.ec == std::errc() && result.ptr == last;
+    const auto result = std::from_chars(text.data(), last, value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == last;
+}
+
+bool ParseSeconds(std::string_view text, double& value) {
+    text = WithoutPlus(text);
+    const char* last = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), last, value, std::chars_format::fixed);
+    return !text.empty() && result.ec == std::errc() && result.ptr == last && std::isfinite(value);
 }
 
 bool IsPowerOfTwo(int value) {
     return value > 0 && (value & (value - 1)) == 0;
+}
+
+std::string MustBe(std::string_view option, std::string_view what, std::string_view value) {
+    return std::string(option) + " must be " + std::string(what) + ", not '" + std::string(value) +
+           "'";
 }
 
 // Reads one option's value into options; false with error set when the value is bad.
@@ -84,8 +61,18 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
     const auto whole = [&](int min, int max, int& target) {
         int parsed = 0;
         if (!ParseWhole(value, parsed) || parsed < min || parsed > max) {
-            error = std::string(option) + " takes a whole number from " + std::to_string(min) +
-                    " to " + std::to_string(max) + ", not '" + value + "'";
+            error = MustBe(
+                option, "a whole number from " + std::to_string(min) + " to " + std::to_string(max),
+                value);
+            return false;
+        }
+        target = parsed;
+        return true;
+    };
+    const auto seconds = [&](std::optional<double>& target) {
+        double parsed = 0;
+        if (!ParseSeconds(value, parsed) || parsed < 0) {
+            error = MustBe(option, "a number of seconds from 0", value);
             return false;
         }
         target = parsed;
@@ -102,14 +89,14 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
                 return true;
             }
         }
-        error = "--kind takes fft, ac, cep, lif, mem or pitch, not '" + value + "'";
+        error = MustBe(option, "fft, ac, cep, lif, mem or pitch", value);
         return false;
     } else if (option == "--columns") {
         return whole(1, kMaxViewColumns, options.view.columns);
     } else if (option == "--samples-per-column") {
         if (!ParseWhole(value, number) || !IsPowerOfTwo(number) || number > kMaxSamplesPerPixel) {
-            error = "--samples-per-column takes a power of two from 1 to " +
-                    std::to_string(kMaxSamplesPerPixel) + ", not '" + value + "'";
+            error = MustBe(
+                option, "a power of two from 1 to " + std::to_string(kMaxSamplesPerPixel), value);
             return false;
         }
         options.view.samplesPerColumn = number;
@@ -121,13 +108,31 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
         options.channel = number;
     } else if (option == "--set") {
         options.settings.push_back(value);
+    } else if (option == "--format" && options.command == Command::Levels) {
+        if (value == "png") {
+            options.imageFormat = ImageFileType::Png;
+        } else if (value == "pgm") {
+            options.imageFormat = ImageFileType::Pgm;
+        } else {
+            error = MustBe(option, "png or pgm", value);
+            return false;
+        }
     } else if (option == "--format") {
         if (value == "csv") {
             options.format = TableFormat::Csv;
         } else if (value == "tsv") {
             options.format = TableFormat::Tsv;
         } else {
-            error = "--format takes csv or tsv, not '" + value + "'";
+            error = MustBe(option, "csv or tsv", value);
+            return false;
+        }
+    } else if (option == "--missing-as") {
+        if (value == "empty") {
+            options.missing = MissingValues::Empty;
+        } else if (value == "nan") {
+            options.missing = MissingValues::NaN;
+        } else {
+            error = MustBe(option, "empty or nan", value);
             return false;
         }
     } else if (option == "--column") {
@@ -135,6 +140,75 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
     } else if (option == "--to-column") {
         if (!whole(0, kLargest, number)) return false;
         options.toColumn = number;
+    } else if (option == "--time") {
+        return seconds(options.time);
+    } else if (option == "--to-time") {
+        return seconds(options.toTime);
+    }
+    return true;
+}
+
+bool HasPlaceholder(const std::string& output) {
+    return output.find(kNamePlaceholder) != std::string::npos ||
+           output.find(kPathPlaceholder) != std::string::npos;
+}
+
+bool CheckLevelsOutput(const CliOptions& options, std::string& error) {
+    if (options.output.empty()) {
+        error = "levels needs an output: -o OUT.png, -o OUT.pgm or -o - with --format";
+        return false;
+    }
+    if (options.output == kStandardOutput) {
+        if (options.files.size() > 1) {
+            error = "-o - writes one image: give one file, or -o out/{name}.png";
+            return false;
+        }
+        return true;
+    }
+    ImageFileType type = ImageFileType::Png;
+    if (!ImageFileTypeOf(options.output, type)) {
+        error = "the output file must end in .png or .pgm, not '" + options.output + "'";
+        return false;
+    }
+    if (options.imageFormat && *options.imageFormat != type) {
+        error = "--format " +
+                std::string(*options.imageFormat == ImageFileType::Png ? "png" : "pgm") +
+                " does not match the output name '" + options.output + "'";
+        return false;
+    }
+    if (options.files.size() > 1 && !HasPlaceholder(options.output)) {
+        error = "with several files the output name needs {name} or {path}, e.g. -o out/{name}.png";
+        return false;
+    }
+    return true;
+}
+
+bool CheckSpectrumRange(const CliOptions& options, std::string& error) {
+    const bool byColumn = options.column >= 0 || options.toColumn;
+    const bool byTime = options.time || options.toTime;
+    if (byColumn && byTime) {
+        error = "spectrum takes --column or --time, not both";
+        return false;
+    }
+    if (options.toColumn && options.column < 0) {
+        error = "--to-column needs --column";
+        return false;
+    }
+    if (options.toTime && !options.time) {
+        error = "--to-time needs --time";
+        return false;
+    }
+    if (!byColumn && !byTime) {
+        error = "spectrum needs --column C or --time T";
+        return false;
+    }
+    if (options.toColumn && *options.toColumn < options.column) {
+        error = "--to-column must not lie before --column";
+        return false;
+    }
+    if (options.toTime && *options.toTime < *options.time) {
+        error = "--to-time must not lie before --time";
+        return false;
     }
     return true;
 }
@@ -143,7 +217,7 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
 bool CheckCombination(const CliOptions& options, std::string& error) {
     const bool soundCommand = options.command != Command::Settings;
     if (soundCommand && options.files.empty()) {
-        error = "no wave file given";
+        error = "no sound file given";
         return false;
     }
     if (options.command == Command::Settings && !options.files.empty()) {
@@ -157,37 +231,22 @@ bool CheckCombination(const CliOptions& options, std::string& error) {
             "--samples-per-column nor --first-column";
         return false;
     }
-    if (options.command == Command::Levels) {
-        if (options.output.empty()) {
-            error = "levels needs an output file: -o OUT.png or -o OUT.pgm";
-            return false;
-        }
-        ImageFileType type = ImageFileType::Png;
-        if (!ImageFileTypeOf(options.output, type)) {
-            error = "the output file must end in .png or .pgm, not '" + options.output + "'";
-            return false;
-        }
-        if (options.files.size() > 1 &&
-            options.output.find(kNamePlaceholder) == std::string::npos) {
-            error = "with several files the output name needs {name}, e.g. -o out/{name}.png";
-            return false;
-        }
-    }
+    if (options.command == Command::Levels && !CheckLevelsOutput(options, error)) return false;
     if (options.command == Command::Spectrum) {
-        if (options.column < 0) {
-            error = "spectrum needs --column C";
-            return false;
-        }
-        if (options.toColumn && *options.toColumn < options.column) {
-            error = "--to-column must not lie before --column";
-            return false;
-        }
+        if (!CheckSpectrumRange(options, error)) return false;
         if (options.kind == PitchAnalysis) {
             error = "spectrum has no levels for --kind pitch";
             return false;
         }
     }
     return true;
+}
+
+std::string UnknownOption(const std::string& name) {
+    std::vector<std::string_view> names;
+    for (const OptionSpec& option : OptionTable())
+        names.push_back(option.name);
+    return "unknown option '" + name + "'" + DidYouMean(name, names);
 }
 
 }  // namespace
@@ -199,22 +258,33 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
         error = "no command given";
         return std::nullopt;
     }
+    const CommandEntry* command = FindCommand(arguments.front());
     for (const std::string& argument : arguments) {
         if (argument == "--") break;
-        if (argument == "-h" || argument == "--help") return options;
-    }
-    if (arguments.front() == "help") return options;
-    unsigned mask = 0;
-    for (const CommandName& command : kCommands) {
-        if (command.name == arguments.front()) {
-            options.command = command.command;
-            mask = command.mask;
+        if (argument == "-h" || argument == "--help") {
+            if (command) options.helpTopic = command->command;
+            return options;
+        }
+        if (argument == "--version") {
+            options.command = Command::Version;
+            return options;
         }
     }
-    if (mask == 0) {
-        error = "unknown command '" + arguments.front() + "'";
+    if (arguments.front() == "help") {
+        const CommandEntry* topic = arguments.size() > 1 ? FindCommand(arguments[1]) : nullptr;
+        if (topic) options.helpTopic = topic->command;
+        return options;
+    }
+    if (command == nullptr) {
+        std::vector<std::string_view> names;
+        for (const CommandEntry& entry : CommandTable())
+            names.push_back(entry.name);
+        error =
+            "unknown command '" + arguments.front() + "'" + DidYouMean(arguments.front(), names);
         return std::nullopt;
     }
+    options.command = command->command;
+    const unsigned mask = command->mask;
 
     bool optionsEnded = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -229,19 +299,14 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
         }
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
-        const OptionSpec* entry = nullptr;
-        for (const OptionSpec& candidate : kOptions) {
-            if (candidate.name == name) entry = &candidate;
-        }
+        const OptionSpec* entry = FindOption(name, mask);
         if (entry == nullptr) {
-            error = "unknown option '" + name + "'";
+            error = FindOption(name, kAllCommands)
+                        ? name + " does not apply to " + arguments.front()
+                        : UnknownOption(name);
             return std::nullopt;
         }
-        if ((entry->commands & mask) == 0) {
-            error = name + " does not apply to " + arguments.front();
-            return std::nullopt;
-        }
-        if (!entry->takesValue) {
+        if (entry->valueName.empty()) {
             if (equals != std::string::npos) {
                 error = name + " takes no value";
                 return std::nullopt;
@@ -263,6 +328,13 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
     }
     if (!CheckCombination(options, error)) return std::nullopt;
     return options;
+}
+
+ImageFileType LevelsImageType(const CliOptions& options) {
+    if (options.imageFormat) return *options.imageFormat;
+    ImageFileType type = ImageFileType::Png;
+    ImageFileTypeOf(options.output, type);
+    return type;
 }
 
 }  // namespace tonalyx::cli

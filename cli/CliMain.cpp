@@ -2,9 +2,12 @@
 
 #include <exception>
 #include <optional>
+#include <sstream>
 
 #include "cli/CliArguments.h"
 #include "cli/Commands.h"
+#include "cli/OutputFiles.h"
+#include "cli/OutputNames.h"
 #include "cli/SettingsTable.h"
 
 namespace tonalyx::cli {
@@ -13,7 +16,22 @@ namespace {
 
 constexpr std::string_view kProgram = "tonalyx-cli: ";
 
-// The records from the factory defaults, the --set assignments in order and --channel last.
+// Where the results go: standard output, one file for all inputs (a table), or one file per
+// input.
+enum class OutputMode { StandardOutput, OneFile, OnePerInput };
+
+OutputMode ModeOf(const CliOptions& options) {
+    if (options.output.empty() || options.output == kStandardOutput) {
+        return OutputMode::StandardOutput;
+    }
+    if (options.command == Command::Levels || NamesOnePerInput(options.output)) {
+        return OutputMode::OnePerInput;
+    }
+    return OutputMode::OneFile;
+}
+
+// The records from the factory defaults, the --set assignments in order and --channel last,
+// checked for settings that contradict each other.
 std::optional<std::string> BuildRecords(const CliOptions& options, RecordSet& records) {
     for (const std::string& assignment : options.settings) {
         if (auto error = ApplySetting(records, assignment)) return error;
@@ -25,7 +43,7 @@ std::optional<std::string> BuildRecords(const CliOptions& options, RecordSet& re
                    ", not '" + text + "'";
         }
     }
-    return std::nullopt;
+    return CheckSettingsAgree(records);
 }
 
 std::optional<std::string> RunOnFile(const std::string& path, CommandContext& context) {
@@ -39,10 +57,82 @@ std::optional<std::string> RunOnFile(const std::string& path, CommandContext& co
         case Command::Info:
             return RunInfo(path, context);
         case Command::Help:
+        case Command::Version:
         case Command::Settings:
             break;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> RunGuarded(const std::string& path, CommandContext& context) {
+    try {
+        return RunOnFile(path, context);
+    } catch (const std::exception& exception) {
+        return exception.what();
+    }
+}
+
+// The usage errors that need the outputs: two inputs writing one file, an output replacing
+// an input.
+std::optional<std::string> CheckOutputs(const CliOptions& options, OutputMode mode) {
+    if (mode == OutputMode::OnePerInput) return FindOutputClash(options.output, options.files);
+    if (mode == OutputMode::OneFile) {
+        // One table of all inputs: only an input it would replace is a clash.
+        for (const std::string& input : options.files) {
+            if (auto clash = FindOutputClash(options.output, {input})) return clash;
+        }
+    }
+    return std::nullopt;
+}
+
+int RunFiles(const CliOptions& options, const RecordSet& records, std::ostream& out,
+             std::ostream& err, bool progressOnTerminal) {
+    const OutputMode mode = ModeOf(options);
+    const bool makeFolders = options.output.find(kPathPlaceholder) != std::string::npos;
+    if (mode == OutputMode::OneFile) {
+        if (auto failure = CheckOutputFolder(options.output, false)) {
+            err << kProgram << *failure << '\n';
+            return kExitFileFailed;
+        }
+    }
+    ProgressBar progress(err, progressOnTerminal);
+    std::ostringstream wholeTable;
+    bool headerWritten = false;
+    int status = kExitDone;
+    const int count = static_cast<int>(options.files.size());
+    for (int number = 1; number <= count; ++number) {
+        const std::string& path = options.files[static_cast<std::size_t>(number - 1)];
+        progress.SetFile(number, count);
+        std::ostringstream fileOutput;
+        std::ostream& results = mode == OutputMode::StandardOutput ? out
+                                : mode == OutputMode::OneFile      ? wholeTable
+                                                                   : fileOutput;
+        CommandContext context{options, records, results, err, progress};
+        context.headerWritten = mode != OutputMode::OnePerInput && headerWritten;
+        std::optional<std::string> failure;
+        const std::string target =
+            mode == OutputMode::OnePerInput ? OutputPath(options.output, path) : std::string();
+        if (mode == OutputMode::OnePerInput) failure = CheckOutputFolder(target, makeFolders);
+        if (!failure) failure = RunGuarded(path, context);
+        headerWritten = context.headerWritten;
+        progress.Finish();
+        if (!failure && mode == OutputMode::OnePerInput) {
+            failure = WriteFileWhole(target, fileOutput.view());
+        }
+        if (failure) {
+            err << kProgram << path << ": " << *failure << '\n';
+            status = kExitFileFailed;
+        }
+        // A standard output that fails takes every later result too: stop here.
+        if (!out.flush()) return kExitFileFailed;
+    }
+    if (mode == OutputMode::OneFile && headerWritten) {
+        if (auto failure = WriteFileWhole(options.output, wholeTable.view())) {
+            err << kProgram << *failure << '\n';
+            status = kExitFileFailed;
+        }
+    }
+    return status;
 }
 
 }  // namespace
@@ -60,8 +150,12 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         return kExitUsage;
     }
     if (options->command == Command::Help) {
-        out << UsageText();
-        return kExitDone;
+        out << UsageText(options->helpTopic);
+        return out.flush() ? kExitDone : kExitFileFailed;
+    }
+    if (options->command == Command::Version) {
+        out << VersionText();
+        return out.flush() ? kExitDone : kExitFileFailed;
     }
     RecordSet records;
     if (auto settingError = BuildRecords(*options, records)) {
@@ -70,27 +164,13 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     }
     if (options->command == Command::Settings) {
         ListSettings(records, out);
-        return kExitDone;
+        return out.flush() ? kExitDone : kExitFileFailed;
     }
-
-    ProgressBar progress(err, progressOnTerminal);
-    CommandContext context{*options, records, out, err, progress};
-    int status = kExitDone;
-    for (const std::string& path : options->files) {
-        std::optional<std::string> failure;
-        try {
-            failure = RunOnFile(path, context);
-        } catch (const std::exception& exception) {
-            failure = exception.what();
-        }
-        progress.Finish();
-        out.flush();
-        if (failure) {
-            err << kProgram << path << ": " << *failure << '\n';
-            status = kExitFileFailed;
-        }
+    if (auto clash = CheckOutputs(*options, ModeOf(*options))) {
+        err << kProgram << *clash << '\n';
+        return kExitUsage;
     }
-    return status;
+    return RunFiles(*options, records, out, err, progressOnTerminal);
 }
 
 }  // namespace tonalyx::cli

@@ -1,48 +1,124 @@
+#include <algorithm>
+
 #include "cli/CliArguments.h"
+#include "cli/CliOptionTable.h"
+
+#ifndef TONALYX_VERSION
+#error "TONALYX_VERSION must name the project's version"
+#endif
 
 namespace tonalyx::cli {
 
-const char* UsageText() {
-    return R"(Usage: tonalyx-cli COMMAND [OPTIONS] FILE.wav...
+namespace {
 
-Tonalyx's analyses without a window: the same computations as the window's commands.
+constexpr std::size_t kHelpColumn = 36;
 
-Commands:
-  levels FILE.wav... -o OUT.png|OUT.pgm
-        The spectrogram image as the window's palette bitmap holds it after the same
-        Calculate command: one pixel column per analysis column, imageHeight rows, the
-        lowest frequency (or shortest lag) at the bottom. PNG holds grey 255 - level,
-        PGM the raw levels 0 .. 255. With several files, {name} in OUT stands for each
-        input's file name without its extension.
-  pitch FILE.wav...
-        The pitch track: a header line, then index, time of the block start in seconds
-        (6 decimals) and F0 in Hz (6 significant digits; 0 where unvoiced).
-  spectrum FILE.wav... --column C [--to-column D]
-        The levels of analysis column C, or the mean of columns C .. D, as the
-        power-spectrum window computes them: one line per image row with its frequency
-        in Hz (or lag in ms) and its level in dB (or % for AC and cepstrum).
-  info FILE.wav...
-        Format tag, channels, rate, bits and length of each file, or why it is refused.
-  settings
-        Every NAME that --set takes, with its accepted values and current value.
+constexpr std::string_view kIntroduction =
+    "Tonalyx's analyses without a window: the computations of the window's\n"
+    "commands.\n";
 
-Options:
-  --kind fft|ac|cep|lif|mem|pitch   the analysis (levels, spectrum; default fft)
-  --overlay-pitch                    draw the pitch track over the image (levels)
-  --columns N                        the wave view's width in columns (default 1024)
-  --fit                              Fit To Window: the whole sound over N columns
-  --samples-per-column S             the time zoom, a power of two from 1 to 65536
-  --first-column C                   the scroll position in columns
-  --channel K                        the channel to read, from 0 (same as channelIndex)
-  --set NAME=VALUE                   a field of the settings records (repeatable)
-  --format csv|tsv                   table format of pitch and spectrum (default csv)
-  -h, --help                         this text
+constexpr std::string_view kOutputNames =
+    "Output names: {name} in OUT stands for the input's file name without its\n"
+    "extension, {path} for its path without extension (folders are created as\n"
+    "needed). With several files levels needs one of them; pitch and spectrum write\n"
+    "one table per input with one, else one table of all files. Two inputs that\n"
+    "would write the same file are refused before any work. Files are written whole\n"
+    "or not at all.\n";
 
-Without --fit and --samples-per-column the view is the one the window shows after
-opening the file in a wave view N columns wide and switching Fit To Window off.
+constexpr std::string_view kTables =
+    "Tables always begin with the file column, for one file as for many.\n";
 
-Exit status: 0 when every file was done, 1 when a file failed, 2 for a usage error.
-)";
+constexpr std::string_view kNotes =
+    "Notes on standard error say whenever the input is changed: a sound cut to\n"
+    "maxSoundLength, a channel that does not exist replaced by the last one, a data\n"
+    "chunk shorter than its header claims, a --fit that a short sound ignores, a\n"
+    "first column beyond the scroll range.\n";
+
+constexpr std::string_view kView =
+    "Without --fit and --samples-per-column the view is the one the window shows\n"
+    "after opening the file in a wave view N columns wide and switching Fit To\n"
+    "Window off.\n";
+
+constexpr std::string_view kExitStatus =
+    "Exit status: 0 when every file was done, 1 when a file or an output failed, 2\n"
+    "for a usage error (nothing is then read or written).\n";
+
+std::string OptionLine(std::string_view name, std::string_view value, std::string_view help) {
+    std::string line = "  ";
+    line.append(name);
+    if (!value.empty()) line.append(" ").append(value);
+    line.resize(std::max(line.size() + 2, kHelpColumn), ' ');
+    line.append(help).append("\n");
+    return line;
+}
+
+std::string Indented(std::string_view text, std::string_view indent) {
+    std::string out(indent);
+    for (char c : text) {
+        out += c;
+        if (c == '\n') out += indent;
+    }
+    return out + "\n";
+}
+
+std::string ProgramUsage() {
+    std::string text =
+        "Usage: tonalyx-cli COMMAND [OPTIONS] FILE...\n"
+        "       tonalyx-cli COMMAND --help\n"
+        "       tonalyx-cli --version\n\n";
+    text += kIntroduction;
+    text += "\nCommands:\n";
+    for (const CommandEntry& entry : CommandTable()) {
+        text += "  " + std::string(entry.name) + " " + std::string(entry.synopsis) + "\n";
+        text += Indented(entry.description, "        ");
+    }
+    text += "\nOptions (tonalyx-cli COMMAND --help lists those of one command):\n";
+    for (const OptionSpec& option : OptionTable())
+        text += OptionLine(option.name, option.valueName, option.help);
+    text += OptionLine("-h, --help", "", "this text (after a command: its options)");
+    text += OptionLine("--version", "", "the program's version");
+    text += "\n";
+    text += kOutputNames;
+    text += "\n";
+    text += kTables;
+    text += "\n";
+    text += kNotes;
+    text += "\n";
+    text += kView;
+    text += "\n";
+    text += kExitStatus;
+    return text;
+}
+
+std::string CommandUsage(const CommandEntry& command) {
+    std::string text = "Usage: tonalyx-cli " + std::string(command.name) + " " +
+                       std::string(command.synopsis) + "\n\n";
+    text += command.description;
+    text += "\n\nOptions:\n";
+    for (const OptionSpec& option : OptionTable()) {
+        if (option.commands & command.mask)
+            text += OptionLine(option.name, option.valueName, option.help);
+    }
+    text += OptionLine("-h, --help", "", "this text");
+    if (command.mask & (kLevels | kTableCommands)) text += "\n" + std::string(kOutputNames);
+    if (command.mask & kTableCommands) text += "\n" + std::string(kTables);
+    if (command.mask & kSoundCommands) text += "\n" + std::string(kNotes);
+    if (command.mask & kViewCommands) text += "\n" + std::string(kView);
+    text += "\n" + std::string(kExitStatus);
+    return text;
+}
+
+}  // namespace
+
+std::string UsageText(Command topic) {
+    for (const CommandEntry& entry : CommandTable()) {
+        if (entry.command == topic) return CommandUsage(entry);
+    }
+    return ProgramUsage();
+}
+
+std::string VersionText() {
+    return "tonalyx-cli " TONALYX_VERSION "\n";
 }
 
 }  // namespace tonalyx::cli

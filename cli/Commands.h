@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/CliArguments.h"
+#include "cli/CommandView.h"
 #include "cli/ProgressBar.h"
 #include "cli/SettingsTable.h"
 
@@ -14,12 +15,19 @@ namespace tonalyx::cli {
 struct CommandContext {
     const CliOptions& options;
     const RecordSet& records;
-    std::ostream& out;       // the command's results
+    std::ostream& out;       // the command's results: standard output, or an output file's bytes
     std::ostream& messages;  // notes and warnings, one line each
     ProgressBar& progress;
-    // The tables of several files form one table under one header.
+    // The tables written to one output form one table under one header.
     bool headerWritten = false;
 };
+
+// "tonalyx-cli: FILE: text" on the messages stream.
+void Note(CommandContext& context, const std::string& path, const std::string& text);
+
+// LoadSound with the notes on every change the read made to the input.
+std::optional<std::string> LoadSoundWithNotes(const std::string& path, CommandContext& context,
+                                              SoundData& sound, LoadReport& report);
 
 // Each command runs on one file and returns why it failed, or none when it is done.
 std::optional<std::string> RunLevels(const std::string& path, CommandContext& context);
@@ -27,7 +35,8 @@ std::optional<std::string> RunPitch(const std::string& path, CommandContext& con
 std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& context);
 std::optional<std::string> RunInfo(const std::string& path, CommandContext& context);
 
-// The settings listing: name, record, accepted values, current value and unit.
+// The settings listing: name, record, accepted values, current value, meaning and whether the
+// field changes what the command line computes.
 void ListSettings(const RecordSet& records, std::ostream& out);
 
 }  // namespace tonalyx::cli

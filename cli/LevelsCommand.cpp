@@ -1,4 +1,5 @@
 #include <cstddef>
+#include <ostream>
 #include <vector>
 
 #include "analysis/LevelImage.h"
@@ -6,24 +7,10 @@
 #include "cli/Commands.h"
 #include "cli/ImageFiles.h"
 #include "cli/ViewAnalysis.h"
-#include "document/WaveWriter.h"
 
 namespace tonalyx::cli {
 
 namespace {
-
-// The output name for one input: every {name} replaced by the input's name without extension.
-std::string OutputPath(const std::string& pattern, const std::string& input) {
-    std::string name = FileNamePart(input);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name.erase(dot);
-    std::string path = pattern;
-    for (std::size_t at = path.find(kNamePlaceholder); at != std::string::npos;
-         at = path.find(kNamePlaceholder, at + name.size())) {
-        path.replace(at, kNamePlaceholder.size(), name);
-    }
-    return path;
-}
 
 // The top-left columns x rows of the level image, as levels or as grey 255 - level.
 GreyImage Crop(const LevelImage& levels, int columns, int rows, bool asGrey) {
@@ -55,15 +42,14 @@ std::optional<std::string> RunLevels(const std::string& path, CommandContext& co
                      pitch ? &*pitch : nullptr, levels, levelColumn,
                      [&](double fraction) { context.progress.Update(fraction); });
 
-    ImageFileType type = ImageFileType::Png;
-    ImageFileTypeOf(options.output, type);
+    const ImageFileType type = LevelsImageType(options);
     const GreyImage image = Crop(levels, analysis.engine.ColumnCount(),
                                  analysis.engine.ImageHeight(), type == ImageFileType::Png);
     const std::vector<std::uint8_t> bytes =
         type == ImageFileType::Png ? EncodePng(image) : EncodePgm(image);
-    const std::string output = OutputPath(options.output, path);
     context.progress.Finish();
-    if (!WriteBytesToFile(output, bytes)) return "cannot write '" + output + "'";
+    context.out.write(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<std::streamsize>(bytes.size()));
     return std::nullopt;
 }
 

@@ -41,10 +41,23 @@ ProgressBar::~ProgressBar() {
     drawer_.join();
 }
 
-void ProgressBar::Start(const std::string& label) {
-    if (!enabled_) return;
+void ProgressBar::SetFile(int number, int count) {
     std::lock_guard lock(mutex_);
-    label_ = label;
+    filePrefix_.clear();
+    if (count > 1) {
+        filePrefix_ = "file " + std::to_string(number) + " of " + std::to_string(count) + ": ";
+    }
+}
+
+std::string ProgressBar::Label() {
+    std::lock_guard lock(mutex_);
+    return label_;
+}
+
+void ProgressBar::Start(const std::string& label) {
+    std::lock_guard lock(mutex_);
+    label_ = filePrefix_ + label;
+    if (!enabled_) return;
     fraction_ = -1.0;
     if (!active_) started_ = std::chrono::steady_clock::now();
     active_ = true;

@@ -27,10 +27,14 @@ public:
     ProgressBar(const ProgressBar&) = delete;
     ProgressBar& operator=(const ProgressBar&) = delete;
 
+    // With several files, every label begins "file 3 of 120: "; with one, nothing is added.
+    void SetFile(int number, int count);
     // A new stage: the label shown and an unknown fraction done.
     void Start(const std::string& label);
     // The share of the stage done, 0 .. 1; may be called from any thread, and often.
     void Update(double fraction);
+    // The label of the current stage, as it is drawn.
+    std::string Label();
     // Removes the line, if one was drawn; the terminal is then free for messages.
     void Finish();
 
@@ -45,6 +49,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::string label_;
+    std::string filePrefix_;
     bool active_ = false;
     bool stopping_ = false;
     std::size_t drawnLength_ = 0;

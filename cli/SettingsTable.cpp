@@ -6,7 +6,9 @@
 #include <charconv>
 #include <cmath>
 #include <type_traits>
+#include <vector>
 
+#include "cli/Suggestions.h"
 #include "settings/OptionControls.h"
 
 namespace tonalyx::cli {
@@ -124,35 +126,40 @@ const std::array kFields = {
                  UpDown(kLHeightRange), "pixels"},
     SettingField{"logScale", kDisplay, Locate<&R::display, &D::logScale>, Flag(),
                  "logarithmic frequency axis"},
-    SettingField{"smoothing", kDisplay, Locate<&R::display, &D::smoothing>, Flag(), ""},
-    SettingField{"interpolate", kDisplay, Locate<&R::display, &D::interpolate>, Flag(), ""},
+    SettingField{"smoothing", kDisplay, Locate<&R::display, &D::smoothing>, Flag(),
+                 "smooth each column over smoothingWidth bins (triangular)"},
+    SettingField{"interpolate", kDisplay, Locate<&R::display, &D::interpolate>, Flag(),
+                 "rows between bins interpolated linearly, else the nearest bin"},
     SettingField{"blueToRed", kDisplay, Locate<&R::display, &D::blueToRed>, Flag(),
                  "window palette only; images are grey"},
     SettingField{"showAsFrequency", kDisplay, Locate<&R::display, &D::showAsFrequency>, Flag(),
                  "AC and cepstrum rows on the frequency axis"},
 
-    SettingField{"copyWave", kImageCopy, Locate<&R::imageCopy, &I::copyWave>, Flag(), ""},
-    SettingField{"copyWaveX", kImageCopy, Locate<&R::imageCopy, &I::copyWaveX>, Flag(), ""},
-    SettingField{"copyWaveY", kImageCopy, Locate<&R::imageCopy, &I::copyWaveY>, Flag(), ""},
+    SettingField{"copyWave", kImageCopy, Locate<&R::imageCopy, &I::copyWave>, Flag(),
+                 "composite image: the wave form"},
+    SettingField{"copyWaveX", kImageCopy, Locate<&R::imageCopy, &I::copyWaveX>, Flag(),
+                 "composite image: the wave form's time axis"},
+    SettingField{"copyWaveY", kImageCopy, Locate<&R::imageCopy, &I::copyWaveY>, Flag(),
+                 "composite image: the wave form's amplitude axis"},
     SettingField{"copySpectrogram", kImageCopy, Locate<&R::imageCopy, &I::copySpectrogram>, Flag(),
-                 ""},
+                 "composite image: the spectrogram"},
     SettingField{"copySpectrogramX", kImageCopy, Locate<&R::imageCopy, &I::copySpectrogramX>,
-                 Flag(), ""},
+                 Flag(), "composite image: the spectrogram's time axis"},
     SettingField{"copySpectrogramY", kImageCopy, Locate<&R::imageCopy, &I::copySpectrogramY>,
-                 Flag(), ""},
+                 Flag(), "composite image: the spectrogram's frequency axis"},
     SettingField{"copyPowerSpectrum", kImageCopy, Locate<&R::imageCopy, &I::copyPowerSpectrum>,
-                 Flag(), ""},
+                 Flag(), "composite image: the power spectrum"},
     SettingField{"copyPowerSpectrumX", kImageCopy, Locate<&R::imageCopy, &I::copyPowerSpectrumX>,
-                 Flag(), ""},
+                 Flag(), "composite image: the power spectrum's frequency axis"},
     SettingField{"copyPowerSpectrumY", kImageCopy, Locate<&R::imageCopy, &I::copyPowerSpectrumY>,
-                 Flag(), ""},
+                 Flag(), "composite image: the power spectrum's level axis"},
 
     SettingField{"channelIndex", kFile, Locate<&R::file, &F::channelIndex>, kChannels,
                  "zero-based channel read from the file"},
     SettingField{"maxSoundLength", kFile, Locate<&R::file, &F::maxSoundLength>,
                  UpDown(kLMaxSoundLengthRange), "seconds loaded at most"},
     SettingField{"disableAudio", kFile, Locate<&R::file, &F::disableAudio>, Flag(),
-                 "no effect here"},
+                 "the window plays no sound"},
 };
 
 std::string Trimmed(std::string_view text) {
@@ -200,7 +207,7 @@ std::optional<std::string> SetInt(const SettingField& field, int& target, std::s
     int parsed = 0;
     const auto result = std::from_chars(first, last, parsed);
     if (value.empty() || result.ec != std::errc() || result.ptr != last) {
-        return std::string(field.name) + " takes a whole number, not '" + std::string(text) + "'";
+        return std::string(field.name) + " must be a whole number, not '" + std::string(text) + "'";
     }
     if (auto error = CheckNumber(field, parsed, text)) return error;
     target = parsed;
@@ -211,7 +218,8 @@ std::optional<std::string> SetDouble(const SettingField& field, double& target,
                                      std::string_view text) {
     const std::optional<double> parsed = ParseDecimal(text);
     if (!parsed) {
-        return std::string(field.name) + " takes a decimal number, not '" + std::string(text) + "'";
+        return std::string(field.name) + " must be a decimal number, not '" + std::string(text) +
+               "'";
     }
     if (auto error = CheckNumber(field, *parsed, text)) return error;
     target = *parsed;
@@ -225,7 +233,7 @@ std::optional<std::string> SetBool(const SettingField& field, bool& target, std:
     } else if (value == "false" || value == "0" || value == "off") {
         target = false;
     } else {
-        return std::string(field.name) + " takes true/false, 1/0 or on/off, not '" +
+        return std::string(field.name) + " must be true/false, 1/0 or on/off, not '" +
                std::string(text) + "'";
     }
     return std::nullopt;
@@ -253,13 +261,12 @@ std::optional<std::string> ApplySetting(RecordSet& records, std::string_view ass
     const std::string_view text = assignment.substr(equals + 1);
     const SettingField* field = FindSettingField(name);
     if (field == nullptr) {
-        std::string message = "unknown setting '" + name + "'";
-        for (const SettingField& candidate : kFields) {
-            if (Lowered(candidate.name) == Lowered(name)) {
-                return message + " (did you mean '" + std::string(candidate.name) + "'?)";
-            }
-        }
-        return message + " (tonalyx-cli settings lists them)";
+        std::vector<std::string_view> names;
+        for (const SettingField& candidate : kFields)
+            names.push_back(candidate.name);
+        const std::string hint = DidYouMean(name, names);
+        return "unknown setting '" + name + "'" +
+               (hint.empty() ? " (tonalyx-cli settings lists them)" : hint);
     }
     return std::visit(
         [&](auto access) -> std::optional<std::string> {
@@ -304,10 +311,45 @@ std::string DescribeValues(const SettingField& field) {
         }
         return text;
     }
+    const bool whole = std::holds_alternative<IntField>(field.access);
     if (values.min && values.max) {
-        return "from " + NumberText(*values.min) + " to " + NumberText(*values.max);
+        return std::string(whole ? "a whole number" : "a number") + " from " +
+               NumberText(*values.min) + " to " + NumberText(*values.max);
     }
-    return "a finite number";
+    return whole ? "a whole number" : "a finite number";
+}
+
+namespace {
+
+std::optional<std::string> MustLieBelow(std::string_view low, double lowValue,
+                                        std::string_view high, double highValue) {
+    if (lowValue < highValue) return std::nullopt;
+    return std::string(low) + " (" + NumberText(lowValue) + ") must lie below " +
+           std::string(high) + " (" + NumberText(highValue) + ")";
+}
+
+}  // namespace
+
+std::optional<std::string> CheckSettingsAgree(const RecordSet& records) {
+    const AnalysisSettings& analysis = records.analysis;
+    const DisplaySettings& display = records.display;
+    if (display.minFreq < 0) {
+        return "minFreq (" + NumberText(display.minFreq) + ") must not be negative";
+    }
+    if (display.minTime < 0) {
+        return "minTime (" + NumberText(display.minTime) + ") must not be negative";
+    }
+    const std::optional<std::string> checks[] = {
+        MustLieBelow("pitchMinFreq", analysis.pitchMinFreq, "pitchMaxFreq", analysis.pitchMaxFreq),
+        MustLieBelow("minFreq", display.minFreq, "maxFreq", display.maxFreq),
+        MustLieBelow("minTime", display.minTime, "maxTime", display.maxTime),
+        MustLieBelow("minDb", display.minDb, "maxDb", display.maxDb),
+        MustLieBelow("minPercent", display.minPercent, "maxPercent", display.maxPercent),
+    };
+    for (const std::optional<std::string>& check : checks) {
+        if (check) return check;
+    }
+    return std::nullopt;
 }
 
 }  // namespace tonalyx::cli

@@ -57,7 +57,13 @@ std::optional<std::string> ApplySetting(RecordSet& records, std::string_view ass
 // The field's current value as text that ApplySetting reads back to the same value.
 std::string FormatSetting(const SettingField& field, const RecordSet& records);
 
-// "4 .. 13", "one of 0, -1, 8000", "true/false" or "any number".
+// The settings that contradict each other, as the command line refuses them: a bottom above or
+// at its top (pitch range, frequency, lag, dB and percent axes), a negative bottom frequency or
+// lag. Returns the message naming both settings, or none.
+std::optional<std::string> CheckSettingsAgree(const RecordSet& records);
+
+// "a whole number from 4 to 13", "a number from 0 to 1", "one of 0, -1, 8000", "true/false"
+// or "a finite number".
 std::string DescribeValues(const SettingField& field);
 
 }  // namespace tonalyx::cli

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "analysis/AnalysisKind.h"
@@ -6,12 +8,14 @@
 #include "cli/TableWriter.h"
 #include "cli/ViewAnalysis.h"
 #include "display/AxisScale.h"
+#include "dsp/PowerSpectrum.h"
 
 namespace tonalyx::cli {
 
 namespace {
 
 constexpr int kDigits = 6;
+constexpr int kTimeDecimals = 6;
 // The minimum tick spacing and label interval of the window's axes; they choose ticks only and
 // do not change the values read off an axis.
 constexpr int kMinTickSpacing = 5;
@@ -35,6 +39,53 @@ AxisScale LagAxis(const DisplaySettings& display, int rows) {
     return axis;
 }
 
+// The view column whose samples hold that time, or none when the view does not show it.
+std::optional<int> ColumnAtTime(const ViewGeometry& geometry, double rate, double seconds) {
+    // Times given in decimals land on their sample despite the rounding of seconds * rate.
+    const double sample = std::floor(seconds * rate + 1e-6);
+    if (sample >= geometry.sampleCount) return std::nullopt;
+    const int column = geometry.SampleToPixel(static_cast<int>(sample));
+    if (column < 0) return std::nullopt;
+    return column;
+}
+
+std::string Seconds(double seconds) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.6f", seconds);
+    return text;
+}
+
+// The columns the options name: --column and --to-column, or the columns holding --time and
+// --to-time. Returns why they cannot be read, or none.
+std::optional<std::string> ChosenColumns(const CliOptions& options, const ViewAnalysis& analysis,
+                                         int& first, int& last) {
+    const ViewGeometry& geometry = analysis.geometry;
+    const int columns = analysis.engine.ColumnCount();
+    if (options.time) {
+        const double rate = analysis.sound.format.sampleRate;
+        const std::optional<int> from = ColumnAtTime(geometry, rate, *options.time);
+        const std::optional<int> to =
+            ColumnAtTime(geometry, rate, options.toTime.value_or(*options.time));
+        if (!from || !to || *to >= columns) {
+            const SampleSpan shown = geometry.WindowSampleRange();
+            return "time " +
+                   Seconds(from ? options.toTime.value_or(*options.time) : *options.time) +
+                   " s lies outside the view, which shows " + Seconds(shown.start / rate) + " to " +
+                   Seconds(shown.end / rate) + " s; --fit or --first-column shows other times";
+        }
+        first = *from;
+        last = *to;
+        return std::nullopt;
+    }
+    first = options.column;
+    last = options.toColumn.value_or(first);
+    if (last >= columns) {
+        return "column " + std::to_string(last) + " lies beyond the " + std::to_string(columns) +
+               " columns of this view";
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& context) {
@@ -43,13 +94,9 @@ std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& 
     if (auto failure = AnalyseView(path, options.kind, false, context, analysis)) return failure;
     context.progress.Finish();
     SpectrogramEngine& engine = analysis.engine;
-    const int columns = engine.ColumnCount();
-    const int first = options.column;
-    const int last = options.toColumn.value_or(first);
-    if (last >= columns) {
-        return "column " + std::to_string(last) + " lies beyond the " + std::to_string(columns) +
-               " columns of this view";
-    }
+    int first = 0;
+    int last = 0;
+    if (auto failure = ChosenColumns(options, analysis, first, last)) return failure;
 
     engine.SetupDisplay(options.kind, context.records.display);
     const int rows = engine.ImageHeight();
@@ -64,18 +111,32 @@ std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& 
     const AxisScale levelAxis = LevelAxis(display, percent, rows);
     const AxisScale lagAxis = LagAxis(display, rows);
 
-    const bool several = options.files.size() > 1;
-    TableWriter table(context.out, options.format, several ? path : std::string());
+    // The samples of the chosen columns, in seconds.
+    const ViewGeometry& geometry = analysis.geometry;
+    const double rate = analysis.sound.format.sampleRate;
+    const int scrolled = geometry.ScrollPosition();
+    const double start = geometry.VisibleSampleRange(first + scrolled).start / rate;
+    const double end = geometry.VisibleSampleRange(last + scrolled).end / rate;
+
+    TableWriter table(context.out, options.format, path);
     if (!context.headerWritten)
-        table.Header(
-            {"row", lag ? "lag_ms" : "frequency_hz", percent ? "level_percent" : "level_db"});
+        table.Header({"start_s", "end_s", "row", lag ? "lag_ms" : "frequency_hz",
+                      percent ? "level_percent" : "level_db"});
     context.headerWritten = true;
     for (int row = 0; row < rows; ++row) {
         const double position = lag ? ValueAt(lagAxis, row) : Map(engine.PitchScale(), row);
-        table.Integer(row)
-            .General(position, kDigits)
-            .General(ValueAt(levelAxis, levels[static_cast<std::size_t>(row)]), kDigits)
-            .EndLine();
+        const double level = ValueAt(levelAxis, levels[static_cast<std::size_t>(row)]);
+        table.Fixed(start, kTimeDecimals)
+            .Fixed(end, kTimeDecimals)
+            .Integer(row)
+            .General(position, kDigits);
+        // Pure digital silence reads as the floor of the dB conversion, or below it.
+        if (!percent && level <= kFloorDb && options.missing != MissingValues::Window) {
+            table.Missing(options.missing);
+        } else {
+            table.General(level, kDigits);
+        }
+        table.EndLine();
     }
     return std::nullopt;
 }

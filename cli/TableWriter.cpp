@@ -83,6 +83,12 @@ TableWriter& TableWriter::General(double value, int digits) {
     return *this;
 }
 
+TableWriter& TableWriter::Missing(MissingValues missing) {
+    Separate();
+    if (missing == MissingValues::NaN) buffer_ += "NaN";
+    return *this;
+}
+
 void TableWriter::EndLine() {
     buffer_ += '\n';
     lineStarted_ = false;

@@ -26,6 +26,8 @@ public:
     TableWriter& Fixed(double value, int decimals);
     // value with that many significant digits, as "%.6g" writes it.
     TableWriter& General(double value, int digits);
+    // A value the analysis could not give: an empty cell, or "NaN".
+    TableWriter& Missing(MissingValues missing);
     void EndLine();
 
 private:

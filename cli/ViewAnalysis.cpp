@@ -9,10 +9,12 @@ namespace tonalyx::cli {
 
 std::optional<std::string> AnalyseView(const std::string& path, int kind, bool withPitch,
                                        CommandContext& context, ViewAnalysis& analysis) {
-    if (auto refused = LoadSound(path, context.records.file, analysis.sound)) return refused;
+    if (auto refused = LoadSoundWithNotes(path, context, analysis.sound, analysis.load)) {
+        return refused;
+    }
     std::string note;
     analysis.geometry = CommandLineView(analysis.sound.sampleCount, context.options.view, note);
-    if (!note.empty()) context.messages << "tonalyx-cli: " << path << ": " << note << '\n';
+    if (!note.empty()) Note(context, path, note);
 
     const std::string label = FileNamePart(path);
     analysis.showPitch = withPitch || kind == PitchAnalysis;

@@ -17,6 +17,7 @@ namespace tonalyx::cli {
 // shows it (the pitch kind, or the overlay).
 struct ViewAnalysis {
     SoundData sound;
+    LoadReport load;
     ViewGeometry geometry;
     SpectrogramEngine engine;
     std::vector<double> pitchTrack;
@@ -25,7 +26,7 @@ struct ViewAnalysis {
 };
 
 // Loads the file and computes the analysis of context's view and kind; returns why the file
-// failed, or none.
+// failed, or none. The notes on the read and on the view go to context's messages.
 std::optional<std::string> AnalyseView(const std::string& path, int kind, bool withPitch,
                                        CommandContext& context, ViewAnalysis& analysis);
 

@@ -1,9 +1,13 @@
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "cli/CliArguments.h"
+#include "cli/SettingsTable.h"
+#include "cli/Suggestions.h"
 
 namespace tonalyx::cli {
 namespace {
@@ -75,7 +79,7 @@ TEST(CliArguments, DefaultsAndTheOtherCommands) {
 
 TEST(CliArguments, RefusesUnknownWordsAndOptionsOfOtherCommands) {
     EXPECT_EQ(Refusal({}), "no command given");
-    EXPECT_EQ(Refusal({"lvels", "a.wav"}), "unknown command 'lvels'");
+    EXPECT_EQ(Refusal({"lvels", "a.wav"}), "unknown command 'lvels' (did you mean 'levels'?)");
     EXPECT_EQ(Refusal({"pitch", "a.wav", "--bogus=1"}), "unknown option '--bogus'");
     EXPECT_EQ(Refusal({"pitch", "a.wav", "--kind", "fft"}), "--kind does not apply to pitch");
     EXPECT_EQ(Refusal({"info", "a.wav", "--format", "csv"}), "--format does not apply to info");
@@ -87,44 +91,179 @@ TEST(CliArguments, RefusesUnknownWordsAndOptionsOfOtherCommands) {
 
 TEST(CliArguments, RefusesBadValues) {
     EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--kind", "FFT"}),
-              "--kind takes fft, ac, cep, lif, mem or pitch, not 'FFT'");
+              "--kind must be fft, ac, cep, lif, mem or pitch, not 'FFT'");
     EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--columns", "0"}),
-              "--columns takes a whole number from 1 to 32768, not '0'");
+              "--columns must be a whole number from 1 to 32768, not '0'");
     EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--columns", "12.5"}),
-              "--columns takes a whole number from 1 to 32768, not '12.5'");
+              "--columns must be a whole number from 1 to 32768, not '12.5'");
     EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--columns", "99999999999"}),
-              "--columns takes a whole number from 1 to 32768, not '99999999999'");
+              "--columns must be a whole number from 1 to 32768, not '99999999999'");
     for (const char* zoom : {"0", "3", "131072", "-4", "x"}) {
-        EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--samples-per-column", zoom}),
-                  std::string("--samples-per-column takes a power of two from 1 to 65536, not '") +
-                      zoom + "'");
+        EXPECT_EQ(
+            Refusal({"levels", "a.wav", "-o", "a.png", "--samples-per-column", zoom}),
+            std::string("--samples-per-column must be a power of two from 1 to 65536, not '") +
+                zoom + "'");
     }
     EXPECT_EQ(Refusal({"spectrum", "a.wav", "--column", "-1"}),
-              "--column takes a whole number from 0 to 2147483647, not '-1'");
+              "--column must be a whole number from 0 to 2147483647, not '-1'");
     EXPECT_EQ(Refusal({"pitch", "a.wav", "--format", "json"}),
-              "--format takes csv or tsv, not 'json'");
+              "--format must be csv or tsv, not 'json'");
     EXPECT_EQ(Refusal({"pitch", "a.wav", "--channel", "left"}),
-              "--channel takes a whole number from 0 to 2147483647, not 'left'");
+              "--channel must be a whole number from 0 to 2147483647, not 'left'");
 }
 
 TEST(CliArguments, RefusesOptionsThatDoNotGoTogether) {
-    EXPECT_EQ(Refusal({"pitch"}), "no wave file given");
+    EXPECT_EQ(Refusal({"pitch"}), "no sound file given");
     EXPECT_EQ(Refusal({"settings", "a.wav"}), "settings takes no file, but got 'a.wav'");
     EXPECT_EQ(Refusal({"levels", "a.wav"}),
-              "levels needs an output file: -o OUT.png or -o OUT.pgm");
+              "levels needs an output: -o OUT.png, -o OUT.pgm or -o - with --format");
     EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.jpg"}),
               "the output file must end in .png or .pgm, not 'a.jpg'");
     EXPECT_EQ(Refusal({"levels", "a.wav", "b.wav", "-o", "a.png"}),
-              "with several files the output name needs {name}, e.g. -o out/{name}.png");
+              "with several files the output name needs {name} or {path}, e.g. -o out/{name}.png");
     const std::string fitted =
         Refusal({"levels", "a.wav", "-o", "a.png", "--fit", "--samples-per-column", "4"});
     EXPECT_NE(fitted.find("--fit"), std::string::npos);
     EXPECT_FALSE(Parse({"spectrum", "a.wav", "--fit", "--first-column", "4", "--column", "1"}));
-    EXPECT_EQ(Refusal({"spectrum", "a.wav"}), "spectrum needs --column C");
+    EXPECT_EQ(Refusal({"spectrum", "a.wav"}), "spectrum needs --column C or --time T");
     EXPECT_EQ(Refusal({"spectrum", "a.wav", "--column", "5", "--to-column", "4"}),
               "--to-column must not lie before --column");
     EXPECT_EQ(Refusal({"spectrum", "a.wav", "--column", "5", "--kind", "pitch"}),
               "spectrum has no levels for --kind pitch");
+}
+
+}  // namespace
+}  // namespace tonalyx::cli
+
+namespace tonalyx::cli {
+namespace {
+
+std::vector<std::string_view> SettingNamesForTest() {
+    std::vector<std::string_view> names;
+    for (const SettingField& field : SettingFields())
+        names.push_back(field.name);
+    return names;
+}
+
+TEST(CliArguments, RangeBoundariesAndALeadingPlus) {
+    // A range of one column: --to-column equal to --column.
+    const auto same = Parse({"spectrum", "a.wav", "--column", "5", "--to-column", "5"});
+    ASSERT_TRUE(same);
+    EXPECT_EQ(same->column, 5);
+    EXPECT_EQ(same->toColumn, 5);
+    // A leading '+' is read as strtol reads it, on every whole number and on times.
+    const auto plus = Parse({"spectrum", "a.wav", "--column=+7", "--to-column", "+8", "--columns",
+                             "+32768", "--samples-per-column", "+2", "--first-column", "+0"});
+    ASSERT_TRUE(plus);
+    EXPECT_EQ(plus->column, 7);
+    EXPECT_EQ(plus->toColumn, 8);
+    EXPECT_EQ(plus->view.columns, 32768);
+    EXPECT_EQ(plus->view.samplesPerColumn, 2);
+    EXPECT_EQ(plus->view.firstColumn, 0);
+    EXPECT_EQ(Parse({"spectrum", "a.wav", "--time", "+0.25"})->time, 0.25);
+    for (const char* bad : {"+", "+-1", "++1", "+ 1", "1+"}) {
+        EXPECT_EQ(
+            Refusal({"spectrum", "a.wav", "--column", bad}),
+            std::string("--column must be a whole number from 0 to 2147483647, not '") + bad + "'");
+    }
+    EXPECT_EQ(Parse({"levels", "a.wav", "-o", "a.png", "--columns", "1"})->view.columns, 1);
+    EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--columns", "32769"}),
+              "--columns must be a whole number from 1 to 32768, not '32769'");
+    EXPECT_EQ(Parse({"levels", "a.wav", "-o", "a.png", "--samples-per-column", "65536"})
+                  ->view.samplesPerColumn,
+              65536);
+}
+
+TEST(CliArguments, SpectrumByTimeAndItsRefusals) {
+    const auto time = Parse({"spectrum", "a.wav", "--time", "1.5", "--to-time=2"});
+    ASSERT_TRUE(time);
+    EXPECT_EQ(time->time, 1.5);
+    EXPECT_EQ(time->toTime, 2.0);
+    EXPECT_EQ(Parse({"spectrum", "a.wav", "--time", "0", "--to-time", "0"})->toTime, 0.0);
+    EXPECT_EQ(Refusal({"spectrum", "a.wav", "--time", "1", "--column", "3"}),
+              "spectrum takes --column or --time, not both");
+    EXPECT_EQ(Refusal({"spectrum", "a.wav", "--to-time", "1"}), "--to-time needs --time");
+    EXPECT_EQ(Refusal({"spectrum", "a.wav", "--to-column", "1"}), "--to-column needs --column");
+    EXPECT_EQ(Refusal({"spectrum", "a.wav", "--time", "2", "--to-time", "1.999"}),
+              "--to-time must not lie before --time");
+    for (const char* bad : {"-1", "x", "1e400", "nan", "inf", "1,5", ""}) {
+        EXPECT_EQ(Refusal({"spectrum", "a.wav", "--time", bad}),
+                  std::string("--time must be a number of seconds from 0, not '") + bad + "'");
+    }
+}
+
+TEST(CliArguments, OutputsOfEveryCommand) {
+    const auto pitch = Parse({"pitch", "a.wav", "b.wav", "-o", "all.csv", "--missing-as", "nan"});
+    ASSERT_TRUE(pitch);
+    EXPECT_EQ(pitch->output, "all.csv");
+    EXPECT_EQ(pitch->missing, MissingValues::NaN);
+    EXPECT_EQ(Parse({"spectrum", "a.wav", "--column", "1", "-o", "out/{path}.tsv", "--missing-as",
+                     "empty"})
+                  ->missing,
+              MissingValues::Empty);
+    EXPECT_EQ(Refusal({"pitch", "a.wav", "--missing-as", "zero"}),
+              "--missing-as must be empty or nan, not 'zero'");
+    EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--missing-as", "nan"}),
+              "--missing-as does not apply to levels");
+
+    const auto image = Parse({"levels", "a.wav", "-o", "-", "--format", "pgm"});
+    ASSERT_TRUE(image);
+    EXPECT_EQ(LevelsImageType(*image), ImageFileType::Pgm);
+    EXPECT_EQ(LevelsImageType(*Parse({"levels", "a.wav", "-o", "-"})), ImageFileType::Png);
+    EXPECT_EQ(LevelsImageType(*Parse({"levels", "a.wav", "-o", "x.PGM"})), ImageFileType::Pgm);
+    EXPECT_EQ(Refusal({"levels", "a.wav", "b.wav", "-o", "-"}),
+              "-o - writes one image: give one file, or -o out/{name}.png");
+    EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--format", "pgm"}),
+              "--format pgm does not match the output name 'a.png'");
+    EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "-", "--format", "csv"}),
+              "--format must be png or pgm, not 'csv'");
+    EXPECT_TRUE(Parse({"levels", "a.wav", "b.wav", "-o", "o/{path}.png"}));
+}
+
+TEST(CliArguments, SuggestionsHelpAndVersion) {
+    EXPECT_EQ(Refusal({"spectum", "a.wav"}),
+              "unknown command 'spectum' (did you mean 'spectrum'?)");
+    EXPECT_EQ(Refusal({"Pitch", "a.wav"}), "unknown command 'Pitch' (did you mean 'pitch'?)");
+    EXPECT_EQ(Refusal({"xyz", "a.wav"}), "unknown command 'xyz'");
+    EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--colums", "3"}),
+              "unknown option '--colums' (did you mean '--columns' or '--column'?)");
+    EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--colmns", "3"}),
+              "unknown option '--colmns' (did you mean '--columns'?)");
+    EXPECT_EQ(Refusal({"pitch", "a.wav", "--chanel", "1"}),
+              "unknown option '--chanel' (did you mean '--channel'?)");
+    EXPECT_EQ(Refusal({"pitch", "a.wav", "--frobnicate"}), "unknown option '--frobnicate'");
+    EXPECT_EQ(NearestWord("pitchMaxFrq", SettingNamesForTest()), "pitchMaxFreq");
+    // Two words equally near: no guess.
+    const std::string_view words[] = {"cat", "bat"};
+    EXPECT_EQ(NearestWord("hat", words), std::nullopt);
+    EXPECT_EQ(DidYouMean("hat", words), " (did you mean 'cat' or 'bat'?)");
+    // A third of the word's length in edits at most: three edits are too many for seven letters.
+    const std::string_view sizes[] = {"memSize"};
+    EXPECT_TRUE(NearestWords("fftSize", sizes).empty());
+    EXPECT_EQ(NearestWords("fftSiz", sizes).size(), 0u);
+    EXPECT_EQ(NearestWords("mmeSize", sizes).size(), 1u);  // a swap is one edit
+
+    const auto pitchHelp = Parse({"pitch", "--help"});
+    ASSERT_TRUE(pitchHelp);
+    EXPECT_EQ(pitchHelp->command, Command::Help);
+    EXPECT_EQ(pitchHelp->helpTopic, Command::Pitch);
+    EXPECT_EQ(Parse({"help", "spectrum"})->helpTopic, Command::Spectrum);
+    const std::string text = UsageText(Command::Pitch);
+    EXPECT_EQ(text.rfind("Usage: tonalyx-cli pitch ", 0), 0u);
+    for (const char* taken : {"--missing-as", "--format csv|tsv", "--channel", "--set", "-o OUT"})
+        EXPECT_NE(text.find(taken), std::string::npos) << taken;
+    for (const char* other : {"--kind", "--columns", "--overlay-pitch", "--time", "png|pgm"})
+        EXPECT_EQ(text.find(other), std::string::npos) << other;
+    const std::string all = UsageText();
+    for (const char* every : {"--kind", "--time", "--missing-as", "{path}", "levels", "settings"})
+        EXPECT_NE(all.find(every), std::string::npos) << every;
+
+    EXPECT_EQ(Parse({"--version"})->command, Command::Version);
+    EXPECT_EQ(Parse({"pitch", "a.wav", "--version"})->command, Command::Version);
+    const std::string version = VersionText();
+    EXPECT_EQ(version.rfind("tonalyx-cli ", 0), 0u);
+    EXPECT_EQ(std::count(version.begin(), version.end(), '\n'), 1);
+    EXPECT_NE(version.find_first_of("0123456789"), std::string::npos);
 }
 
 }  // namespace

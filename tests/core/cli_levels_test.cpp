@@ -86,6 +86,8 @@ TEST(CliLevels, FollowsTheViewAndDisplayOptionsAndNamesSeveralOutputs) {
 }
 
 struct SpectrumRow {
+    double start = 0;  // the time span of the columns, in seconds
+    double end = 0;
     double position = 0;
     double level = 0;
 };
@@ -98,8 +100,10 @@ std::vector<SpectrumRow> Spectrum(const std::vector<std::string>& arguments,
     std::vector<SpectrumRow> rows;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::vector<std::string> fields = Fields(lines[i]);
-        EXPECT_EQ(std::stoi(fields[0]), static_cast<int>(i - 1));
-        rows.push_back({std::stod(fields[1]), std::stod(fields[2])});
+        EXPECT_EQ(fields.size(), 6u);
+        EXPECT_EQ(std::stoi(fields[3]), static_cast<int>(i - 1));
+        rows.push_back({std::stod(fields[1]), std::stod(fields[2]), std::stod(fields[4]),
+                        std::stod(fields[5])});
     }
     if (header && !lines.empty()) *header = lines.front();
     return rows;
@@ -110,7 +114,7 @@ TEST(CliSpectrum, AgreesWithTheImageAndFindsTheTone) {
     const std::string tone = Tone(folder);
     std::string header;
     const std::vector<SpectrumRow> rows = Spectrum({"spectrum", tone, "--column", "400"}, &header);
-    EXPECT_EQ(header, "row,frequency_hz,level_db");
+    EXPECT_EQ(header, "file,start_s,end_s,row,frequency_hz,level_db");
     ASSERT_EQ(rows.size(), 256u);
     ASSERT_EQ(RunCommandLine({"levels", tone, "-o", (folder / "a.pgm").string()}).status, 0);
     const GreyImage image = ParsePgm(ReadBytes(folder / "a.pgm"));
@@ -158,12 +162,12 @@ TEST(CliSpectrum, LagKindsReadPercentAndLagsInMilliseconds) {
     const std::string tone = Tone(folder);
     std::string header;
     Spectrum({"spectrum", tone, "--column", "10", "--kind", "ac", "--format", "csv"}, &header);
-    EXPECT_EQ(header, "row,frequency_hz,level_percent");
+    EXPECT_EQ(header, "file,start_s,end_s,row,frequency_hz,level_percent");
     const std::vector<SpectrumRow> lags =
         Spectrum({"spectrum", tone, "--column", "10", "--kind", "cep", "--set",
                   "showAsFrequency=off", "--set", "imageHeight=64"},
                  &header);
-    EXPECT_EQ(header, "row,lag_ms,level_percent");
+    EXPECT_EQ(header, "file,start_s,end_s,row,lag_ms,level_percent");
     ASSERT_EQ(lags.size(), 64u);
     for (std::size_t r = 0; r < lags.size(); ++r)
         EXPECT_NEAR(lags[r].position, r * 20.0 / 64, 1e-4);
@@ -173,6 +177,94 @@ TEST(CliSpectrum, LagKindsReadPercentAndLagsInMilliseconds) {
     EXPECT_EQ(beyond.status, 1);
     EXPECT_EQ(beyond.err,
               "tonalyx-cli: " + tone + ": column 875 lies beyond the 875 columns of this view\n");
+}
+
+// Noise, so that every column has a spectrum of its own.
+std::string Noise(const std::filesystem::path& folder) {
+    std::vector<int16_t> samples(56000);
+    std::uint32_t state = 12345;
+    for (int16_t& sample : samples) {
+        state = state * 1664525u + 1013904223u;
+        sample = static_cast<int16_t>(static_cast<int>(state >> 20) - 2048);
+    }
+    return WriteWave(folder / "noise.wav", samples, kRate);
+}
+
+TEST(CliSpectrum, TimeReadsTheColumnThatHoldsIt) {
+    const auto folder = TestFolder();
+    const std::string noise = Noise(folder);
+    const auto table = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"spectrum", noise});
+        const CliRun run = RunCommandLine(arguments);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return run.out;
+    };
+    const struct {
+        std::vector<std::string> view;
+        double samplesPerColumn;
+        int scrolled;
+    } views[] = {
+        // Opened in 1024 columns: 64 samples a column, 875 columns.
+        {{}, 64, 0},
+        {{"--fit"}, 56000.0 / 1024, 0},
+        {{"--samples-per-column", "16", "--first-column", "100"}, 16, 100},
+    };
+    for (const auto& view : views) {
+        for (const double time : {0.0, 0.004, 0.5, 1.2345, 64 * 700 / double(kRate)}) {
+            const int column = static_cast<int>(std::floor(std::floor(time * kRate + 1e-6) /
+                                                           view.samplesPerColumn)) -
+                               view.scrolled;
+            if (column < 0 || column >= 1024) continue;
+            std::vector<std::string> byTime = view.view;
+            byTime.insert(byTime.end(), {"--time", std::to_string(time)});
+            std::vector<std::string> byColumn = view.view;
+            byColumn.insert(byColumn.end(), {"--column", std::to_string(column)});
+            const std::string timed = table(byTime);
+            EXPECT_EQ(timed, table(byColumn)) << time;
+            // The span printed holds the time.
+            const std::vector<std::string> fields = Fields(Lines(timed)[1]);
+            EXPECT_LE(std::stod(fields[1]), time + 1e-6);
+            EXPECT_GT(std::stod(fields[2]), time);
+        }
+    }
+    // A range of one column is that column; a leading '+' reads as the number; the last
+    // column of the view can be read.
+    EXPECT_EQ(table({"--column", "5", "--to-column", "5"}), table({"--column", "5"}));
+    EXPECT_EQ(table({"--column", "+5", "--to-column", "+6"}),
+              table({"--column", "5", "--to-column", "6"}));
+    EXPECT_NE(table({"--column", "5", "--to-column", "6"}), table({"--column", "5"}));
+    EXPECT_EQ(Lines(table({"--column", "874"})).size(), 257u);
+    EXPECT_EQ(table({"--time", "0.02", "--to-time", "0.02"}), table({"--column", "5"}));
+    // A range of times is the range of columns that hold them.
+    EXPECT_EQ(table({"--time", "0.5", "--to-time", "0.6"}),
+              table({"--column", "125", "--to-column", "150"}));
+    const std::vector<std::string> range =
+        Fields(Lines(table({"--column", "125", "--to-column", "150"}))[1]);
+    EXPECT_EQ(range[1], "0.500000");
+    EXPECT_EQ(range[2], "0.604000");
+
+    const CliRun outside = RunCommandLine(
+        {"spectrum", noise, "--samples-per-column", "1", "--first-column", "0", "--time", "2"});
+    EXPECT_EQ(outside.status, 1);
+    EXPECT_EQ(outside.err, "tonalyx-cli: " + noise +
+                               ": time 2.000000 s lies outside the view, which shows 0.000000 "
+                               "to 0.064000 s; --fit or --first-column shows other times\n");
+}
+
+TEST(CliLevels, WritesTheImageToStandardOutput) {
+    const auto folder = TestFolder();
+    const std::string tone = Tone(folder);
+    ASSERT_EQ(RunCommandLine({"levels", tone, "-o", (folder / "a.pgm").string()}).status, 0);
+    const std::vector<uint8_t> file = ReadBytes(folder / "a.pgm");
+    const CliRun pgm = RunCommandLine({"levels", tone, "-o", "-", "--format", "pgm"});
+    EXPECT_EQ(pgm.status, 0);
+    EXPECT_EQ(std::vector<uint8_t>(pgm.out.begin(), pgm.out.end()), file);
+    const CliRun png = RunCommandLine({"levels", tone, "-o", "-"});
+    const GreyImage grey = DecodePng({png.out.begin(), png.out.end()});
+    const GreyImage levels = ParsePgm(file);
+    ASSERT_EQ(grey.pixels.size(), levels.pixels.size());
+    for (std::size_t i = 0; i < grey.pixels.size(); ++i)
+        ASSERT_EQ(grey.pixels[i], 255 - levels.pixels[i]);
 }
 
 }  // namespace

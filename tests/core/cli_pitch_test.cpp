@@ -34,15 +34,17 @@ TEST(CliPitch, PrintsTheTrackOfAKnownVoice) {
     EXPECT_TRUE(run.err.empty());
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front(), "index,time_s,f0_hz");
+    EXPECT_EQ(lines.front(), "file,index,time_s,f0_hz");
 
     // 80 .. 640 Hz at 16 kHz: hop trunc(16000 / (6.3 x 640)) = 3 samples.
     const int hop = 3;
     ASSERT_EQ(lines.size(), 1u + 19200 / hop);
     int middle = 0, voicedNear = 0, silentVoiced = 0;
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        const std::vector<std::string> fields = Fields(lines[i]);
-        ASSERT_EQ(fields.size(), 3u);
+        std::vector<std::string> fields = Fields(lines[i]);
+        ASSERT_EQ(fields.size(), 4u);
+        ASSERT_EQ(fields.front(), path);
+        fields.erase(fields.begin());
         const int index = std::stoi(fields[0]);
         ASSERT_EQ(index, static_cast<int>(i - 1));
         const double time = std::stod(fields[1]);
@@ -72,9 +74,9 @@ TEST(CliPitch, PrintsTheSharedTrackToSixDigitsAndTabsOnRequest) {
     const CliRun run = RunCommandLine({"pitch", path, "--format", "tsv"});
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_EQ(lines.size(), track.size() + 1);
-    EXPECT_EQ(lines.front(), "index\ttime_s\tf0_hz");
+    EXPECT_EQ(lines.front(), "file\tindex\ttime_s\tf0_hz");
     for (std::size_t i = 0; i < track.size(); ++i) {
-        const double printed = std::stod(Fields(lines[i + 1], '\t')[2]);
+        const double printed = std::stod(Fields(lines[i + 1], '\t')[3]);
         ASSERT_NEAR(printed, track[i], track[i] * 5e-6) << i;
     }
 }

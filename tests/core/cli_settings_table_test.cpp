@@ -104,20 +104,24 @@ TEST(CliSettingsTable, RefusesBadValuesAndKeepsTheRecords) {
     EXPECT_EQ(refusal("fftSize=11"), "unknown setting 'fftSize' (tonalyx-cli settings lists them)");
     EXPECT_EQ(refusal("IMAGEHEIGHT=20"),
               "unknown setting 'IMAGEHEIGHT' (did you mean 'imageHeight'?)");
-    EXPECT_EQ(refusal("fftSizeLog2=11.5"), "fftSizeLog2 takes a whole number, not '11.5'");
-    EXPECT_EQ(refusal("fftSizeLog2="), "fftSizeLog2 takes a whole number, not ''");
-    EXPECT_EQ(refusal("fftSizeLog2=14"), "fftSizeLog2 must be from 4 to 13, not '14'");
-    EXPECT_EQ(refusal("cepSizeLog2=8"), "cepSizeLog2 must be from 9 to 13, not '8'");
-    EXPECT_EQ(refusal("imageHeight=15"), "imageHeight must be from 16 to 1024, not '15'");
-    EXPECT_EQ(refusal("lifSd=0.0005"), "lifSd must be from 0.001 to 1, not '0.0005'");
-    EXPECT_EQ(refusal("maxPercent=10"), "maxPercent must be from 0 to 1, not '10'");
+    EXPECT_EQ(refusal("fftSizeLog2=11.5"), "fftSizeLog2 must be a whole number, not '11.5'");
+    EXPECT_EQ(refusal("fftSizeLog2="), "fftSizeLog2 must be a whole number, not ''");
+    EXPECT_EQ(refusal("fftSizeLog2=14"),
+              "fftSizeLog2 must be a whole number from 4 to 13, not '14'");
+    EXPECT_EQ(refusal("cepSizeLog2=8"), "cepSizeLog2 must be a whole number from 9 to 13, not '8'");
+    EXPECT_EQ(refusal("imageHeight=15"),
+              "imageHeight must be a whole number from 16 to 1024, not '15'");
+    EXPECT_EQ(refusal("lifSd=0.0005"), "lifSd must be a number from 0.001 to 1, not '0.0005'");
+    EXPECT_EQ(refusal("maxPercent=10"), "maxPercent must be a number from 0 to 1, not '10'");
     EXPECT_EQ(refusal("memResampleRate=11025"),
               "memResampleRate must be one of 0, -1, 8000, 10000, 12000, 16000, not '11025'");
-    EXPECT_EQ(refusal("maxFreq=1,5"), "maxFreq takes a decimal number, not '1,5'");
-    EXPECT_EQ(refusal("maxFreq=inf"), "maxFreq takes a decimal number, not 'inf'");
-    EXPECT_EQ(refusal("logScale=yes"), "logScale takes true/false, 1/0 or on/off, not 'yes'");
-    EXPECT_EQ(refusal("channelIndex=64"), "channelIndex must be from 0 to 63, not '64'");
-    EXPECT_EQ(refusal("maxSoundLength=301"), "maxSoundLength must be from 1 to 300, not '301'");
+    EXPECT_EQ(refusal("maxFreq=1,5"), "maxFreq must be a decimal number, not '1,5'");
+    EXPECT_EQ(refusal("maxFreq=inf"), "maxFreq must be a decimal number, not 'inf'");
+    EXPECT_EQ(refusal("logScale=yes"), "logScale must be true/false, 1/0 or on/off, not 'yes'");
+    EXPECT_EQ(refusal("channelIndex=64"),
+              "channelIndex must be a whole number from 0 to 63, not '64'");
+    EXPECT_EQ(refusal("maxSoundLength=301"),
+              "maxSoundLength must be a whole number from 1 to 300, not '301'");
 }
 
 }  // namespace

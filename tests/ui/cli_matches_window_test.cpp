@@ -192,5 +192,41 @@ TEST(CliMatchesWindow, FittedAndScrolledViews) {
                      "scrolled");
 }
 
+// The program itself, not only its library: a standard output that cannot take the results
+// is a failure with the system's reason, for every command that prints.
+TEST(CliProgram, FailedStandardOutputExitsOneWithTheReason) {
+    QTemporaryDir dir;
+    const QString sound = WriteVoice(dir);
+    const QStringList commands[] = {
+        {"pitch", sound}, {"spectrum", sound, "--column", "3"}, {"info", sound},
+        {"settings"},     {"levels", sound, "-o", "-"},         {"--version"}};
+    for (const QStringList& arguments : commands) {
+        QProcess full;
+        full.setStandardOutputFile("/dev/full");
+        full.start(TONALYX_CLI_PATH, arguments);
+        ASSERT_TRUE(full.waitForFinished(60000));
+        EXPECT_EQ(full.exitCode(), 1) << arguments.join(' ').toStdString();
+        EXPECT_EQ(full.readAllStandardError().toStdString(),
+                  "tonalyx-cli: cannot write standard output: No space left on device\n");
+
+        // The shell closes standard output before the program starts.
+        QProcess closed;
+        closed.start(
+            "/bin/sh",
+            QStringList{"-c", "exec >&-; exec \"$0\" \"$@\"", TONALYX_CLI_PATH} + arguments);
+        ASSERT_TRUE(closed.waitForFinished(60000));
+        EXPECT_EQ(closed.exitCode(), 1) << arguments.join(' ').toStdString();
+        EXPECT_EQ(closed.readAllStandardError().toStdString(),
+                  "tonalyx-cli: cannot write standard output: Bad file descriptor\n");
+    }
+    // A working output: exit 0, nothing on the error output.
+    QProcess good;
+    good.start(TONALYX_CLI_PATH, QStringList{"--version"});
+    ASSERT_TRUE(good.waitForFinished(60000));
+    EXPECT_EQ(good.exitCode(), 0);
+    EXPECT_TRUE(good.readAllStandardError().isEmpty());
+    EXPECT_TRUE(good.readAllStandardOutput().startsWith("tonalyx-cli "));
+}
+
 }  // namespace
 }  // namespace tonalyx

@@ -1,0 +1,76 @@
+#include "cli/CliOptionTable.h"
+
+namespace tonalyx::cli {
+
+namespace {
+
+constexpr CommandEntry kCommands[] = {
+    {"levels", Command::Levels, kLevels, "FILE... -o OUT.png|OUT.pgm|-",
+     "The spectrogram image as the window's palette bitmap holds it after\n"
+     "the same Calculate command: one pixel column per analysis column,\n"
+     "imageHeight rows, the lowest frequency (or shortest lag) at the\n"
+     "bottom. PNG holds grey 255 - level, PGM the raw levels 0 .. 255."},
+    {"pitch", Command::Pitch, kPitch, "FILE... [-o OUT]",
+     "The pitch track: file, index, time of the block start in seconds (6\n"
+     "decimals) and F0 in Hz (6 significant digits; 0 where unvoiced unless\n"
+     "--missing-as)."},
+    {"spectrum", Command::Spectrum, kSpectrum,
+     "FILE... (--column C [--to-column D] | --time T [--to-time T2])",
+     "The levels of one analysis column, or the mean of a range of columns,\n"
+     "as the power-spectrum window computes them: file, start_s and end_s\n"
+     "(the time span of the columns), then one line per image row with its\n"
+     "frequency in Hz (or lag in ms) and its level in dB (or % for AC and\n"
+     "cepstrum). --time picks the column whose samples hold that time."},
+    {"info", Command::Info, kInfo, "FILE...",
+     "Reader, format tag, channels, rate, bits and length of each file, what\n"
+     "was loaded, or why the file is refused."},
+    {"settings", Command::Settings, kSettings, "[--set NAME=VALUE]...",
+     "Every NAME that --set takes, with its accepted values, current value,\n"
+     "meaning and whether it changes what the command line computes."},
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"-o", "OUT", kLevels | kTableCommands, "output file ({name}, {path}); - for stdout"},
+    {"--output", "OUT", kLevels | kTableCommands, "the same as -o"},
+    {"--kind", "fft|ac|cep|lif|mem|pitch", kViewCommands, "the analysis (default fft)"},
+    {"--overlay-pitch", "", kLevels, "draw the pitch track over the image"},
+    {"--columns", "N", kViewCommands, "the view's width in columns (default 1024)"},
+    {"--fit", "", kViewCommands, "Fit To Window: the whole sound in N columns"},
+    {"--samples-per-column", "S", kViewCommands, "time zoom, a power of two, 1 to 65536"},
+    {"--first-column", "C", kViewCommands, "the scroll position in columns"},
+    {"--column", "C", kSpectrum, "the view column to read, from 0"},
+    {"--to-column", "D", kSpectrum, "the last column of a range, averaged"},
+    {"--time", "T", kSpectrum, "the column that holds T seconds"},
+    {"--to-time", "T2", kSpectrum, "the columns from T to T2 seconds, averaged"},
+    {"--channel", "K", kSoundCommands, "the channel read, from 0 (sets channelIndex)"},
+    {"--set", "NAME=VALUE", kAllCommands, "a field of the settings (repeatable)"},
+    {"--format", "png|pgm", kLevels, "image format (default: OUT's extension)"},
+    {"--format", "csv|tsv", kTableCommands, "table format (default csv)"},
+    {"--missing-as", "empty|nan", kTableCommands, "unvoiced F0, silent levels: empty or NaN"},
+};
+
+}  // namespace
+
+std::span<const CommandEntry> CommandTable() {
+    return kCommands;
+}
+
+std::span<const OptionSpec> OptionTable() {
+    return kOptions;
+}
+
+const CommandEntry* FindCommand(std::string_view name) {
+    for (const CommandEntry& entry : kCommands) {
+        if (entry.name == name) return &entry;
+    }
+    return nullptr;
+}
+
+const OptionSpec* FindOption(std::string_view name, unsigned mask) {
+    for (const OptionSpec& option : kOptions) {
+        if (option.name == name && (option.commands & mask) != 0) return &option;
+    }
+    return nullptr;
+}
+
+}  // namespace tonalyx::cli
