@@ -21,7 +21,8 @@ using testing::MessageBoxCatcher;
 using testing::StartedProgram;
 using testing::WriteSineWave;
 
-// Answers the next message box with the given button and keeps its text.
+// Answers the next message box with the given button (a box without it is closed with its
+// default one) and keeps its text.
 class MessageBoxAnswer {
 public:
     explicit MessageBoxAnswer(QMessageBox::StandardButton answer) {
@@ -29,7 +30,11 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 texts_ << box->text();
-                box->button(answer)->click();
+                if (QAbstractButton* button = box->button(answer)) {
+                    button->click();
+                } else {
+                    box->done(QMessageBox::Ok);
+                }
             }
         });
         timer_.start();
@@ -260,6 +265,27 @@ TEST(SaveImage, AFileThatCannotBeCreatedIsReported) {
     QTest::qWait(30);
     EXPECT_EQ(catcher.Texts(), (QStringList{"File Cannot Create: " + missingFolder,
                                             "File Cannot Create: " + dir.filePath("b.bmp")}));
+}
+
+// A folder where no file can be made beside the old bitmap (here: the name is as long as a
+// name may be, so the temporary one would be longer) refuses the save; the old file stays whole.
+TEST(SaveImage, WhenNoNewFileCanBeMadeBesideItTheOldBitmapStaysWhole) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "b.wav", 16000));
+    TMainForm& form = program.main;
+    const QString target = dir.filePath(QString(251, 'n') + ".bmp");
+    {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("keep me");
+    }
+    form.SetSaveNamePrompt([&](const QString&) { return target; });
+    MessageBoxAnswer answersYes(QMessageBox::Yes);
+    form.Action("AFileSaveAs")->trigger();
+    QTest::qWait(30);
+    EXPECT_EQ(answersYes.Texts(),
+              (QStringList{"Overwrite File: " + target, "File Cannot Create: " + target}));
+    EXPECT_EQ(ReadAll(target), "keep me");
 }
 
 TEST(CopyImage, BothCopyCommandsPutTheCompositeOnTheClipboard) {
