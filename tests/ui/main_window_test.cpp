@@ -240,6 +240,31 @@ TEST(MainWindow, AboutShowsTheVersionDialogWithTheProductName) {
     EXPECT_EQ(program.about.ProductName(), "Tonalyx");
 }
 
+// A disabled scroll bar has no thumb to show: its picture does not change with its position.
+// Enabled, the thumb moves with it.
+TEST(MainWindow, TheDisabledScrollBarShowsNoThumb) {
+    StartedProgram program;
+    auto* bar = program.main.findChild<QScrollBar*>("HorzScrollBar");
+    ASSERT_FALSE(bar->isEnabled());
+    const QSignalBlocker block(bar);
+    bar->setRange(0, 99);
+    const auto pictureAt = [bar](int value) {
+        bar->setValue(value);
+        return bar->grab().toImage();
+    };
+    EXPECT_EQ(pictureAt(0), pictureAt(60));
+    bar->setEnabled(true);
+    EXPECT_NE(pictureAt(0), pictureAt(60));
+    bar->setEnabled(false);
+}
+
+TEST(MainWindow, ThePowerSpectrumWindowCanBeMinimised) {
+    StartedProgram program;
+    EXPECT_TRUE(program.freq.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(program.freq.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(program.freq.windowTitle(), "Power Spectrum");
+}
+
 // Every line of the memo reads whole in the desktop's font, without a scroll bar.
 TEST(MainWindow, TheVersionDialogsMemoShowsItsSixLinesWhole) {
     StartedProgram program;
