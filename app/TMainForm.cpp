@@ -199,9 +199,12 @@ void TMainForm::paintEvent(QPaintEvent* event) {
     QMainWindow::paintEvent(event);
     if (firstPaintDone_) return;
     firstPaintDone_ = true;
-    // Runs after the paint, from the event loop: it may open a file and show message boxes.
-    QTimer::singleShot(0, this, &TMainForm::InitializeOnFirstPaint);
-    QTimer::singleShot(0, this, &TMainForm::ReportStoredDefaultsError);
+    // Runs after the paint, from the event loop: it may open a file and show message boxes, one
+    // after the other.
+    QTimer::singleShot(0, this, [this] {
+        ReportStoredDefaultsError();
+        InitializeOnFirstPaint();
+    });
 }
 
 // Stored defaults that could not all be read are said once, when the window first shows.
