@@ -2,6 +2,7 @@
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QStatusBar>
 
 #include "analysis/SpectrogramFraming.h"
@@ -82,8 +83,15 @@ void TMainForm::ShowSpectrogramPanel(int imageHeight) {
         panelSpgm_->show();
     } else if (paintBoxSpgm_->height() != imageHeight) {
         const int change = imageHeight - paintBoxSpgm_->height();
+        const int windowHeight = height() + change;
         panelSpgm_->setFixedHeight(panelSpgm_->height() + change);
-        resize(width(), height() + change);
+        // A lower panel lowers the window's minimum height only once the layouts are redone;
+        // resizing before that would leave the window at the old minimum, and the wave view
+        // would take up the difference. (A higher one may grow the window to its new minimum
+        // on the way, hence the height taken before.)
+        centralWidget()->layout()->activate();
+        layout()->activate();
+        resize(width(), windowHeight);
     }
 }
 

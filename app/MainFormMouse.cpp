@@ -5,6 +5,7 @@
 
 #include "app/TMainForm.h"
 #include "display/PaintBox.h"
+#include "display/ShrinkingStatusPanel.h"
 #include "display/TFreqForm.h"
 #include "interaction/AutoScroll.h"
 #include "interaction/Readouts.h"
@@ -19,11 +20,12 @@ constexpr int kSpgmView = 1;
 constexpr int kDragTimerInterval = 100;  // ms between auto-scroll steps of a wave drag
 
 // A read-out panel shows its numbers in the face of the axes they are read from, the face the
-// panel widths were designed for. It reserves the room a read-out as wide as sample needs, so
+// panel widths were designed for. It reserves the room the longest text it shows needs, so
 // that no leading digit is ever cut off and the status bar keeps its height when read-outs
-// come and go; the panel is widened (never narrowed) only where even that face needs it.
-void UseReadoutFace(QLabel* panel, const QFont& face, const std::string& sample) {
-    const QString text = QString::fromStdString(sample);
+// come and go; the panel is widened (never narrowed) only where even that face needs it. A
+// panel that gives way to a narrow window only asks for that width.
+void UseReadoutFace(QLabel* panel, const QFont& face, const std::string& longest) {
+    const QString text = QString::fromStdString(longest);
     panel->setFont(face);
     const QString shown = panel->text();
     panel->setText(text);
@@ -33,13 +35,25 @@ void UseReadoutFace(QLabel* panel, const QFont& face, const std::string& sample)
     const QFontMetrics metrics(face);
     const int width = metrics.horizontalAdvance(text) + metrics.horizontalAdvance(QChar('x')) / 2 +
                       2 * panel->frameWidth();
-    if (width > panel->minimumWidth()) panel->setFixedWidth(width);
+    if (auto* shrinking = qobject_cast<ShrinkingStatusPanel*>(panel)) {
+        shrinking->SetPreferredWidth(std::max(width, shrinking->PreferredWidth()));
+    } else if (width > panel->minimumWidth()) {
+        panel->setFixedWidth(width);
+    }
 }
 
 }  // namespace
 
 void TMainForm::FitReadoutPanels() {
     const QFont& axisFace = paintBoxSpgmY_->font();
+    // Panel 0: the samples per pixel column (at most 65536), or the sound's samples per column
+    // of the view when fitting, which for the longest sound the reader keeps in the narrowest
+    // view runs to seven digits.
+    UseReadoutFace(statusPanels_[0], axisFace, "8888888");
+    UseReadoutFace(statusPanels_[1], axisFace, std::to_string(kMaxAmplitudeScale));
+    // Panel 4: a full progress bar, the pitch mark or an elapsed time.
+    UseReadoutFace(statusPanels_[4], axisFace, std::string(20, ']'));
+    UseReadoutFace(statusPanels_[4], axisFace, "9999.99sec");
     UseReadoutFace(statusPanels_[2], axisFace, TimeReadout(88.888));
     UseReadoutFace(statusPanels_[3], axisFace, FrequencyReadout(88.888, true));
     if (!freqForm_) return;

@@ -22,10 +22,10 @@ void TMainForm::AViewShowPitchOverlayExecute() {
     Action("AViewShowPitchOverlay")->setChecked(pitchOverlay_);
     if (!fileOpen_) return;
     if (analysisKind_ == 0) {
-        // Nothing is shown yet: the track is shown alone.
+        // Nothing is shown yet: the track is shown alone, computed only when there is none.
         if (pitchOverlay_) {
             analysisKind_ = 6;
-            ComputeSpectrogram(6);
+            if (pitchTrack_.empty()) ComputeSpectrogram(6);
         }
     } else if (pitchOverlay_ && pitchTrack_.empty()) {
         // Only the track is computed: the kind on show keeps its columns and its set-up.

@@ -54,16 +54,19 @@ void TMainForm::StopPlaybackIfActive() {
 }
 
 // Starts a play with its end notification. When the device cannot play, the user learns once
-// per run that there is no audio output; later attempts stay silent.
+// per run what happened: there is no audio output, or there is one and it refused the stream.
 bool TMainForm::StartPlay(int from, int to) {
     if (mediaPlayer_ &&
         mediaPlayer_->Play(from, to, [this](bool ranToEnd) { MediaPlayer_Notify(ranToEnd); })) {
         return true;
     }
-    if (!noOutputReported_) {
-        noOutputReported_ = true;
+    const bool noOutput = !mediaPlayer_ || mediaPlayer_->Mode() == MediaMode::NotReady;
+    bool& reported = noOutput ? noOutputReported_ : playRefusalReported_;
+    if (!reported) {
+        reported = true;
         QMessageBox::warning(this, baseCaption_,
-                             "No audio output device is available: playback is off.");
+                             noOutput ? "No audio output device is available: playback is off."
+                                      : "The audio output device refused to play this sound.");
     }
     return false;
 }

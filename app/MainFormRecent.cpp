@@ -34,16 +34,25 @@ void TMainForm::PopUpReopenMenu() {
     reopenMenu_->popup(menuBar()->mapToGlobal(QPoint(0, menuBar()->height())));
 }
 
+// Stored entries without a path (a stored count larger than the paths stored) are left out:
+// they would open nothing. With no entry left, the first item says so.
 void TMainForm::UpdateReopenMenu() {
     recentFiles_.LoadRecentFiles();
+    bool anyShown = false;
     for (size_t i = 0; i < historyItems_.size(); ++i) {
-        const RecentFileSlot slot = recentFiles_.GetRecentFile(static_cast<int>(i));
+        RecentFileSlot slot = recentFiles_.GetRecentFile(static_cast<int>(i));
+        if (slot.enabled && slot.text.empty()) slot = {};
         const QString caption = slot.enabled ? "&" + QString::number(i) + " " + MenuText(slot.text)
                                              : MenuText(slot.text);
         QAction* item = historyItems_[i];
         item->setText(caption);
         item->setVisible(!caption.isEmpty());
         item->setEnabled(slot.enabled);
+        anyShown = anyShown || slot.enabled;
+    }
+    if (!anyShown) {
+        historyItems_[0]->setText("(Nothing)");
+        historyItems_[0]->setVisible(true);
     }
 }
 

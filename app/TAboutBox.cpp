@@ -9,6 +9,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+
 namespace tonalyx {
 
 namespace {
@@ -29,7 +32,6 @@ const char* const kNotice =
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName("AboutBox");
     setWindowTitle("Version Info");
-    setFixedSize(kClientWidth, kClientHeight);
 
     auto* panel = new QFrame(this);
     panel->setObjectName("Panel1");
@@ -59,7 +61,16 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     notice->setFrameStyle(QFrame::NoFrame);
     notice->setLineWrapMode(QPlainTextEdit::NoWrap);
     notice->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    notice->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    notice->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The memo is as large as its lines need in the desktop's font, so each reads whole.
+    const QFontMetrics metrics(notice->font());
+    int widest = 0;
+    const QStringList lines = QString(kNotice).split('\n');
+    for (const QString& line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    const int margins = 2 * static_cast<int>(std::ceil(notice->document()->documentMargin()));
+    notice->setMinimumSize(widest + margins + metrics.averageCharWidth(),
+                           static_cast<int>(lines.size()) * metrics.lineSpacing() + margins);
     QPalette palette = notice->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Window));
     notice->setPalette(palette);
@@ -84,6 +95,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     auto* column = new QVBoxLayout(this);
     column->addWidget(panel, 1);
     column->addLayout(buttons);
+    setFixedSize(column->minimumSize().expandedTo(QSize(kClientWidth, kClientHeight)));
 }
 
 void TAboutBox::SetProductName(const QString& name) {

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/HelpWindow.h"
+#include "app/ViewScrollBar.h"
 #include "display/PaintBox.h"
 #include "display/TFreqForm.h"
 #include "settings/TOptionForm.h"
@@ -137,7 +139,7 @@ void TMainForm::CreatePanels() {
     panelSpgm_ = MakeViewPanel("PanelSpgm", paintBoxSpgm_, paintBoxSpgmX_, paintBoxSpgmY_, central);
     panelSpgm_->setFixedHeight(kDesignSpgmHeight + kAxisRowHeight + 2 * kPanelBevel);
 
-    horzScrollBar_ = new QScrollBar(Qt::Horizontal, central);
+    horzScrollBar_ = new ViewScrollBar(central);
     horzScrollBar_->setObjectName("HorzScrollBar");
     horzScrollBar_->setSingleStep(kScrollSmallChange);
     horzScrollBar_->setEnabled(false);
@@ -197,8 +199,19 @@ void TMainForm::paintEvent(QPaintEvent* event) {
     QMainWindow::paintEvent(event);
     if (firstPaintDone_) return;
     firstPaintDone_ = true;
-    // Runs after the paint, from the event loop: it may open a file and show message boxes.
-    QTimer::singleShot(0, this, &TMainForm::InitializeOnFirstPaint);
+    // Runs after the paint, from the event loop: it may open a file and show message boxes, one
+    // after the other.
+    QTimer::singleShot(0, this, [this] {
+        ReportStoredDefaultsError();
+        InitializeOnFirstPaint();
+    });
+}
+
+// Stored defaults that could not all be read are said once, when the window first shows.
+void TMainForm::ReportStoredDefaultsError() {
+    if (!optionForm_) return;
+    const QString error = optionForm_->TakeStoredDefaultsError();
+    if (!error.isEmpty()) QMessageBox::warning(this, baseCaption_, error);
 }
 
 void TMainForm::moveEvent(QMoveEvent* event) {

@@ -57,6 +57,7 @@ public:
     bool CloseFile();
     void ResetView();
     void UpdateActionStates();
+    void ReportStoredDefaultsError();
     void InitializeOnFirstPaint();
     void FollowMove();
     void OpenDroppedFile(const QStringList& names);
@@ -290,6 +291,7 @@ private:
     MediaDeviceFactory mediaDeviceFactory_;
     std::unique_ptr<MediaDevice> mediaPlayer_;
     bool noOutputReported_ = false;
+    bool playRefusalReported_ = false;  // a refused play was said once
     int waveDragX_ = 0;
     WaveSelectionDrag waveDrag_;
     ColumnSelectionDrag columnDrag_;

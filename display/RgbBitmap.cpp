@@ -20,9 +20,9 @@ void CopyBitmapToClipboard(const QImage& bitmap) {
 bool WriteBitmapFile(const QImage& bitmap, const QString& path) {
     // The BMP writer stores every image of more than 8 bits per pixel with 24.
     const QImage rgb = bitmap.convertToFormat(QImage::Format_RGB888);
+    // Written beside the target and renamed over it: a failure leaves the old file whole. A
+    // folder where no new file can be made is refused rather than written into in place.
     QSaveFile file(path);
-    // A file that may be written in a folder that may not still gets written in place.
-    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly)) return false;
     QImageWriter writer(&file, "BMP");
     if (!writer.write(rgb)) {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "display/PaintBox.h"
+#include "display/ShrinkingStatusPanel.h"
 
 namespace tonalyx {
 
@@ -21,7 +22,8 @@ constexpr int kAxisRowHeight = 16;
 
 TFreqForm::TFreqForm(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint) {
     setObjectName("FreqForm");
     setWindowTitle("Power Spectrum");
 
@@ -51,19 +53,15 @@ TFreqForm::TFreqForm(QWidget* parent)
     grid->setRowStretch(0, 1);
     grid->setColumnStretch(1, 1);
 
+    // The panels give way to the plot: the window is exactly as wide as the plot needs, however
+    // narrow an image height makes it.
     auto* status = new QStatusBar(this);
     status->setSizeGripEnabled(false);
     const int widths[3] = {112, 51, 50};
     for (int i = 0; i < 3; ++i) {
-        auto* label = new QLabel(status);
+        auto* label = new ShrinkingStatusPanel(widths[i], status);
         label->setObjectName(QString("FreqStatusPanel%1").arg(i));
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setAlignment((i == 1 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-        if (i == 2) {
-            label->setMinimumWidth(widths[i]);
-        } else {
-            label->setFixedWidth(widths[i]);
-        }
         status->addWidget(label, i == 2 ? 1 : 0);
         statusPanels_[i] = label;
     }

@@ -23,6 +23,7 @@ bool FakeMediaDevice::Open(const SoundData& sound) {
 bool FakeMediaDevice::Play(std::int32_t from, std::int32_t to, EndNotification notify) {
     if (mode_ == MediaMode::NotReady) return false;
     if (IsActiveMode(mode_)) EndPlay(false);
+    if (refusePlays_) return false;
     const PlayStretch stretch =
         ClampPlayStretch(from, to, static_cast<std::int32_t>(samples_.size()));
     plays_.push_back({stretch.from, stretch.to});

@@ -41,6 +41,9 @@ public:
     // next call.
     void DeliverNotifications();
 
+    // While set, Play refuses as an output that will not take the stream does.
+    void SetRefusePlays(bool refuse) { refusePlays_ = refuse; }
+
     // Every play asked for, clamped to the sound, in order.
     const std::vector<PlayRecord>& Plays() const { return plays_; }
     // Plays that Stop ended.
@@ -56,6 +59,7 @@ private:
     void EndPlay(bool ranToEnd);
 
     bool outputPresent_;
+    bool refusePlays_ = false;
     MediaMode mode_ = MediaMode::NotReady;
     std::vector<std::int16_t> samples_;
     std::uint32_t sampleRate_ = 0;

@@ -18,6 +18,11 @@ constexpr int kProgressInterval = 10;  // ms; the output advances its processed 
 // A play whose output stops advancing (a stalled sound server) is taken as ended this long after
 // it should have been heard to its end, so that repeats and the play cursor go on.
 constexpr qint64 kEndGraceMs = 2000;
+// The lowest rate handed to the output as it is. Outputs claim to take far lower rates, but the
+// sound server's client library divides by zero on rates below 50 Hz and kills the process;
+// every output plays 8 kHz, so slower sounds are converted to the output's own rate, as sounds
+// faster than the output takes are.
+constexpr std::uint32_t kLowestDirectRate = 8000;
 
 std::optional<OutputSampleKind> KindOf(QAudioFormat::SampleFormat format) {
     switch (format) {
@@ -93,7 +98,8 @@ bool QtMediaDevice::Open(const SoundData& sound) {
     wanted.setSampleRate(static_cast<int>(sampleRate_));
     wanted.setChannelCount(1);
     wanted.setSampleFormat(QAudioFormat::Int16);
-    format_ = output_.isFormatSupported(wanted) ? wanted : output_.preferredFormat();
+    const bool direct = sampleRate_ >= kLowestDirectRate && output_.isFormatSupported(wanted);
+    format_ = direct ? wanted : output_.preferredFormat();
     if (format_.sampleRate() <= 0 || format_.channelCount() <= 0) return false;
     // An output that names no sample coding of its own gets 16-bit samples.
     if (!KindOf(format_.sampleFormat())) format_.setSampleFormat(QAudioFormat::Int16);

@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev libfftw3-dev zlib1g-dev
     clang-14 libclang-rt-14-dev
     python3 dpkg-dev file desktop-file-utils appstream libxml2-utils groff-base sndfile-programs
+    pulseaudio pulseaudio-utils
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the packages, builds Tonalyx and runs every test: all tests of the normal build,
-# playback on a private PulseAudio server when pulseaudio is installed, the engine's tests again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of the wave-reader fuzzer.
+# playback on a private PulseAudio server (installed with the other packages), the engine's
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of the
+# wave-reader fuzzer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -14,8 +15,8 @@ ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
 echo "== The Debian package: contents, validators, the packaged programs (and apt-get as root)"
 "$root/scripts/test-package.sh" "$root/build"
 
-echo "== Playback on a private PulseAudio server (skipped without pulseaudio)"
-"$root/scripts/test-audio.sh" "$root/build"
+echo "== Playback on a private PulseAudio server"
+"$root/scripts/test-audio.sh" --require "$root/build"
 
 echo "== Engine tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build-sanitize" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

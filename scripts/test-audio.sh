@@ -1,17 +1,28 @@
 #!/usr/bin/env bash
 # Tests playback on a real audio output without sound hardware: starts a private PulseAudio
 # server whose default sink writes to a pipe in real time, runs the window tests of the
-# platform's media device against it, and stops that server again. When pulseaudio is not
-# installed or its server does not come up, it says so and skips; nothing else needs a server.
-# Usage: test-audio.sh [build directory, default build]
+# platform's media device against it (sounds at very low rates included), and stops that server
+# again. When pulseaudio is not installed or its server does not come up, it says so and skips,
+# or with --require fails; nothing else needs a server.
+# Usage: test-audio.sh [--require] [build directory, default build]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+required=false
+if [ "${1:-}" = "--require" ]; then
+    required=true
+    shift
+fi
 build=${1:-$root/build}
 tests="$build/tests/ui_tests"
 
-if ! command -v pulseaudio >/dev/null || ! command -v pactl >/dev/null; then
-    echo "pulseaudio and pulseaudio-utils are not installed: playback on a real output not tested"
+not_tested() {
+    echo "$1: playback on a real output not tested" >&2
+    if $required; then exit 1; fi
     exit 0
+}
+
+if ! command -v pulseaudio >/dev/null || ! command -v pactl >/dev/null; then
+    not_tested "pulseaudio and pulseaudio-utils are not installed"
 fi
 [ -x "$tests" ] || { echo "$tests is missing: build it first" >&2; exit 1; }
 
@@ -32,17 +43,17 @@ set-default-sink test_out
 PA
 if ! timeout 20 pulseaudio -n -F "$runtime/test.pa" --exit-idle-time=-1 --daemonize=yes \
     >"$runtime/server.log" 2>&1; then
-    echo "the PulseAudio server did not start: playback on a real output not tested"
-    exit 0
+    cat "$runtime/server.log" >&2
+    not_tested "the PulseAudio server did not start"
 fi
 for _ in $(seq 50); do
     pactl info >/dev/null 2>&1 && break
     sleep 0.1
 done
 if ! pactl info >/dev/null 2>&1; then
-    echo "the PulseAudio server does not answer: playback on a real output not tested"
-    exit 0
+    not_tested "the PulseAudio server does not answer"
 fi
 
-QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$runtime/config" timeout 120 \
-    "$tests" --gtest_filter='QtMediaDevice.*' --gtest_brief=1
+# With the server up, the tests must find its output rather than skip.
+QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$runtime/config" TONALYX_EXPECT_AUDIO_OUTPUT=1 \
+    timeout 180 "$tests" --gtest_filter='QtMediaDevice.*' --gtest_brief=1

@@ -75,22 +75,34 @@ AnalysisSettings ReadAnalysisSettings(const OptionControls& c) {
     return a;
 }
 
-// Fills the display record field by field in a fixed order, so that a combo box that cannot be
-// read leaves the fields before it new and those after it as they were.
-std::optional<SettingsReadError> ReadDisplaySettings(const OptionControls& c, DisplaySettings& d) {
-    const auto maxFreq = ReadComboValue(kMaxFreqItems, c.lMaxFreq.itemIndex, c.lMaxFreq.text);
-    if (!maxFreq) return ComboError(c.lMaxFreq, kMaxFreqItems, "LMaxFreq", "Max freq. [Hz]");
-    d.maxFreq = *maxFreq;
-    const auto minFreq = ReadComboValue(kMinFreqItems, c.lMinFreq.itemIndex, c.lMinFreq.text);
-    if (!minFreq) return ComboError(c.lMinFreq, kMinFreqItems, "LMinFreq", "Min freq. [Hz]");
-    d.minFreq = *minFreq;
+// Fills the display record field by field in a fixed order. A combo box that cannot be read
+// either stops the reading there (the fields before it are new, those after it as they were)
+// or, when reading past errors, keeps only its own field as it was. The first error is given.
+std::optional<SettingsReadError> ReadDisplaySettings(const OptionControls& c, DisplaySettings& d,
+                                                     bool pastErrors) {
+    std::optional<SettingsReadError> failure;
+    // False when reading must stop at this field.
+    const auto readCombo = [&](const ComboBoxState& box, std::span<const std::string_view> items,
+                               std::string_view control, std::string_view caption, double scale,
+                               double& field) {
+        if (const auto value = ReadComboValue(items, box.itemIndex, box.text)) {
+            field = *value * scale;
+            return true;
+        }
+        if (!failure) failure = ComboError(box, items, control, caption);
+        return pastErrors;
+    };
+    if (!readCombo(c.lMaxFreq, kMaxFreqItems, "LMaxFreq", "Max freq. [Hz]", 1.0, d.maxFreq))
+        return failure;
+    if (!readCombo(c.lMinFreq, kMinFreqItems, "LMinFreq", "Min freq. [Hz]", 1.0, d.minFreq))
+        return failure;
     d.logScale = c.bLogScale;
-    const auto maxTime = ReadComboValue(kMaxTimeItems, c.lMaxTime.itemIndex, c.lMaxTime.text);
-    if (!maxTime) return ComboError(c.lMaxTime, kMaxTimeItems, "LMaxTime", "Max time [msec]");
-    d.maxTime = MillisecondsToSeconds(*maxTime);
-    const auto minTime = ReadComboValue(kMinTimeItems, c.lMinTime.itemIndex, c.lMinTime.text);
-    if (!minTime) return ComboError(c.lMinTime, kMinTimeItems, "LMinTime", "Min time [msec]");
-    d.minTime = MillisecondsToSeconds(*minTime);
+    if (!readCombo(c.lMaxTime, kMaxTimeItems, "LMaxTime", "Max time [msec]",
+                   MillisecondsToSeconds(1.0), d.maxTime))
+        return failure;
+    if (!readCombo(c.lMinTime, kMinTimeItems, "LMinTime", "Min time [msec]",
+                   MillisecondsToSeconds(1.0), d.minTime))
+        return failure;
     d.imageHeight = Position(c.lHeight, kLHeightRange);
     d.maxDb = Position(c.lMaxVol, kLMaxVolRange);
     d.minDb = Position(c.lMinVol, kLMinVolRange);
@@ -101,7 +113,7 @@ std::optional<SettingsReadError> ReadDisplaySettings(const OptionControls& c, Di
     d.interpolate = c.bInterpolate;
     d.blueToRed = c.bBtoRColor;
     d.showAsFrequency = c.bShowAsFreq;
-    return std::nullopt;
+    return failure;
 }
 
 ImageCopySettings ReadImageCopySettings(const OptionControls& c) {
@@ -170,10 +182,22 @@ std::optional<SettingsReadError> ReadSettings(const OptionControls& controls,
                                               AnalysisSettings& analysis, DisplaySettings& display,
                                               ImageCopySettings& imageCopy, FileSettings& file) {
     analysis = ReadAnalysisSettings(controls);
-    if (auto error = ReadDisplaySettings(controls, display)) return error;
+    if (auto error = ReadDisplaySettings(controls, display, false)) return error;
     imageCopy = ReadImageCopySettings(controls);
     file = ReadFileSettings(controls);
     return std::nullopt;
+}
+
+std::optional<SettingsReadError> ReadSettingsPastErrors(const OptionControls& controls,
+                                                        AnalysisSettings& analysis,
+                                                        DisplaySettings& display,
+                                                        ImageCopySettings& imageCopy,
+                                                        FileSettings& file) {
+    analysis = ReadAnalysisSettings(controls);
+    auto error = ReadDisplaySettings(controls, display, true);
+    imageCopy = ReadImageCopySettings(controls);
+    file = ReadFileSettings(controls);
+    return error;
 }
 
 }  // namespace tonalyx

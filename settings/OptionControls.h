@@ -200,4 +200,13 @@ std::optional<SettingsReadError> ReadSettings(const OptionControls& controls,
                                               AnalysisSettings& analysis, DisplaySettings& display,
                                               ImageCopySettings& imageCopy, FileSettings& file);
 
+// Refills every record from the controls, as stored defaults are read at start-up: a combo box
+// that is not a number leaves only its own display field as it was, and every other field, the
+// image-copy and file records included, is read. Returns the first such error.
+std::optional<SettingsReadError> ReadSettingsPastErrors(const OptionControls& controls,
+                                                        AnalysisSettings& analysis,
+                                                        DisplaySettings& display,
+                                                        ImageCopySettings& imageCopy,
+                                                        FileSettings& file);
+
 }  // namespace tonalyx

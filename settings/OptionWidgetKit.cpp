@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "settings/OptionControlTable.h"
+#include "settings/OptionSnapshot.h"
 
 namespace tonalyx {
 
@@ -67,6 +68,9 @@ QSpinBox* MakeUpDown(std::string_view name) {
     spin->setObjectName(ToQString(name));
     spin->setRange(control->range.min, control->range.max);
     spin->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // The edit's text is stored as typed: plain ASCII digits and minus sign in every locale, as
+    // in the factory snapshot, so that stored defaults read back the same everywhere.
+    spin->setLocale(QLocale::c());
     // The edit's own name, so that it can be told apart from the arrows.
     spin->findChild<QLineEdit*>()->setObjectName("Edit" + ToQString(name));
     return spin;
@@ -86,6 +90,9 @@ QComboBox* MakeComboBox(std::string_view name) {
     combo->setInsertPolicy(QComboBox::NoInsert);
     // Completion would turn a typed "1" into "1000".
     combo->setCompleter(nullptr);
+    // The stored snapshot keeps 64 bytes of the text; a number that fits is plain ASCII, so
+    // limiting the characters keeps every storable number whole.
+    combo->lineEdit()->setMaxLength(static_cast<int>(kTextSlotSize));
     for (std::string_view item : control->items)
         combo->addItem(ToQString(item));
     combo->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

@@ -9,6 +9,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "settings/OptionControlsWidgets.h"
 #include "settings/OptionPages.h"
 #include "settings/OptionSnapshot.h"
@@ -93,10 +95,21 @@ void TOptionForm::FormCreate() {
     CaptureControls();  // the snapshot now holds the factory state
     store_.LoadFromRegistry();
     ApplyToControls();
-    // A stored combo box text that is not a number leaves the records partly at their factory
-    // values; the error is shown when Apply or RegisterAs&Default meets it again.
-    ReadSettingsQuietly(nullptr);
+    // A stored combo box text that is not a number keeps only its own field at the factory
+    // value; everything else stored is still taken, and the user is told once.
+    const auto failure =
+        ReadSettingsPastErrors(ReadControlWidgets(*this), records_.analysis, records_.display,
+                               records_.imageCopy, records_.file);
+    if (failure) {
+        storedDefaultsError_ =
+            "A stored default could not be read: " + QString::fromStdString(failure->Message()) +
+            ". Its factory value is used until it is corrected.";
+    }
     pages_->SetCurrentIndex(kDisplayPageIndex);
+}
+
+QString TOptionForm::TakeStoredDefaultsError() {
+    return std::exchange(storedDefaultsError_, QString());
 }
 
 void TOptionForm::CaptureControls() {
@@ -153,7 +166,16 @@ void TOptionForm::CancelBtnClick() {
     hide();
 }
 
+// Controls that cannot be read are refused before anything is stored: a stored snapshot must
+// read back at the next start, and the records keep their values.
 void TOptionForm::DefaultBtnClick() {
+    SettingsRecordSet trial = records_;
+    const auto failure = tonalyx::ReadSettings(ReadControlWidgets(*this), trial.analysis,
+                                               trial.display, trial.imageCopy, trial.file);
+    if (failure) {
+        QMessageBox::warning(this, windowTitle(), QString::fromStdString(failure->Message()));
+        return;
+    }
     CaptureControls();
     store_.SaveToRegistry();
     ReadSettings();

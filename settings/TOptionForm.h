@@ -48,6 +48,9 @@ public:
     // Refills the records from the controls; on a combo box text that is not a number, shows
     // the error and gives false (the records are filled up to that field).
     bool ReadSettings();
+    // The error met when the stored defaults were read at creation, once: the main window shows
+    // it when it starts. Empty when every stored value could be read.
+    QString TakeStoredDefaultsError();
     // The code Apply hands on for the shown page: Display 0, FFT 1, AC 2, Cepstrum 3,
     // Liftering 4, MEM 5, Pitch 6; -1 for Graphics and File, which recompute nothing.
     int ActivePageCode() const;
@@ -73,6 +76,7 @@ private:
     ControlSettingsStore store_;
     std::function<void(int)> applyHandler_;
     bool restoring_ = false;  // controls are being set from the snapshot, not by the user
+    QString storedDefaultsError_;
 };
 
 }  // namespace tonalyx

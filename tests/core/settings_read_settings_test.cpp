@@ -261,5 +261,50 @@ TEST(ReadSettings, EachComboBoxIsNamedWhenItFails) {
     EXPECT_EQ(r.display.imageHeight, Sentinels().display.imageHeight);
 }
 
+// Read past errors, as stored defaults are at start-up: only the fields of the unreadable combo
+// boxes keep their values; everything else, the later records included, is read.
+TEST(ReadSettings, ReadingPastErrorsKeepsOnlyTheUnreadableFields) {
+    OptionControls c;
+    c.lFftSize = 0;
+    c.lMaxFreq = {"1,5", -1};
+    c.lMinFreq = {"200", -1};
+    c.lMaxTime = {"12", -1};
+    c.lMinTime = {"", -1};
+    c.lHeight = 512;
+    c.bCopyFreq = true;
+    c.lChannelID = 1;
+    c.bDisableAudio = true;
+
+    Records r = Sentinels();
+    const Records before = r;
+    const auto error = ReadSettingsPastErrors(c, r.analysis, r.display, r.imageCopy, r.file);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->control, "LMaxFreq");  // the first of the two
+    EXPECT_EQ(error->text, "1,5");
+
+    EXPECT_EQ(r.analysis.fftSizeLog2, 13);
+    EXPECT_EQ(r.display.maxFreq, before.display.maxFreq);
+    EXPECT_EQ(r.display.minFreq, 200.0);
+    EXPECT_DOUBLE_EQ(r.display.maxTime, 0.012);
+    EXPECT_EQ(r.display.minTime, before.display.minTime);
+    EXPECT_EQ(r.display.imageHeight, 512);
+    EXPECT_TRUE(r.imageCopy.copyPowerSpectrum);
+    EXPECT_EQ(r.file.channelIndex, 1);
+    EXPECT_TRUE(r.file.disableAudio);
+
+    // Without an error it reads exactly what ReadSettings reads.
+    OptionControls good;
+    good.lMaxFreq = {"4000", -1};
+    Records past = Sentinels();
+    Records stopping = Sentinels();
+    EXPECT_FALSE(
+        ReadSettingsPastErrors(good, past.analysis, past.display, past.imageCopy, past.file));
+    EXPECT_FALSE(stopping.Read(good));
+    EXPECT_EQ(past.analysis, stopping.analysis);
+    EXPECT_EQ(past.display, stopping.display);
+    EXPECT_EQ(past.imageCopy, stopping.imageCopy);
+    EXPECT_EQ(past.file, stopping.file);
+}
+
 }  // namespace
 }  // namespace tonalyx

@@ -8,11 +8,15 @@
 #include <QPrinterInfo>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <initializer_list>
 #include <utility>
 
 #include "WindowTestSupport.h"
+#include "display/RgbBitmap.h"
 
 namespace tonalyx {
 namespace {
@@ -21,7 +25,8 @@ using testing::MessageBoxCatcher;
 using testing::StartedProgram;
 using testing::WriteSineWave;
 
-// Answers the next message box with the given button and keeps its text.
+// Answers the next message box with the given button (a box without it is closed with its
+// default one) and keeps its text.
 class MessageBoxAnswer {
 public:
     explicit MessageBoxAnswer(QMessageBox::StandardButton answer) {
@@ -29,7 +34,11 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 texts_ << box->text();
-                box->button(answer)->click();
+                if (QAbstractButton* button = box->button(answer)) {
+                    button->click();
+                } else {
+                    box->done(QMessageBox::Ok);
+                }
             }
         });
         timer_.start();
@@ -260,6 +269,64 @@ TEST(SaveImage, AFileThatCannotBeCreatedIsReported) {
     QTest::qWait(30);
     EXPECT_EQ(catcher.Texts(), (QStringList{"File Cannot Create: " + missingFolder,
                                             "File Cannot Create: " + dir.filePath("b.bmp")}));
+}
+
+// A folder where no file can be made beside the old bitmap (here: the name is as long as a
+// name may be, so the temporary one would be longer) refuses the save; the old file stays whole.
+TEST(SaveImage, WhenNoNewFileCanBeMadeBesideItTheOldBitmapStaysWhole) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "b.wav", 16000));
+    TMainForm& form = program.main;
+    const QString target = dir.filePath(QString(251, 'n') + ".bmp");
+    {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("keep me");
+    }
+    form.SetSaveNamePrompt([&](const QString&) { return target; });
+    MessageBoxAnswer answersYes(QMessageBox::Yes);
+    form.Action("AFileSaveAs")->trigger();
+    QTest::qWait(30);
+    EXPECT_EQ(answersYes.Texts(),
+              (QStringList{"Overwrite File: " + target, "File Cannot Create: " + target}));
+    EXPECT_EQ(ReadAll(target), "keep me");
+}
+
+// A folder the user may not write to, holding a bitmap the user may write: the new bitmap is
+// refused (there is nowhere to write it whole) and the old one is left as it was, never written
+// over in place. Run as root, the write runs in a child process that has become nobody.
+TEST(SaveImage, AnUnwritableFolderRefusesTheBitmapAndLeavesTheOldOneWhole) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("old.bmp");
+    {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("keep me");
+    }
+    const QImage image = CreateRgbBitmap(40, 30);
+    bool written = false;
+    if (geteuid() == 0) {
+        constexpr uid_t kNobody = 65534;
+        ASSERT_EQ(chmod(dir.path().toLocal8Bit().constData(), 0755), 0);
+        ASSERT_EQ(chown(target.toLocal8Bit().constData(), kNobody, kNobody), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const bool ok =
+                setgid(kNobody) == 0 && setuid(kNobody) == 0 && WriteBitmapFile(image, target);
+            _exit(ok ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        written = WEXITSTATUS(status) == 0;
+    } else {
+        ASSERT_EQ(chmod(dir.path().toLocal8Bit().constData(), 0555), 0);
+        written = WriteBitmapFile(image, target);
+        chmod(dir.path().toLocal8Bit().constData(), 0755);
+    }
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadAll(target), "keep me");
 }
 
 TEST(CopyImage, BothCopyCommandsPutTheCompositeOnTheClipboard) {

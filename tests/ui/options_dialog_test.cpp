@@ -12,6 +12,7 @@
 #include "WindowTestSupport.h"
 #include "analysis/SpectrogramFraming.h"
 #include "settings/OptionControlTable.h"
+#include "settings/OptionSnapshot.h"
 #include "settings/PageControl.h"
 
 namespace tonalyx {
@@ -355,6 +356,90 @@ TEST(OptionsDialog, RegisterAsDefaultPersistsIntoTheNextStart) {
     EXPECT_EQ(form.Settings().analysis.fftSizeLog2, 13);
     EXPECT_DOUBLE_EQ(form.Settings().display.maxTime, 0.035);
     EXPECT_TRUE(form.Settings().file.disableAudio);
+}
+
+std::size_t Offset(std::string_view control) {
+    return *SnapshotSlotOffset(control);
+}
+
+TEST(OptionsDialog, RegisterAsDefaultRefusesATextThatIsNotANumberAndStoresNothing) {
+    QTemporaryDir folder;
+    Dialog dialog(folder.path());
+    TOptionForm& form = dialog.form;
+    const QByteArray factory = StoredOptions(folder.path());
+    const SettingsRecordSet before = form.Settings();
+    Type(Find<QComboBox>(form, "LMaxFreq")->lineEdit(), "1,5");
+    Find<QCheckBox>(form, "BDisableAudio")->setChecked(true);
+    Check(form, "LChannelID", 1);
+    Find<QCheckBox>(form, "BCopyFreq")->setChecked(true);
+    MessageBoxCatcher catcher;
+    Click(form, "DefaultBtn");
+    ASSERT_EQ(catcher.Texts().size(), 1);
+    EXPECT_TRUE(catcher.Texts()[0].contains("1,5")) << catcher.Texts()[0].toStdString();
+    EXPECT_EQ(StoredOptions(folder.path()), factory);
+    EXPECT_EQ(form.Settings().display, before.display);
+    EXPECT_EQ(form.Settings().file, before.file);
+    EXPECT_EQ(form.Settings().imageCopy, before.imageCopy);
+}
+
+// A snapshot stored by an earlier version, with a text that is not a number: the next start
+// says so once and still takes every other stored value.
+TEST(OptionsDialog, AnUnreadableStoredValueIsReportedOnceAndTheOtherDefaultsAreRead) {
+    QTemporaryDir folder;
+    { Dialog first(folder.path()); }
+    QByteArray options = StoredOptions(folder.path());
+    options.replace(static_cast<qsizetype>(Offset("LMaxFreq")), 64,
+                    QByteArray("1,5") + QByteArray(61, '\0'));
+    options.replace(static_cast<qsizetype>(Offset("LMinFreq")), 64,
+                    QByteArray("50") + QByteArray(62, '\0'));
+    options[static_cast<qsizetype>(Offset("BDisableAudio"))] = 1;
+    options[static_cast<qsizetype>(Offset("LChannelID"))] = 1;
+    options[static_cast<qsizetype>(Offset("BCopyFreq"))] = 1;
+    {
+        IsolatedSettings settings(folder.path());
+        QSettings stored(QSettings::NativeFormat, QSettings::UserScope, "Velmora", "Tonalyx.200");
+        stored.setValue("Options", options);
+    }
+
+    QTemporaryDir dir;
+    MessageBoxCatcher catcher;
+    StartedProgram program(WriteSineWave(dir, "tone.wav", 8000), folder.path());
+    QTest::qWait(50);
+    ASSERT_EQ(catcher.Texts().size(), 1);
+    EXPECT_TRUE(catcher.Texts()[0].contains("\"1,5\" is not a valid number for \"Max freq. [Hz]\""))
+        << catcher.Texts()[0].toStdString();
+    const SettingsRecordSet& records = program.options.Settings();
+    EXPECT_EQ(records.display.maxFreq, 1000.0);  // the factory value
+    EXPECT_EQ(records.display.minFreq, 50.0);
+    EXPECT_TRUE(records.file.disableAudio);
+    EXPECT_EQ(records.file.channelIndex, 1);
+    EXPECT_TRUE(records.imageCopy.copyPowerSpectrum);
+    ASSERT_TRUE(program.main.IsFileOpen());
+    EXPECT_FALSE(program.main.Action("AAudioPlay")->isEnabled());
+}
+
+// What the combo box shows is what the next start shows: its text is limited to the 64 bytes
+// the snapshot keeps, and up-down edits are written in plain digits whatever the locale.
+TEST(OptionsDialog, StoredTextsReadBackAsTheyWereShownInAnyLocale) {
+    QTemporaryDir folder;
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    QString shown;
+    {
+        Dialog first(folder.path());
+        QLineEdit* maxFreq = Find<QComboBox>(first.form, "LMaxFreq")->lineEdit();
+        Type(maxFreq, QString(62, '0') + "3500");
+        shown = maxFreq->text();
+        Find<QSpinBox>(first.form, "LMaxVol")->setValue(-30);
+        Click(first.form, "DefaultBtn");
+    }
+    QLocale::setDefault(previous);
+    const QByteArray options = StoredOptions(folder.path());
+    EXPECT_EQ(options.mid(static_cast<qsizetype>(Offset("EditLMaxVol")), 4),
+              QByteArray("-30") + QByteArray(1, '\0'));
+    Dialog second(folder.path());
+    EXPECT_EQ(Find<QComboBox>(second.form, "LMaxFreq")->currentText(), shown);
+    EXPECT_EQ(Find<QSpinBox>(second.form, "LMaxVol")->value(), -30);
 }
 
 TEST(OptionsDialog, AStoredSnapshotOfAnotherSizeGivesWayToTheFactoryOne) {

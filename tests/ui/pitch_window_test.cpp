@@ -1,7 +1,10 @@
 #include <QAction>
+#include <QPushButton>
+#include <QSpinBox>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "WindowTestSupport.h"
@@ -99,6 +102,28 @@ TEST(PitchWindow, OverlayWithNothingShownShowsThePitchAloneAndCloseDropsTheTrack
     form.CloseFile();
     EXPECT_TRUE(form.PitchTrackValues().empty());
     EXPECT_FALSE(form.Action("AViewShowPitchOverlay")->isChecked());
+}
+
+// With nothing shown, an existing track is shown again as it is, not computed anew (the changed
+// minimum frequency would drop the 180 Hz voice from a new one).
+TEST(PitchWindow, OverlayWithNothingShownKeepsAnExistingTrack) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteVoiceThenSilence(dir, 180.0));
+    TMainForm& form = program.main;
+    form.Action("AViewShowPitchOverlay")->trigger();
+    const std::vector<double> track = form.PitchTrackValues();
+    ASSERT_GT(std::count_if(track.begin(), track.end(), [](double f) { return f > 0; }), 0);
+    form.Action("AViewHideSpectrogram")->trigger();
+    form.Action("AViewShowPitchOverlay")->trigger();
+    ASSERT_FALSE(form.Action("AViewShowPitchOverlay")->isChecked());
+    program.options.findChild<QSpinBox*>("LPMinFreq")->setValue(400);
+    program.options.findChild<QPushButton*>("ApplyBtn")->click();
+    ASSERT_EQ(program.options.Settings().analysis.pitchMinFreq, 400.0);
+
+    form.Action("AViewShowPitchOverlay")->trigger();
+    EXPECT_EQ(form.AnalysisKind(), 6);
+    EXPECT_EQ(form.PitchTrackValues(), track);
+    EXPECT_TRUE(form.findChild<QWidget*>("PanelSpgm")->isVisible());
 }
 
 }  // namespace

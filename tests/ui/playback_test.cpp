@@ -280,6 +280,23 @@ TEST(Playback, WithoutAnOutputTheFirstAttemptSaysSoOnceAndLaterOnesStaySilent) {
     EXPECT_EQ(fake.form.PlayCursorX(), -1);
 }
 
+TEST(Playback, AnOutputThatRefusesThePlaySaysSoAndNotThatThereIsNone) {
+    FakePlayback fake;
+    fake.device->SetRefusePlays(true);
+    MessageBoxCatcher catcher;
+    fake.Key(Qt::Key_F7);
+    QTest::mousePress(fake.wave, Qt::RightButton, {}, QPoint(100, 60));
+    EXPECT_FALSE(fake.timer->isActive());
+    QTest::mouseRelease(fake.wave, Qt::RightButton, {}, QPoint(100, 60));
+    QTest::qWait(50);
+    ASSERT_EQ(catcher.Texts().size(), 1);
+    EXPECT_EQ(catcher.Texts().front(), "The audio output device refused to play this sound.");
+    // Once it plays again, it plays.
+    fake.device->SetRefusePlays(false);
+    fake.form.Action("AAudioPlay")->trigger();
+    EXPECT_EQ(fake.device->Plays().size(), 1u);
+}
+
 TEST(Playback, AFirstRightPressWithoutAnOutputAlsoSaysSo) {
     FakePlayback fake(false);
     MessageBoxCatcher catcher;

@@ -91,6 +91,34 @@ TEST(RecentFilesMenu, TheNextStartShowsTheListAtItsFirstPaint) {
     EXPECT_EQ(second.main.FileName(), path);
 }
 
+TEST(RecentFilesMenu, AStoredCountBeyondTheStoredPathsShowsOnlyThePaths) {
+    QTemporaryDir dir;
+    QTemporaryDir settings;
+    const QString path = WriteSineWave(dir, "a.wav", 4000);
+    {
+        testing::IsolatedSettings isolated(settings.path());
+        QSettings stored(QSettings::NativeFormat, QSettings::UserScope, "Velmora", "Tonalyx.200");
+        stored.setValue("History", 3);
+        stored.setValue("History1", path);
+    }
+    StartedProgram program(QString(), settings.path());
+    EXPECT_EQ(ShownCaptions(program.main), QStringList{Caption(1, path)});
+    ReopenItems(program.main)[1]->trigger();
+    EXPECT_EQ(program.main.FileName(), path);
+}
+
+TEST(RecentFilesMenu, ACountWithNoStoredPathShowsNothing) {
+    QTemporaryDir settings;
+    {
+        testing::IsolatedSettings isolated(settings.path());
+        QSettings stored(QSettings::NativeFormat, QSettings::UserScope, "Velmora", "Tonalyx.200");
+        stored.setValue("History", 2);
+    }
+    StartedProgram program(QString(), settings.path());
+    EXPECT_EQ(ShownCaptions(program.main), QStringList{"(Nothing)"});
+    EXPECT_FALSE(ReopenItems(program.main)[0]->isEnabled());
+}
+
 TEST(RecentFilesMenu, CtrlRPopsTheReopenMenuUp) {
     StartedProgram program;
     ASSERT_TRUE(QTest::qWaitForWindowActive(&program.main));

@@ -1,6 +1,9 @@
 #include <QAction>
 #include <QFrame>
+#include <QLabel>
 #include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
 
 #include <gtest/gtest.h>
 
@@ -112,6 +115,71 @@ TEST(SpectrogramWindow, ProgressShowsOneBracketPerTwentiethAndOnlyOnChange) {
     EXPECT_EQ(program.main.StatusText(4), "]]]]]]]]]]");
     program.main.ShowProgress(0.999);
     EXPECT_EQ(program.main.StatusText(4), QString(19, ']'));
+}
+
+// Sets the image height on the options dialog's Display page and applies it.
+void ApplyImageHeight(StartedProgram& program, int height) {
+    program.options.findChild<QSpinBox*>("LHeight")->setValue(height);
+    program.options.findChild<QPushButton*>("ApplyBtn")->click();
+    QTest::qWait(20);
+}
+
+TEST(SpectrogramWindow, AChangedImageHeightChangesTheWindowByAsMuchAndKeepsTheWaveView) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "tone.wav", 48000));
+    TMainForm& form = program.main;
+    QWidget* wave = Child(form, "PaintBoxWave");
+    QWidget* spgm = Child(form, "PaintBoxSpgm");
+    form.RunAnalysis(1);
+    QTest::qWait(20);
+    ASSERT_EQ(spgm->height(), 256);
+    const int windowHeight = form.height();
+    const int waveHeight = wave->height();
+    for (const int imageHeight : {64, 300, 16, 128, 256}) {
+        ApplyImageHeight(program, imageHeight);
+        EXPECT_EQ(spgm->height(), imageHeight);
+        EXPECT_EQ(form.height(), windowHeight + imageHeight - 256) << imageHeight;
+        EXPECT_EQ(wave->height(), waveHeight) << imageHeight;
+    }
+}
+
+// Plot column i is image row i at every image height, however narrow that makes the window:
+// its status panels give way instead of holding it wide.
+TEST(SpectrogramWindow, ThePowerSpectrumPlotIsExactlyAsWideAsTheImageIsHigh) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "tone.wav", 16000));
+    program.main.RunAnalysis(1);
+    program.freq.show();
+    QTest::qWait(20);
+    QWidget* plot = Child(program.freq, "PaintBoxFreq");
+    const int chrome = program.freq.width() - plot->width();
+    for (const int imageHeight : {64, 16, 190, 300, 256}) {
+        ApplyImageHeight(program, imageHeight);
+        EXPECT_EQ(plot->width(), imageHeight);
+        EXPECT_EQ(program.freq.width(), imageHeight + chrome) << imageHeight;
+        EXPECT_EQ(Child(program.freq, "PaintBoxFreqX")->width(), imageHeight + chrome - 2);
+    }
+}
+
+// The room the label's text needs: a framed label indents it by half an "x".
+int NeededWidth(const QLabel* label, const QString& text) {
+    const QFontMetrics metrics(label->font());
+    return metrics.horizontalAdvance(text) + metrics.horizontalAdvance(QChar('x')) / 2;
+}
+
+TEST(SpectrogramWindow, StatusPanelsShowTheLongestTextTheyCanHoldWhole) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "tone.wav", 8000));
+    const auto panel = [&program](int index) {
+        return program.main.findChild<QLabel*>(QString("StatusPanel%1").arg(index));
+    };
+    const std::pair<int, QString> longest[] = {{0, "65536"},    {0, "10275"},
+                                               {1, "256"},      {4, QString(20, ']')},
+                                               {4, "********"}, {4, "999.99sec"}};
+    for (const auto& [index, text] : longest) {
+        EXPECT_LE(NeededWidth(panel(index), text), panel(index)->contentsRect().width())
+            << index << " " << text.toStdString();
+    }
 }
 
 TEST(SpectrogramWindow, ClosingTheFileHidesTheSpectrogram) {
