@@ -10,6 +10,12 @@ namespace tonalyx::cli {
 std::optional<std::string> AnalyseView(const std::string& path, int kind, bool withPitch,
                                        CommandContext& context, ViewAnalysis& analysis) {
     if (auto refused = LoadSound(path, context.records.file, analysis.sound)) return refused;
+    AnalyseLoadedSound(path, kind, withPitch, context, analysis);
+    return std::nullopt;
+}
+
+void AnalyseLoadedSound(const std::string& path, int kind, bool withPitch,
+                        CommandContext& context, ViewAnalysis& analysis) {
     std::string note;
     analysis.geometry = CommandLineView(analysis.sound.sampleCount, context.options.view, note);
     if (!note.empty()) context.messages << "tonalyx-cli: " << path << ": " << note << '\n';
@@ -25,7 +31,6 @@ std::optional<std::string> AnalyseView(const std::string& path, int kind, bool w
     ComputeSpectrogramColumns(analysis.engine, analysis.sound, analysis.geometry, kind,
                               context.records.analysis,
                               [&](double fraction) { context.progress.Update(fraction); });
-    return std::nullopt;
 }
 
 std::optional<PitchOverlay> PitchToDraw(const ViewAnalysis& analysis) {

@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6
     libgtest-dev libbenchmark-dev libfftw3-dev zlib1g-dev
     clang-14 libclang-rt-14-dev
+    pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pytest python3-distributed
 )
 
 missing=()
