@@ -33,12 +33,14 @@ class CommandFailed(Exception):
     """The command line refused or failed the file; the text is its message."""
 
 
-def _command_line(arguments: list[str]) -> bytes:
+def _command_line(arguments: list[str], path: str) -> bytes:
+    """Runs tonalyx-cli on the file; its message, without the program and the file's name,
+    when it fails."""
     status, out, err = _tonalyx.run_cli(arguments)
     if status != 0:
         lines = err.decode("utf-8", "replace").strip().splitlines()
         message = lines[-1] if lines else f"tonalyx-cli ended with status {status}"
-        raise CommandFailed(message.removeprefix("tonalyx-cli: "))
+        raise CommandFailed(message.removeprefix("tonalyx-cli: ").removeprefix(path + ": "))
     return out
 
 
@@ -77,7 +79,7 @@ def _pitch_table(job: Job, sound: Any) -> bytes:
     """The pitch CSV: the command line's own output, or with a step the track read at that
     step through the same table writer."""
     if job.step is None:
-        return _command_line(["pitch", *set_options(job.settings), "--", job.path])
+        return _command_line(["pitch", *set_options(job.settings), "--", job.path], job.path)
     times, f0 = _tonalyx.pitch(sound._native, set_options(job.settings), job.step)
     return _tonalyx.pitch_table(times, f0, "csv")
 
@@ -90,7 +92,8 @@ def _write_levels(job: Job, kind: str) -> None:
     try:
         _command_line(
             ["levels", "--kind", kind, *job.view, *set_options(job.settings), "-o", temporary,
-             "--", job.path]
+             "--", job.path],
+            job.path,
         )
         os.replace(temporary, final)
     finally:
@@ -112,7 +115,8 @@ def analyse_file(job: Job) -> dict[str, Any]:
             format=sound.format, rate=sound.rate, channels=sound.channels, seconds=sound.seconds
         )
     except SoundError as refusal:
-        record.update(status="refused", error=str(refusal))
+        # The summary names the file in its own column.
+        record.update(status="refused", error=str(refusal).removeprefix(job.path + ": "))
         write_record(job, record)
         return record
     try:

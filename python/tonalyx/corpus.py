@@ -13,13 +13,14 @@ With --scheduler the workers must see the inputs and DIR under the same paths.
 from __future__ import annotations
 
 import argparse
+import contextlib
 import csv
 import io
 import logging
 import os
 import sys
 import time
-from typing import Any, Optional, Sequence, TextIO
+from typing import Any, Iterator, Optional, Sequence, TextIO
 
 from ._corpus_files import (
     InputError,
@@ -192,19 +193,24 @@ def write_summary(out: str, jobs: Sequence[Job], records: dict[str, dict[str, An
     write_whole(summary_path(out), text.getvalue().encode("utf-8"))
 
 
-def _client(arguments: argparse.Namespace) -> Any:
+@contextlib.contextmanager
+def _client(arguments: argparse.Namespace) -> Iterator[Any]:
+    """A client of the scheduler named, or of a local cluster that ends with it (the client
+    closes first, then the cluster)."""
     from distributed import Client, LocalCluster
 
     if arguments.scheduler:
-        return Client(arguments.scheduler)
-    cluster = LocalCluster(
+        with Client(arguments.scheduler) as client:
+            yield client
+        return
+    with LocalCluster(
         n_workers=arguments.workers,
         threads_per_worker=1,
         processes=True,
         dashboard_address=None,
         silence_logs=logging.ERROR,
-    )
-    return Client(cluster)
+    ) as cluster, Client(cluster) as client:
+        yield client
 
 
 def _failure_record(job: Job, error: BaseException) -> dict[str, Any]:
@@ -241,15 +247,15 @@ def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress) -> 
                     record = future.result()
                 except Exception as error:
                     record = _failure_record(job, error)
-                    write_record(job, record)
+                    try:
+                        write_record(job, record)
+                    except OSError as problem:
+                        record["error"] += f" (its record was not written: {problem.strerror})"
                 records[job.path] = record
                 progress.count(record)
         except BaseException:
             client.cancel(futures)
             raise
-        finally:
-            if not arguments.scheduler and client.cluster is not None:
-                client.cluster.close()
     return records
 
 

@@ -11,9 +11,11 @@ import time
 from pathlib import Path
 
 import numpy as np
+import psutil
 import pytest
 
 import tonalyx
+from tonalyx._corpus_files import Job, input_fingerprint, is_complete
 from conftest import cli_error, cli_output, voice, write_wave
 
 KINDS = ["fft", "ac"]
@@ -55,7 +57,8 @@ def reference(corpus: Path, tmp_path_factory: pytest.TempPathFactory) -> dict[st
     for path in sound_files(corpus):
         relative = str(path.relative_to(corpus))
         if path.name in REFUSED:
-            expected[relative] = {"error": cli_error("pitch", str(path))}
+            message = cli_error("pitch", str(path))
+            expected[relative] = {"error": message.removeprefix(f"{path}: ")}
             continue
         outputs = {"pitch.csv": cli_output("pitch", str(path))}
         for kind in KINDS:
@@ -66,11 +69,11 @@ def reference(corpus: Path, tmp_path_factory: pytest.TempPathFactory) -> dict[st
     return expected
 
 
-def start(corpus: Path, out: Path, *extra: str) -> subprocess.Popen:
+def start(corpus: Path, out: Path, *extra: str, env: dict | None = None) -> subprocess.Popen:
     command = [PYTHON, "-m", "tonalyx.corpus", str(corpus), "--out", str(out), "--levels",
                *KINDS, "--pitch", "--workers", "2", *extra]
     return subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            start_new_session=True)
+                            start_new_session=True, env=env)
 
 
 def finish(process: subprocess.Popen) -> tuple[int, str]:
@@ -154,9 +157,36 @@ def test_a_run_writes_what_the_command_line_writes_and_a_second_run_does_nothing
     assert {p: p.stat().st_mtime_ns for p in out.rglob("*") if p.name != "summary.csv"} == before
     check_against_reference(corpus, out, reference)
 
-    # Other options redo the files: the records know what they were made with.
-    status, err = finish(start(corpus, out, "--set", "pitchMinFreq=70"))
-    assert "(30 from before)" not in err and "30/30 files" in err
+    # A lost output and a changed input are redone, and only they.
+    (out / "voice03.wav.ac.png").unlink()
+    changed = corpus / "voice04.wav"
+    os.utime(changed, ns=(changed.stat().st_atime_ns, changed.stat().st_mtime_ns + 10**9))
+    status, err = finish(start(corpus, out))
+    assert "27 done (28 from before), 3 failed, 0 left" in err
+    check_against_reference(corpus, out, reference)
+    redone = {p.name for p, t in before.items() if p.is_file() and p.stat().st_mtime_ns != t}
+    assert redone == {
+        f"voice0{n}.wav.{suffix}" for n in (3, 4) for suffix in ("pitch.csv", "fft.png", "ac.png",
+                                                                  "json")
+    }
+
+
+def test_records_know_the_options_and_the_input_they_were_made_with(corpus, tmp_path):
+    path = str(corpus / "voice00.wav")
+    options = {"kinds": ["fft"], "pitch": True, "step": None, "settings": [], "view": [],
+               "image_format": "png"}
+    job = Job(path, "voice00.wav", str(tmp_path), ["fft"], True, None, [], [], "png",
+              input_fingerprint(path, options))
+    for output in job.outputs():
+        Path(output).write_bytes(b"whole")
+    record = {"status": "done", "fingerprint": job.fingerprint}
+    assert is_complete(job, record)
+    other = input_fingerprint(path, {**options, "settings": ["pitchMinFreq=70"]})
+    assert not is_complete(job, {**record, "fingerprint": other})
+    assert not is_complete(job, {**record, "status": "failed"})
+    assert is_complete(job, {**record, "status": "refused"})
+    Path(job.pitch_output()).unlink()
+    assert not is_complete(job, record)
 
 
 def test_a_killed_run_resumes_and_finishes_with_the_same_outputs(corpus, reference, tmp_path):
@@ -171,6 +201,27 @@ def test_a_killed_run_resumes_and_finishes_with_the_same_outputs(corpus, referen
     assert "from before" in err
     check_against_reference(corpus, out, reference)
     assert not [p for p in out.rglob("*.part*")]
+
+
+def test_a_file_whose_worker_dies_is_recorded_and_the_others_go_on(corpus, reference, tmp_path):
+    # Without retries, the task on a worker that dies fails at once.
+    environment = {**os.environ, "DASK_DISTRIBUTED__SCHEDULER__ALLOWED_FAILURES": "0"}
+    out = tmp_path / "worker died"
+    process = start(corpus, out, env=environment)
+    wait_for_records(out, 3, process)
+    workers = [child for child in psutil.Process(process.pid).children(recursive=True)
+               if "spawn_main" in " ".join(child.cmdline())]
+    assert workers
+    workers[0].kill()
+    status, err = finish(process)
+    assert status == 1, err
+    rows = summary(out)
+    died = [row for row in rows.values() if row["status"] == "failed"]
+    assert died and all(row["error"] == "the worker died while analysing this file" for row in died)
+    assert sum(row["status"] == "done" for row in rows.values()) == 27 - len(died)
+    status, err = finish(start(corpus, out))
+    assert status == 1, err
+    check_against_reference(corpus, out, reference)
 
 
 def test_ctrl_c_stops_cleanly_and_the_next_run_resumes(corpus, reference, tmp_path):
