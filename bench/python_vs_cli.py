@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """The Python package against tonalyx-cli, side by side in one run.
 
-1. Call overhead: Sound.levels and Sound.pitch, timed inside Python (read included, the
-   interpreter's start and the import not), against the whole tonalyx-cli process doing the
-   same work (a 60 s voice-like sound at 16 kHz: levels --fit over 1024 columns, the pitch
-   table); medians of RUNS runs (default 5) and the ratio Python / tonalyx-cli (1.00: the same).
+1. Call overhead: tonalyx.read(...).levels(fit=True) and .pitch() in a fresh interpreter,
+   timed after the import (the interpreter's start and the import left out), against the whole
+   tonalyx-cli process doing the same work (a 60 s voice-like sound at 16 kHz: levels --fit
+   over 1024 columns, the pitch table); medians of RUNS runs each (default 5), taken in turns,
+   and the ratio Python / tonalyx-cli (1.00: the same).
 2. Corpus throughput: FILES ten-second files (default 200) through `python3 -m tonalyx.corpus
    --pitch --levels fft` on a local cluster of two workers, cluster start included, against
    tonalyx-cli pitch and levels over the same files by `xargs -P 2`; files per second and the
@@ -24,7 +25,6 @@ import tempfile
 import time
 import wave
 from pathlib import Path
-from typing import Callable
 
 import numpy as np
 
@@ -33,9 +33,7 @@ BUILD = Path(sys.argv[1]) if len(sys.argv) > 1 else ROOT / "build"
 CLI = BUILD / "cli" / "tonalyx-cli"
 RUNS = int(os.environ.get("RUNS", "5"))
 FILES = int(os.environ.get("FILES", "200"))
-sys.path.insert(0, str(BUILD / "python"))
-
-import tonalyx  # noqa: E402
+ENVIRONMENT = {**os.environ, "PYTHONPATH": str(BUILD / "python")}
 
 
 def voice(rate: int, seconds: float, f0: float, seed: int) -> np.ndarray:
@@ -57,17 +55,27 @@ def write_wave(path: Path, samples: np.ndarray, rate: int) -> None:
         out.writeframes(samples.astype("<i2").tobytes())
 
 
-def median_seconds(work: Callable[[], object]) -> float:
-    times = []
-    for _ in range(RUNS):
-        start = time.perf_counter()
-        work()
-        times.append(time.perf_counter() - start)
-    return statistics.median(times)
-
-
 def run(command: list[str], **options) -> None:
     subprocess.run(command, check=True, stdout=subprocess.DEVNULL, **options)
+
+
+def process_seconds(command: list[str]) -> float:
+    start = time.perf_counter()
+    run(command)
+    return time.perf_counter() - start
+
+
+def python_seconds(call: str, path: Path) -> float:
+    """The call's time in a fresh interpreter, after the import: what a script pays."""
+    script = (
+        "import sys, time, tonalyx\n"
+        "start = time.perf_counter()\n"
+        f"tonalyx.read(sys.argv[1]).{call}\n"
+        "print(time.perf_counter() - start)\n"
+    )
+    out = subprocess.run([sys.executable, "-c", script, str(path)], check=True,
+                         capture_output=True, env=ENVIRONMENT)
+    return float(out.stdout)
 
 
 def call_overhead(folder: Path) -> None:
@@ -76,16 +84,19 @@ def call_overhead(folder: Path) -> None:
     image = folder / "long.pgm"
     cases = [
         ("levels", [str(CLI), "levels", str(path), "--fit", "-o", str(image)],
-         lambda: tonalyx.read(path).levels(fit=True)),
-        ("pitch", [str(CLI), "pitch", str(path)], lambda: tonalyx.read(path).pitch()),
+         "levels(fit=True)"),
+        ("pitch", [str(CLI), "pitch", str(path)], "pitch()"),
     ]
-    print(f"Call overhead, 60 s at 16 kHz, median of {RUNS}:")
+    print(f"Call overhead, 60 s at 16 kHz, median of {RUNS} runs taken in turns:")
     for name, command, call in cases:
-        call()
-        cli = median_seconds(lambda: run(command))
-        python = median_seconds(call)
-        print(f"  {name:7} tonalyx-cli {cli:7.3f} s   Python {python:7.3f} s   "
-              f"ratio Python / tonalyx-cli {python / cli:5.2f}")
+        cli, python = [], []
+        for _ in range(RUNS):
+            cli.append(process_seconds(command))
+            python.append(python_seconds(call, path))
+        cli_median, python_median = statistics.median(cli), statistics.median(python)
+        print(f"  {name:7} tonalyx-cli process {cli_median:7.3f} s   Python call "
+              f"{python_median:7.3f} s   ratio Python / tonalyx-cli "
+              f"{python_median / cli_median:5.2f}")
 
 
 def corpus_throughput(folder: Path) -> None:
@@ -106,11 +117,12 @@ def corpus_throughput(folder: Path) -> None:
     start = time.perf_counter()
     run([sys.executable, "-m", "tonalyx.corpus", str(corpus), "--out", str(folder / "out"),
          "--pitch", "--levels", "fft", "--workers", "2"],
-        env={**os.environ, "PYTHONPATH": str(BUILD / "python")}, stderr=subprocess.DEVNULL)
+        env=ENVIRONMENT, stderr=subprocess.DEVNULL)
     corpus_seconds = time.perf_counter() - start
     print(f"Corpus of {FILES} ten-second files (pitch table and FFT image each), two at a time:")
     print(f"  xargs -P 2 tonalyx-cli {FILES / xargs_seconds:6.2f} files/s ({xargs_seconds:.1f} s)")
-    print(f"  tonalyx.corpus         {FILES / corpus_seconds:6.2f} files/s ({corpus_seconds:.1f} s)")
+    print(f"  tonalyx.corpus         {FILES / corpus_seconds:6.2f} files/s "
+          f"({corpus_seconds:.1f} s)")
     print(f"  ratio corpus / xargs   {xargs_seconds / corpus_seconds:6.2f}")
 
 

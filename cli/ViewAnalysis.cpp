@@ -14,8 +14,8 @@ std::optional<std::string> AnalyseView(const std::string& path, int kind, bool w
     return std::nullopt;
 }
 
-void AnalyseLoadedSound(const std::string& path, int kind, bool withPitch,
-                        CommandContext& context, ViewAnalysis& analysis) {
+void AnalyseLoadedSound(const std::string& path, int kind, bool withPitch, CommandContext& context,
+                        ViewAnalysis& analysis) {
     std::string note;
     analysis.geometry = CommandLineView(analysis.sound.sampleCount, context.options.view, note);
     if (!note.empty()) context.messages << "tonalyx-cli: " << path << ": " << note << '\n';

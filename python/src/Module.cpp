@@ -98,8 +98,8 @@ PYBIND11_MODULE(_tonalyx, module) {
 
     const py::object base = py::module_::import("builtins").attr("Exception");
     static py::exception<SoundRefused> soundError(module, "SoundError", base);
-    static py::exception<UsageProblem> usageError(module, "UsageError",
-                                                  py::module_::import("builtins").attr("ValueError"));
+    static py::exception<UsageProblem> usageError(
+        module, "UsageError", py::module_::import("builtins").attr("ValueError"));
     py::register_exception_translator([](std::exception_ptr thrown) {
         try {
             if (thrown) std::rethrow_exception(thrown);
@@ -112,12 +112,10 @@ PYBIND11_MODULE(_tonalyx, module) {
 
     py::class_<ModuleSound>(module, "NativeSound")
         .def_property_readonly("samples", &SamplesView)
-        .def_property_readonly("rate", [](const ModuleSound& sound) {
-            return sound.data->format.sampleRate;
-        })
-        .def_property_readonly("channel", [](const ModuleSound& sound) {
-            return sound.data->channelIndex;
-        })
+        .def_property_readonly(
+            "rate", [](const ModuleSound& sound) { return sound.data->format.sampleRate; })
+        .def_property_readonly("channel",
+                               [](const ModuleSound& sound) { return sound.data->channelIndex; })
         .def_property_readonly("name", [](const ModuleSound& sound) { return sound.name; });
 
     module.def(
@@ -144,8 +142,7 @@ PYBIND11_MODULE(_tonalyx, module) {
             }
             const LevelImage& image = *result.image;
             py::array_t<uint8_t> pixels = ReadOnlyView<uint8_t>(
-                image.pixels.data(), {result.rows, result.columns}, {image.width, 1},
-                result.image);
+                image.pixels.data(), {result.rows, result.columns}, {image.width, 1}, result.image);
             return py::make_tuple(pixels, Adopt(std::move(result.times)),
                                   Adopt(std::move(result.axis)), result.lag, result.notes);
         },

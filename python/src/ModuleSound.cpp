@@ -25,8 +25,9 @@ ModuleSound SoundFromSamples(std::vector<int16_t> samples, long long rate) {
         throw std::invalid_argument("a sound holds at most 2^31 - 1 samples");
     }
     if (rate < 1 || rate > std::numeric_limits<int32_t>::max()) {
-        throw std::invalid_argument("the rate must be a whole number of Hz from 1 to 2^31 - 1, not " +
-                                    std::to_string(rate));
+        throw std::invalid_argument(
+            "the rate must be a whole number of Hz from 1 to 2^31 - 1, not " +
+            std::to_string(rate));
     }
     auto sound = std::make_shared<SoundData>();
     sound->sampleCount = static_cast<int32_t>(samples.size());

@@ -219,9 +219,9 @@ def read(
     path: "str | os.PathLike[str]", channel: int = 0, max_seconds: Optional[int] = None
 ) -> Sound:
     """Reads one channel of a sound file as `tonalyx-cli` does. `max_seconds` is the
-    maxSoundLength setting, whole seconds from 1 to 300 (the program's 120 when None). A refused file
-    raises `SoundError` with the command line's reason; a cut sound or a channel that the
-    file lacks gives a `TonalyxWarning`."""
+    maxSoundLength setting, whole seconds from 1 to 300 (the program's 120 when None). A
+    refused file raises `SoundError` with the command line's reason; a cut sound or a channel
+    that the file lacks gives a `TonalyxWarning`."""
     name = os.fspath(path)
     assignments = [f"channelIndex={channel}"]
     if max_seconds is not None:

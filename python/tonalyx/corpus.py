@@ -22,6 +22,7 @@ import sys
 import time
 from typing import Any, Iterator, Optional, Sequence, TextIO
 
+from . import _tonalyx
 from ._corpus_files import (
     InputError,
     Job,
@@ -35,7 +36,6 @@ from ._corpus_files import (
     write_whole,
 )
 from ._corpus_task import SUMMARY_COLUMNS, analyse_file
-from ._settings import Settings
 from ._sound import KINDS, UsageError
 
 EXIT_DONE, EXIT_FILES_FAILED, EXIT_USAGE, EXIT_INTERRUPTED = 0, 1, 2, 130
@@ -97,19 +97,13 @@ def _jobs(arguments: argparse.Namespace) -> list[Job]:
 
 def _check(arguments: argparse.Namespace) -> None:
     """Refuses, before any work, what every file would fail on."""
-    assignments = [a for a in arguments.settings]
-    for assignment in assignments:
-        name, equals, _ = assignment.partition("=")
-        if not equals:
-            raise UsageError(f"--set takes NAME=VALUE, not '{assignment}'")
-    Settings()  # the table is there
-    from . import _tonalyx
-
-    _tonalyx.check_settings(assignments)
+    _tonalyx.check_settings(arguments.settings)
     if arguments.step is not None and not arguments.step > 0:
         raise UsageError(f"--step takes a positive number of seconds, not {arguments.step}")
     if not 1 <= arguments.columns <= 32768:
-        raise UsageError(f"--columns takes a whole number from 1 to 32768, not {arguments.columns}")
+        raise UsageError(
+            f"--columns takes a whole number from 1 to 32768, not {arguments.columns}"
+        )
     if arguments.workers < 1:
         raise UsageError(f"--workers takes a whole number from 1 up, not {arguments.workers}")
 

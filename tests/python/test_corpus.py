@@ -6,7 +6,6 @@ import csv
 import os
 import signal
 import subprocess
-import sys
 import time
 from pathlib import Path
 
@@ -217,7 +216,8 @@ def test_a_file_whose_worker_dies_is_recorded_and_the_others_go_on(corpus, refer
     assert status == 1, err
     rows = summary(out)
     died = [row for row in rows.values() if row["status"] == "failed"]
-    assert died and all(row["error"] == "the worker died while analysing this file" for row in died)
+    assert died
+    assert all(row["error"] == "the worker died while analysing this file" for row in died)
     assert sum(row["status"] == "done" for row in rows.values()) == 27 - len(died)
     status, err = finish(start(corpus, out))
     assert status == 1, err
@@ -241,7 +241,8 @@ def test_ctrl_c_stops_cleanly_and_the_next_run_resumes(corpus, reference, tmp_pa
 
 def test_globs_list_files_and_a_step(corpus, tmp_path):
     listing = tmp_path / "files.txt"
-    listing.write_text(f"# two voices\n{corpus / 'voice01.wav'}\n\n{corpus / 'sub' / 'deeper.wav'}\n")
+    listing.write_text(
+        f"# two voices\n{corpus / 'voice01.wav'}\n\n{corpus / 'sub' / 'deeper.wav'}\n")
     out = tmp_path / "stepped"
     run = subprocess.run(
         [PYTHON, "-m", "tonalyx.corpus", str(listing), str(corpus / "voice1[0-1].wav"),

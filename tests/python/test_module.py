@@ -4,7 +4,6 @@ from __future__ import annotations
 
 import threading
 import warnings
-from pathlib import Path
 
 import numpy as np
 import pytest
@@ -94,7 +93,8 @@ def test_pitch_at_a_fixed_step_reads_the_raw_track(sounds):
     assert len(step_times) == 120
     np.testing.assert_array_equal(step_times, np.arange(120) * 0.01)
     nearest = np.floor(step_times * sound.rate + 0.5).astype(int) // hop
-    np.testing.assert_array_equal(step_f0, np.where(nearest < len(f0), f0[np.minimum(nearest, len(f0) - 1)], 0))
+    expected = np.where(nearest < len(f0), f0[np.minimum(nearest, len(f0) - 1)], 0)
+    np.testing.assert_array_equal(step_f0, expected)
     with pytest.raises(ValueError, match="at least one sample period"):
         sound.pitch(step=1e-6)
 
@@ -135,13 +135,15 @@ def test_errors_carry_the_command_lines_messages(sounds, tmp_path):
         (lambda: sound.pitch(fftsizelog2=9), ["pitch", path, "--set", "fftsizelog2=9"]),
         (lambda: sound.pitch(logScale="maybe"), ["pitch", path, "--set", "logScale=maybe"]),
         (lambda: sound.levels(columns=0), ["levels", path, "--columns", "0", "-o", "x.pgm"]),
-        (lambda: sound.levels(kind="fourier"), ["levels", path, "--kind", "fourier", "-o", "x.pgm"]),
+        (lambda: sound.levels(kind="fourier"),
+         ["levels", path, "--kind", "fourier", "-o", "x.pgm"]),
         (lambda: sound.levels(samples_per_column=3),
          ["levels", path, "--samples-per-column", "3", "-o", "x.pgm"]),
         (lambda: sound.levels(fit=True, first_column=2),
          ["levels", path, "--fit", "--first-column", "2", "-o", "x.pgm"]),
         (lambda: sound.spectrum(5, 4), ["spectrum", path, "--column", "5", "--to-column", "4"]),
-        (lambda: sound.spectrum(5, kind="pitch"), ["spectrum", path, "--column", "5", "--kind", "pitch"]),
+        (lambda: sound.spectrum(5, kind="pitch"),
+         ["spectrum", path, "--column", "5", "--kind", "pitch"]),
         (lambda: tonalyx.Settings(maxDb="x"), ["settings", "--set", "maxDb=x"]),
     ]
     for call, arguments in cases:
