@@ -17,6 +17,7 @@ Usage: PYTHONPATH=build/python /usr/bin/python3 bench/python_vs_cli.py [BUILD_DI
 from __future__ import annotations
 
 import os
+import resource
 import shutil
 import statistics
 import subprocess
@@ -59,23 +60,34 @@ def run(command: list[str], **options) -> None:
     subprocess.run(command, check=True, stdout=subprocess.DEVNULL, **options)
 
 
-def process_seconds(command: list[str]) -> float:
-    start = time.perf_counter()
-    run(command)
-    return time.perf_counter() - start
+def children_cpu() -> float:
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
 
 
-def python_seconds(call: str, path: Path) -> float:
-    """The call's time in a fresh interpreter, after the import: what a script pays."""
+def timed(command: list[str], **options) -> tuple[float, float]:
+    """Wall and CPU seconds of a command with all the processes it starts."""
+    wall, cpu = time.perf_counter(), children_cpu()
+    run(command, **options)
+    return time.perf_counter() - wall, children_cpu() - cpu
+
+
+def python_call(call: str, path: Path) -> tuple[float, float]:
+    """Wall and CPU seconds of the call in a fresh interpreter, after the import."""
     script = (
         "import sys, time, tonalyx\n"
-        "start = time.perf_counter()\n"
+        "wall, cpu = time.perf_counter(), time.process_time()\n"
         f"tonalyx.read(sys.argv[1]).{call}\n"
-        "print(time.perf_counter() - start)\n"
+        "print(time.perf_counter() - wall, time.process_time() - cpu)\n"
     )
     out = subprocess.run([sys.executable, "-c", script, str(path)], check=True,
                          capture_output=True, env=ENVIRONMENT)
-    return float(out.stdout)
+    wall, cpu = map(float, out.stdout.split())
+    return wall, cpu
+
+
+def medians(samples: list[tuple[float, float]]) -> tuple[float, float]:
+    return statistics.median(s[0] for s in samples), statistics.median(s[1] for s in samples)
 
 
 def call_overhead(folder: Path) -> None:
@@ -87,16 +99,17 @@ def call_overhead(folder: Path) -> None:
          "levels(fit=True)"),
         ("pitch", [str(CLI), "pitch", str(path)], "pitch()"),
     ]
-    print(f"Call overhead, 60 s at 16 kHz, median of {RUNS} runs taken in turns:")
+    print(f"Call overhead, 60 s at 16 kHz, medians of {RUNS} runs taken in turns "
+          "(wall / CPU seconds):")
     for name, command, call in cases:
-        cli, python = [], []
+        cli_runs, python_runs = [], []
         for _ in range(RUNS):
-            cli.append(process_seconds(command))
-            python.append(python_seconds(call, path))
-        cli_median, python_median = statistics.median(cli), statistics.median(python)
-        print(f"  {name:7} tonalyx-cli process {cli_median:7.3f} s   Python call "
-              f"{python_median:7.3f} s   ratio Python / tonalyx-cli "
-              f"{python_median / cli_median:5.2f}")
+            cli_runs.append(timed(command))
+            python_runs.append(python_call(call, path))
+        (cli_wall, cli_cpu), (python_wall, python_cpu) = medians(cli_runs), medians(python_runs)
+        print(f"  {name:7} tonalyx-cli process {cli_wall:6.3f} / {cli_cpu:6.3f}   Python call "
+              f"{python_wall:6.3f} / {python_cpu:6.3f}   ratio Python / tonalyx-cli "
+              f"{python_wall / cli_wall:5.2f} / {python_cpu / cli_cpu:5.2f}")
 
 
 def corpus_throughput(folder: Path) -> None:
@@ -110,20 +123,19 @@ def corpus_throughput(folder: Path) -> None:
     xargs_out.mkdir()
     script = (f'n=$(basename "$1" .wav); "{CLI}" pitch "$1" > "{xargs_out}/$n.csv" && '
               f'"{CLI}" levels "$1" -o "{xargs_out}/$n.png"')
-    start = time.perf_counter()
-    run(["xargs", "-P", "2", "-I{}", "sh", "-c", script, "sh", "{}"], input=names.encode())
-    xargs_seconds = time.perf_counter() - start
-
-    start = time.perf_counter()
-    run([sys.executable, "-m", "tonalyx.corpus", str(corpus), "--out", str(folder / "out"),
+    xargs_wall, xargs_cpu = timed(
+        ["xargs", "-P", "2", "-I{}", "sh", "-c", script, "sh", "{}"], input=names.encode())
+    corpus_wall, corpus_cpu = timed(
+        [sys.executable, "-m", "tonalyx.corpus", str(corpus), "--out", str(folder / "out"),
          "--pitch", "--levels", "fft", "--workers", "2"],
         env=ENVIRONMENT, stderr=subprocess.DEVNULL)
-    corpus_seconds = time.perf_counter() - start
     print(f"Corpus of {FILES} ten-second files (pitch table and FFT image each), two at a time:")
-    print(f"  xargs -P 2 tonalyx-cli {FILES / xargs_seconds:6.2f} files/s ({xargs_seconds:.1f} s)")
-    print(f"  tonalyx.corpus         {FILES / corpus_seconds:6.2f} files/s "
-          f"({corpus_seconds:.1f} s)")
-    print(f"  ratio corpus / xargs   {xargs_seconds / corpus_seconds:6.2f}")
+    print(f"  xargs -P 2 tonalyx-cli {FILES / xargs_wall:6.2f} files/s "
+          f"({xargs_wall:.1f} s, CPU {xargs_cpu:.1f} s)")
+    print(f"  tonalyx.corpus         {FILES / corpus_wall:6.2f} files/s "
+          f"({corpus_wall:.1f} s, CPU {corpus_cpu:.1f} s, cluster start included)")
+    print(f"  ratio corpus / xargs   {xargs_wall / corpus_wall:6.2f} in files/s, "
+          f"{corpus_cpu / xargs_cpu:.2f} in CPU time")
 
 
 def main() -> None:
