@@ -26,6 +26,7 @@ SUMMARY_COLUMNS = (
     "f0_p95_hz",
     "status",
     "error",
+    "notes",
 )
 
 

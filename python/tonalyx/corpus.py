@@ -163,7 +163,8 @@ def _number(value: Any, digits: int) -> str:
 
 def write_summary(out: str, jobs: Sequence[Job], records: dict[str, dict[str, Any]]) -> None:
     """The summary table, one line per input in input order; files without a result yet are
-    listed as "not done"."""
+    listed as "not done". Notes say what the reading changed (a sound cut at maxSoundLength, a
+    channel the file lacks)."""
     text = io.StringIO()
     table = csv.writer(text, lineterminator="\n")
     table.writerow(SUMMARY_COLUMNS)
@@ -182,6 +183,7 @@ def write_summary(out: str, jobs: Sequence[Job], records: dict[str, dict[str, An
                 _number(record.get("f0_p95_hz"), 6),
                 record.get("status", "not done"),
                 record.get("error", ""),
+                "; ".join(record.get("notes", [])),
             ]
         )
     write_whole(summary_path(out), text.getvalue().encode("utf-8"))
@@ -283,6 +285,9 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
         return EXIT_INTERRUPTED
     progress.finish()
     write_summary(arguments.out, jobs, records)
+    for record in records.values():
+        for note in record.get("notes", []):
+            print(f"{program}{note}", file=sys.stderr)
     failed = [r for r in records.values() if r.get("status") != "done"]
     for record in failed:
         print(f"{program}{record['file']}: {record.get('status')}: {record.get('error', '')}",

@@ -14,7 +14,8 @@ import psutil
 import pytest
 
 import tonalyx
-from tonalyx._corpus_files import Job, input_fingerprint, is_complete
+from tonalyx._corpus_files import (InputError, Job, collect_inputs, input_fingerprint,
+                                   is_complete)
 from conftest import cli_error, cli_output, voice, write_wave
 
 KINDS = ["fft", "ac"]
@@ -263,3 +264,63 @@ def test_globs_list_files_and_a_step(corpus, tmp_path):
     assert bad.returncode == 2
     assert bad.stderr.decode().strip() == "tonalyx.corpus: " + cli_error(
         "settings", "--set", "fftSizeLog2=99")
+
+
+def test_inputs_are_found_once_with_their_relative_paths(corpus, tmp_path, monkeypatch):
+    monkeypatch.chdir(corpus)
+    listing = tmp_path / "more.lst"
+    listing.write_text("voice02.wav\n# a comment\n\nvoice03.wav\n")
+    (tmp_path / "voice02.wav").write_bytes(b"")
+    found = collect_inputs(
+        ["sub", "voice0[01].wav", str(listing), "missing.wav", "voice01.wav"])
+    assert [(entry.path, entry.relative) for entry in found] == [
+        (os.path.join("sub", "deeper.wav"), "deeper.wav"),
+        ("voice00.wav", "voice00.wav"),
+        ("voice01.wav", "voice01.wav"),
+        (str(tmp_path / "voice02.wav"), str(tmp_path / "voice02.wav").lstrip(os.sep)),
+        (str(tmp_path / "voice03.wav"), str(tmp_path / "voice03.wav").lstrip(os.sep)),
+        ("missing.wav", "missing.wav"),
+    ]
+    assert len(collect_inputs([".", "sub"])) == 30  # sub/deeper.wav once
+    for folder in ("a", "b"):
+        (tmp_path / folder).mkdir()
+        (tmp_path / folder / "x.wav").write_bytes(b"")
+    with pytest.raises(InputError, match="the same place"):
+        collect_inputs([str(tmp_path / "a"), str(tmp_path / "b")])
+    with pytest.raises(InputError, match="no file matches"):
+        collect_inputs(["nothing*.wav"])
+
+
+def test_an_existing_cluster_runs_the_files_and_stays_up(corpus, reference, tmp_path):
+    from distributed import Client, LocalCluster
+
+    listing = tmp_path / "files.txt"
+    listing.write_text("".join(f"{corpus / name}\n" for name in
+                               ("voice07.wav", "with blank.wav", "garbage.wav")))
+    out = tmp_path / "cluster"
+    with LocalCluster(n_workers=2, threads_per_worker=1, dashboard_address=None) as cluster:
+        run = subprocess.run(
+            [PYTHON, "-m", "tonalyx.corpus", str(listing), "--out", str(out), "--levels",
+             *KINDS, "--pitch", "--scheduler", cluster.scheduler_address],
+            capture_output=True, check=False)
+        assert run.returncode == 1, run.stderr.decode()
+        with Client(cluster) as client:
+            assert len(client.scheduler_info()["workers"]) == 2
+    for name in ("voice07.wav", "with blank.wav"):
+        relative = str((corpus / name).relative_to("/"))
+        for suffix, data in reference[name].items():
+            assert (out / f"{relative}.{suffix}").read_bytes() == data
+    rows = summary(out)
+    assert rows[str(corpus / "garbage.wav")]["error"] == reference["garbage.wav"]["error"]
+
+
+def test_a_cut_sound_is_said_in_the_summary(tmp_path):
+    long_path = write_wave(tmp_path / "in" / "long.wav", [voice(8000, 2.5, 150)], 8000)
+    out = tmp_path / "out"
+    run = subprocess.run(
+        [PYTHON, "-m", "tonalyx.corpus", str(long_path), "--out", str(out), "--workers", "1",
+         "--set", "maxSoundLength=1"], capture_output=True, check=False)
+    assert run.returncode == 0, run.stderr.decode()
+    row = summary(out)[str(long_path)]
+    assert row["seconds"] == "1" and "maxSoundLength 1 s" in row["notes"]
+    assert "maxSoundLength 1 s" in run.stderr.decode()
