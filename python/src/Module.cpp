@@ -5,7 +5,6 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <cmath>
 #include <limits>
 
 #include "cli/SettingsTable.h"
@@ -57,15 +56,16 @@ std::vector<int16_t> SamplesOf(const py::array& array) {
                              std::string(py::str(py::handle(type))) +
                              "; scale floating-point samples to -32768 .. 32767 first");
     }
-    const auto wide = py::array_t<long long, py::array::forcecast>::ensure(array);
+    // Doubles hold every 16-bit value exactly, and no 64-bit value wraps into the range.
+    const auto wide = py::array_t<double, py::array::forcecast>::ensure(array);
     const auto values = wide.unchecked<1>();
     std::vector<int16_t> samples(static_cast<std::size_t>(values.shape(0)));
     for (py::ssize_t i = 0; i < values.shape(0); ++i) {
-        const long long value = values(i);
+        const double value = values(i);
         if (value < std::numeric_limits<int16_t>::min() ||
             value > std::numeric_limits<int16_t>::max()) {
             throw std::invalid_argument("sample " + std::to_string(i) + " is " +
-                                        std::to_string(value) +
+                                        std::string(py::str(array[py::int_(i)])) +
                                         ", outside the 16-bit range -32768 .. 32767");
         }
         samples[static_cast<std::size_t>(i)] = static_cast<int16_t>(value);

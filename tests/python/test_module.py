@@ -209,8 +209,10 @@ def test_from_array_round_trips(sounds, tmp_path):
 
     with pytest.raises(TypeError, match="integers"):
         tonalyx.Sound.from_array(samples / 32768.0, 16000)
-    with pytest.raises(ValueError, match="outside the 16-bit range"):
+    with pytest.raises(ValueError, match="sample 1 is 40000, outside the 16-bit range"):
         tonalyx.Sound.from_array(np.array([0, 40000]), 16000)
+    with pytest.raises(ValueError, match="outside the 16-bit range"):
+        tonalyx.Sound.from_array(np.array([2**64 - 1], np.uint64), 16000)
     with pytest.raises(ValueError, match="at least one sample"):
         tonalyx.Sound.from_array(np.zeros(0, np.int16), 16000)
     with pytest.raises(ValueError, match="one-dimensional"):
