@@ -2,6 +2,9 @@
 
 from __future__ import annotations
 
+import csv
+import io
+import sys
 import threading
 import warnings
 
@@ -67,8 +70,12 @@ def test_level_axes_agree_with_the_view_and_the_spectrum_table(sounds):
     np.testing.assert_array_equal(lags[::-1], spectrum.lags)
 
 
-def _table(data: bytes) -> list[list[str]]:
-    return [line.split(",") for line in data.decode().splitlines()]
+def _columns(data: bytes) -> dict[str, list[str]]:
+    """A table's columns by their header names."""
+    reader = csv.reader(io.StringIO(data.decode()))
+    header = next(reader)
+    rows = list(reader)
+    return {name: [row[i] for row in rows] for i, name in enumerate(header)}
 
 
 @pytest.mark.parametrize("name", ["voice16k", "stereo44k", "short8bit"])
@@ -76,11 +83,10 @@ def test_pitch_equals_the_command_lines_table(sounds, name):
     path = sounds[name]
     expected = cli_output("pitch", str(path), "--set", "pitchMinFreq=70")
     times, f0 = tonalyx.read(path).pitch(pitch_min_freq=70)
-    rows = _table(expected)
-    assert rows[0] == ["index", "time_s", "f0_hz"]
-    assert len(rows) - 1 == len(times) == len(f0)
-    assert [row[1] for row in rows[1:]] == [f"{t:.6f}" for t in times]
-    assert [row[2] for row in rows[1:]] == [f"{v:.6g}" for v in f0]
+    columns = _columns(expected)
+    assert len(columns["f0_hz"]) == len(times) == len(f0)
+    assert columns["time_s"] == [f"{t:.6f}" for t in times]
+    assert columns["f0_hz"] == [f"{v:.6g}" for v in f0]
     assert np.count_nonzero(f0) > len(f0) // 3
     assert tonalyx.pitch_table(times, f0) == expected
 
@@ -107,13 +113,13 @@ def test_spectrum_equals_the_command_lines_table(sounds, kind):
         options = ["--column", str(column)]
         if to_column is not None:
             options += ["--to-column", str(to_column)]
-        rows = _table(cli_output("spectrum", str(path), "--kind", kind, *options))
+        columns = _columns(cli_output("spectrum", str(path), "--kind", kind, *options))
         spectrum = sound.spectrum(column, to_column, kind=kind)
         positions = spectrum.lags if spectrum.frequencies is None else spectrum.frequencies
-        assert rows[0][1] == ("lag_ms" if spectrum.frequencies is None else "frequency_hz")
-        assert rows[0][2] == ("level_percent" if spectrum.unit == "%" else "level_db")
-        assert [row[1] for row in rows[1:]] == [f"{p:.6g}" for p in positions]
-        assert [row[2] for row in rows[1:]] == [f"{v:.6g}" for v in spectrum.levels]
+        position = "lag_ms" if spectrum.frequencies is None else "frequency_hz"
+        level = "level_percent" if spectrum.unit == "%" else "level_db"
+        assert columns[position] == [f"{p:.6g}" for p in positions]
+        assert columns[level] == [f"{v:.6g}" for v in spectrum.levels]
 
 
 def test_errors_carry_the_command_lines_messages(sounds, tmp_path):
@@ -243,6 +249,27 @@ def test_threads_analyse_side_by_side_with_the_same_results(sounds):
         thread.join()
     for index, result in enumerate(together):
         np.testing.assert_array_equal(result, alone[index % len(jobs)])
+
+
+def test_long_calls_let_other_threads_run(sounds):
+    # With a switch interval this long the interpreter never takes the GIL from a thread: the
+    # main thread runs again only when the analysis thread lets go of it. When the call
+    # releases it, that is while the analysis still runs.
+    sound = tonalyx.Sound.from_array(np.tile(voice(16000, 1.2, 140), 10), 16000)
+    calls = [sound.pitch, lambda: sound.levels(kind="mem", fit=True),
+             lambda: sound.spectrum(10, 900, kind="lif", fit=True)]
+    interval = sys.getswitchinterval()
+    sys.setswitchinterval(100)
+    try:
+        for call in calls:
+            done = threading.Event()
+            thread = threading.Thread(target=lambda: (call(), done.set()))
+            thread.start()
+            still_running = not done.is_set()
+            thread.join()
+            assert still_running
+    finally:
+        sys.setswitchinterval(interval)
 
 
 def test_settings_keywords_and_listing_follow_the_command_lines_table():
