@@ -293,6 +293,8 @@ def test_inputs_are_found_once_with_their_relative_paths(corpus, tmp_path, monke
         collect_inputs(["nothing*.wav"])
 
 
+# Debian's tornado warns about the way distributed 2022.12 starts its event loop.
+@pytest.mark.filterwarnings("ignore:make_current is deprecated:DeprecationWarning")
 def test_an_existing_cluster_runs_the_files_and_stays_up(corpus, reference, tmp_path):
     from distributed import Client, LocalCluster
 
