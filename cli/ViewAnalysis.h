@@ -30,6 +30,11 @@ struct ViewAnalysis {
 std::optional<std::string> AnalyseView(const std::string& path, int kind, bool withPitch,
                                        CommandContext& context, ViewAnalysis& analysis);
 
+// AnalyseView for a sound already in analysis.sound (read from a file, or made by a caller of
+// the library); path names it in notes and progress labels.
+void AnalyseLoadedSound(const std::string& path, int kind, bool withPitch, CommandContext& context,
+                        ViewAnalysis& analysis);
+
 // The pitch track to draw over the image, or none.
 std::optional<PitchOverlay> PitchToDraw(const ViewAnalysis& analysis);
 

@@ -1,0 +1,200 @@
+// The compiled part of the tonalyx package: sounds, the command line's analyses on them, and
+// the command line itself, with numpy arrays in and out. The package's Python layer gives
+// these their keyword arguments.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <limits>
+
+#include "cli/SettingsTable.h"
+#include "python/src/ModuleAnalyses.h"
+#include "python/src/ModuleSound.h"
+
+namespace py = pybind11;
+using namespace tonalyx;
+using namespace tonalyx::python;
+
+namespace {
+
+// A numpy array over the vector's own memory, which the array then owns.
+template <typename T>
+py::array_t<T> Adopt(std::vector<T>&& values) {
+    auto* held = new std::vector<T>(std::move(values));
+    py::capsule owner(held, [](void* pointer) { delete static_cast<std::vector<T>*>(pointer); });
+    return py::array_t<T>({static_cast<py::ssize_t>(held->size())}, {sizeof(T)}, held->data(),
+                          owner);
+}
+
+// A read-only array over memory that `owner` keeps alive.
+template <typename T, typename Owner>
+py::array_t<T> ReadOnlyView(const T* data, std::vector<py::ssize_t> shape,
+                            std::vector<py::ssize_t> strides, Owner owner) {
+    auto* held = new Owner(std::move(owner));
+    py::capsule keeper(held, [](void* pointer) { delete static_cast<Owner*>(pointer); });
+    py::array_t<T> array(shape, strides, data, keeper);
+    py::detail::array_proxy(array.ptr())->flags &= ~py::detail::npy_api::NPY_ARRAY_WRITEABLE_;
+    return array;
+}
+
+py::array_t<int16_t> SamplesView(const ModuleSound& sound) {
+    const SoundData& data = *sound.data;
+    return ReadOnlyView<int16_t>(data.samples.data(), {data.sampleCount},
+                                 {static_cast<py::ssize_t>(sizeof(int16_t))}, sound.data);
+}
+
+// Samples from any integer array whose values fit 16 bits; floating-point samples are refused
+// rather than silently scaled or rounded.
+std::vector<int16_t> SamplesOf(const py::array& array) {
+    if (array.ndim() != 1) {
+        throw std::invalid_argument("samples must be a one-dimensional array, not " +
+                                    std::to_string(array.ndim()) + "-dimensional");
+    }
+    const py::dtype type = array.dtype();
+    if (type.kind() != 'i' && type.kind() != 'u') {
+        throw py::type_error("samples must be integers (int16 or another integer type), not " +
+                             std::string(py::str(py::handle(type))) +
+                             "; scale floating-point samples to -32768 .. 32767 first");
+    }
+    // Doubles hold every 16-bit value exactly, and no 64-bit value wraps into the range.
+    const auto wide = py::array_t<double, py::array::forcecast>::ensure(array);
+    const auto values = wide.unchecked<1>();
+    std::vector<int16_t> samples(static_cast<std::size_t>(values.shape(0)));
+    for (py::ssize_t i = 0; i < values.shape(0); ++i) {
+        const double value = values(i);
+        if (value < std::numeric_limits<int16_t>::min() ||
+            value > std::numeric_limits<int16_t>::max()) {
+            throw std::invalid_argument("sample " + std::to_string(i) + " is " +
+                                        std::string(py::str(array[py::int_(i)])) +
+                                        ", outside the 16-bit range -32768 .. 32767");
+        }
+        samples[static_cast<std::size_t>(i)] = static_cast<int16_t>(value);
+    }
+    return samples;
+}
+
+py::list SettingFields() {
+    const cli::RecordSet defaults;
+    py::list fields;
+    for (const cli::SettingField& field : cli::SettingFields()) {
+        fields.append(py::make_tuple(std::string(field.name), std::string(field.record),
+                                     cli::DescribeValues(field),
+                                     cli::FormatSetting(field, defaults), std::string(field.unit)));
+    }
+    return fields;
+}
+
+void CheckSettings(const std::vector<std::string>& assignments) {
+    cli::RecordSet records;
+    for (const std::string& assignment : assignments) {
+        if (auto error = cli::ApplySetting(records, assignment)) throw UsageProblem(*error);
+    }
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_tonalyx, module) {
+    module.doc() = "Tonalyx's analyses on the same engine as tonalyx-cli.";
+
+    const py::object base = py::module_::import("builtins").attr("Exception");
+    static py::exception<SoundRefused> soundError(module, "SoundError", base);
+    static py::exception<UsageProblem> usageError(
+        module, "UsageError", py::module_::import("builtins").attr("ValueError"));
+    py::register_exception_translator([](std::exception_ptr thrown) {
+        try {
+            if (thrown) std::rethrow_exception(thrown);
+        } catch (const SoundRefused& error) {
+            PyErr_SetString(soundError.ptr(), error.what());
+        } catch (const UsageProblem& error) {
+            PyErr_SetString(usageError.ptr(), error.what());
+        }
+    });
+
+    py::class_<ModuleSound>(module, "NativeSound")
+        .def_property_readonly("samples", &SamplesView)
+        .def_property_readonly(
+            "rate", [](const ModuleSound& sound) { return sound.data->format.sampleRate; })
+        .def_property_readonly("channel",
+                               [](const ModuleSound& sound) { return sound.data->channelIndex; })
+        .def_property_readonly("name", [](const ModuleSound& sound) { return sound.name; });
+
+    module.def(
+        "read",
+        [](const std::string& path, const std::vector<std::string>& settings) {
+            py::gil_scoped_release release;
+            return ReadSound(path, settings);
+        },
+        py::arg("path"), py::arg("settings"));
+    module.def(
+        "from_samples",
+        [](const py::array& samples, long long rate) {
+            return SoundFromSamples(SamplesOf(samples), rate);
+        },
+        py::arg("samples"), py::arg("rate"));
+
+    module.def(
+        "levels",
+        [](const ModuleSound& sound, const std::vector<std::string>& options) {
+            LevelsResult result;
+            {
+                py::gil_scoped_release release;
+                result = ComputeLevels(sound, options);
+            }
+            const LevelImage& image = *result.image;
+            py::array_t<uint8_t> pixels = ReadOnlyView<uint8_t>(
+                image.pixels.data(), {result.rows, result.columns}, {image.width, 1}, result.image);
+            return py::make_tuple(pixels, Adopt(std::move(result.times)),
+                                  Adopt(std::move(result.axis)), result.lag, result.notes);
+        },
+        py::arg("sound"), py::arg("options"));
+    module.def(
+        "spectrum",
+        [](const ModuleSound& sound, const std::vector<std::string>& options) {
+            SpectrumResult result;
+            {
+                py::gil_scoped_release release;
+                result = ComputeSpectrum(sound, options);
+            }
+            return py::make_tuple(Adopt(std::move(result.positions)),
+                                  Adopt(std::move(result.levels)), result.lag, result.percent,
+                                  result.notes);
+        },
+        py::arg("sound"), py::arg("options"));
+    module.def(
+        "pitch",
+        [](const ModuleSound& sound, const std::vector<std::string>& options,
+           std::optional<double> step) {
+            PitchResult result;
+            {
+                py::gil_scoped_release release;
+                result = ComputePitch(sound, options, step);
+            }
+            return py::make_tuple(Adopt(std::move(result.times)), Adopt(std::move(result.values)));
+        },
+        py::arg("sound"), py::arg("options"), py::arg("step") = py::none());
+    module.def(
+        "pitch_table",
+        [](const std::vector<double>& times, const std::vector<double>& values,
+           const std::string& file, const std::string& format) {
+            std::string table;
+            {
+                py::gil_scoped_release release;
+                table = PitchTable(times, values, file, format);
+            }
+            return py::bytes(table);
+        },
+        py::arg("times"), py::arg("values"), py::arg("file"), py::arg("format") = "csv");
+    module.def(
+        "run_cli",
+        [](const std::vector<std::string>& arguments) {
+            CommandLineRun run;
+            {
+                py::gil_scoped_release release;
+                run = RunCommandLine(arguments);
+            }
+            return py::make_tuple(run.status, py::bytes(run.out), py::bytes(run.err));
+        },
+        py::arg("arguments"));
+    module.def("setting_fields", &SettingFields);
+    module.def("check_settings", &CheckSettings, py::arg("assignments"));
+}

@@ -1,0 +1,214 @@
+#include "python/src/ModuleAnalyses.h"
+
+#include <sstream>
+
+#include "analysis/AnalysisKind.h"
+#include "cli/CliMain.h"
+#include "cli/Commands.h"
+#include "cli/TableWriter.h"
+#include "cli/ViewAnalysis.h"
+#include "display/AxisScale.h"
+#include "pitch/PitchTrackSampling.h"
+#include "pitch/SoundPitchTrack.h"
+
+namespace tonalyx::python {
+
+namespace {
+
+// The file name the parser sees; the sound itself is already loaded.
+constexpr const char* kLoadedSound = "loaded-sound";
+// The tick choices of the spectrum command's axes; they do not change the values read.
+constexpr int kMinTickSpacing = 5;
+constexpr int kLabelSpacing = 4;
+constexpr int kTimeDecimals = 6;
+constexpr int kFrequencyDigits = 6;
+
+// The options and records the command line builds from one command's arguments.
+struct ParsedCommand {
+    cli::CliOptions options;
+    cli::RecordSet records;
+    std::ostringstream out;
+    std::ostringstream messages;
+    cli::ProgressBar progress{messages, false};
+
+    cli::CommandContext Context() { return {options, records, out, messages, progress}; }
+};
+
+void Parse(const std::string& command, const std::vector<std::string>& options,
+           ParsedCommand& parsed) {
+    std::vector<std::string> arguments{command};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    if (command == "levels") arguments.insert(arguments.end(), {"-o", "image.pgm"});
+    arguments.insert(arguments.end(), {"--", kLoadedSound});
+    std::string error;
+    std::optional<cli::CliOptions> read = cli::ParseArguments(arguments, error);
+    if (!read) throw UsageProblem(error);
+    parsed.options = std::move(*read);
+    for (const std::string& assignment : parsed.options.settings) {
+        if (auto problem = cli::ApplySetting(parsed.records, assignment)) {
+            throw UsageProblem(*problem);
+        }
+    }
+}
+
+// The notes the command line printed, with the program name and the stand-in file name gone.
+std::string Notes(const ParsedCommand& parsed, const std::string& name) {
+    std::string notes = parsed.messages.str();
+    const std::string prefix = std::string("tonalyx-cli: ") + kLoadedSound;
+    for (std::size_t at = notes.find(prefix); at != std::string::npos;
+         at = notes.find(prefix, at + name.size())) {
+        notes.replace(at, prefix.size(), name);
+    }
+    return notes;
+}
+
+void Analyse(const ModuleSound& sound, int kind, bool withPitch, ParsedCommand& parsed,
+             cli::ViewAnalysis& analysis) {
+    analysis.sound = *sound.data;
+    cli::CommandContext context = parsed.Context();
+    cli::AnalyseLoadedSound(kLoadedSound, kind, withPitch, context, analysis);
+}
+
+// The spectrum command's level axis: dB, or percent for the auto-correlation and cepstrum.
+AxisScale LevelAxis(const DisplaySettings& display, bool percent, int top) {
+    AxisScale axis;
+    const double from = percent ? display.minPercent * 100 : display.minDb;
+    const double to = percent ? display.maxPercent * 100 : display.maxDb;
+    SetAxis(axis, AxisKind::Linear, top, from, to, kMinTickSpacing, kLabelSpacing);
+    return axis;
+}
+
+// The spectrogram's lag axis in milliseconds.
+AxisScale LagAxis(const DisplaySettings& display, int rows) {
+    AxisScale axis;
+    SetAxis(axis, AxisKind::Linear, rows, display.minTime * 1000, display.maxTime * 1000,
+            kMinTickSpacing, kLabelSpacing);
+    return axis;
+}
+
+// Frequency in Hz or lag in ms of image row `row` (0 at the bottom).
+double RowPosition(const SpectrogramEngine& engine, const AxisScale& lagAxis, int row) {
+    return engine.LagAxis() ? ValueAt(lagAxis, row) : Map(engine.PitchScale(), row);
+}
+
+}  // namespace
+
+LevelsResult ComputeLevels(const ModuleSound& sound, const std::vector<std::string>& options) {
+    ParsedCommand parsed;
+    Parse("levels", options, parsed);
+    const cli::CliOptions& chosen = parsed.options;
+    cli::ViewAnalysis analysis;
+    Analyse(sound, chosen.kind, chosen.overlayPitch, parsed, analysis);
+
+    LevelsResult result;
+    result.image = std::make_shared<LevelImage>();
+    const std::optional<PitchOverlay> pitch = cli::PitchToDraw(analysis);
+    std::vector<double> levelColumn;
+    SpectrogramEngine& engine = analysis.engine;
+    RenderLevelImage(engine, chosen.kind, parsed.records.display, analysis.geometry,
+                     pitch ? &*pitch : nullptr, *result.image, levelColumn);
+    result.columns = engine.ColumnCount();
+    result.rows = engine.ImageHeight();
+    result.lag = engine.LagAxis();
+
+    const double rate = sound.data->format.sampleRate;
+    const int first = analysis.geometry.VisibleColumns().first;
+    for (int i = 0; i < result.columns; ++i) {
+        const SampleSpan span = analysis.geometry.VisibleSampleRange(first + i);
+        result.times.push_back((static_cast<double>(span.start) + span.end) / 2 / rate);
+    }
+    const AxisScale lagAxis = LagAxis(engine.Display(), result.rows);
+    for (int line = 0; line < result.rows; ++line)
+        result.axis.push_back(RowPosition(engine, lagAxis, result.rows - 1 - line));
+    result.notes = Notes(parsed, sound.name);
+    return result;
+}
+
+SpectrumResult ComputeSpectrum(const ModuleSound& sound, const std::vector<std::string>& options) {
+    ParsedCommand parsed;
+    Parse("spectrum", options, parsed);
+    const cli::CliOptions& chosen = parsed.options;
+    cli::ViewAnalysis analysis;
+    Analyse(sound, chosen.kind, false, parsed, analysis);
+    SpectrogramEngine& engine = analysis.engine;
+    const int columns = engine.ColumnCount();
+    const int first = chosen.column;
+    const int last = chosen.toColumn.value_or(first);
+    if (last >= columns) {
+        throw UsageProblem(sound.name + ": column " + std::to_string(last) + " lies beyond the " +
+                           std::to_string(columns) + " columns of this view");
+    }
+
+    engine.SetupDisplay(chosen.kind, parsed.records.display);
+    const int rows = engine.ImageHeight();
+    SpectrumResult result;
+    result.levels.resize(static_cast<std::size_t>(rows));
+    // As the power-spectrum window: as wide as the image is high, its level range its height.
+    engine.RenderLevelColumn(result.levels.data(), first, last + 1, rows, true);
+    result.percent = chosen.kind == AutoCorrelationAnalysis || chosen.kind == CepstrumAnalysis;
+    result.lag = engine.LagAxis();
+    const AxisScale levelAxis = LevelAxis(engine.Display(), result.percent, rows);
+    const AxisScale lagAxis = LagAxis(engine.Display(), rows);
+    for (int row = 0; row < rows; ++row) {
+        double& level = result.levels[static_cast<std::size_t>(row)];
+        level = ValueAt(levelAxis, level);
+        result.positions.push_back(RowPosition(engine, lagAxis, row));
+    }
+    result.notes = Notes(parsed, sound.name);
+    return result;
+}
+
+PitchResult ComputePitch(const ModuleSound& sound, const std::vector<std::string>& options,
+                         std::optional<double> step) {
+    ParsedCommand parsed;
+    Parse("pitch", options, parsed);
+    int hop = 1;
+    std::vector<double> track = ComputeSoundPitchTrack(*sound.data, parsed.records.analysis, hop);
+    const double rate = sound.data->format.sampleRate;
+    if (step) {
+        SteppedPitchTrack stepped =
+            SamplePitchTrack(track, hop, rate, sound.data->sampleCount, *step);
+        return {std::move(stepped.times), std::move(stepped.values)};
+    }
+    PitchResult result;
+    result.times.reserve(track.size());
+    // Value i describes the block of samples that starts at i hop.
+    for (std::size_t i = 0; i < track.size(); ++i)
+        result.times.push_back(static_cast<double>(i) * hop / rate);
+    result.values = std::move(track);
+    return result;
+}
+
+std::string PitchTable(const std::vector<double>& times, const std::vector<double>& values,
+                       const std::string& file, const std::string& format) {
+    if (times.size() != values.size()) {
+        throw std::invalid_argument("a pitch table needs as many times as values");
+    }
+    cli::TableFormat table = cli::TableFormat::Csv;
+    if (format == "tsv") {
+        table = cli::TableFormat::Tsv;
+    } else if (format != "csv") {
+        throw UsageProblem("--format takes csv or tsv, not '" + format + "'");
+    }
+    std::ostringstream out;
+    {
+        cli::TableWriter writer(out, table, file);
+        writer.Header({"index", "time_s", "f0_hz"});
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            writer.Integer(static_cast<long long>(i))
+                .Fixed(times[i], kTimeDecimals)
+                .General(values[i], kFrequencyDigits)
+                .EndLine();
+        }
+    }
+    return out.str();
+}
+
+CommandLineRun RunCommandLine(const std::vector<std::string>& arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = cli::RunCli(arguments, out, err, false);
+    return {status, out.str(), err.str()};
+}
+
+}  // namespace tonalyx::python

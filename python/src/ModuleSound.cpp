@@ -1,0 +1,40 @@
+#include "python/src/ModuleSound.h"
+
+#include <limits>
+
+#include "cli/CommandView.h"
+#include "cli/SettingsTable.h"
+
+namespace tonalyx::python {
+
+ModuleSound ReadSound(const std::string& path, const std::vector<std::string>& settings) {
+    cli::RecordSet records;
+    for (const std::string& assignment : settings) {
+        if (auto error = cli::ApplySetting(records, assignment)) throw UsageProblem(*error);
+    }
+    auto sound = std::make_shared<SoundData>();
+    if (auto refused = cli::LoadSound(path, records.file, *sound)) {
+        throw SoundRefused(path + ": " + *refused);
+    }
+    return {std::move(sound), path};
+}
+
+ModuleSound SoundFromSamples(std::vector<int16_t> samples, long long rate) {
+    if (samples.empty()) throw std::invalid_argument("a sound needs at least one sample");
+    if (samples.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
+        throw std::invalid_argument("a sound holds at most 2^31 - 1 samples");
+    }
+    if (rate < 1 || rate > std::numeric_limits<int32_t>::max()) {
+        throw std::invalid_argument(
+            "the rate must be a whole number of Hz from 1 to 2^31 - 1, not " +
+            std::to_string(rate));
+    }
+    auto sound = std::make_shared<SoundData>();
+    sound->sampleCount = static_cast<int32_t>(samples.size());
+    sound->samples = std::move(samples);
+    sound->format.sampleRate = static_cast<uint32_t>(rate);
+    sound->format.bytesPerSecond = static_cast<uint32_t>(rate * 2);
+    return {std::move(sound), "<array>"};
+}
+
+}  // namespace tonalyx::python

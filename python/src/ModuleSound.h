@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "document/SoundData.h"
+
+namespace tonalyx::python {
+
+// A file the reader refused, or a sound that cannot be analysed; the text is the command
+// line's.
+class SoundRefused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Options or settings the command line would refuse; the text is its message.
+class UsageProblem : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+// A loaded sound as the module hands it to Python: the samples never change after loading, so
+// numpy views and analyses in other threads share them.
+struct ModuleSound {
+    std::shared_ptr<const SoundData> data;
+    std::string name;  // the path it was read from, or "<array>"
+};
+
+// Reads the file through the command line's loader with the records the settings give
+// ("NAME=VALUE" each, as --set takes them). Throws UsageProblem for a bad setting and
+// SoundRefused, with "path: reason", for a refused file.
+ModuleSound ReadSound(const std::string& path, const std::vector<std::string>& settings);
+
+// A sound made from samples at a rate in Hz, as if read from a mono 16-bit file. Throws
+// std::invalid_argument for no samples, more than a sound may hold, or a rate out of range.
+ModuleSound SoundFromSamples(std::vector<int16_t> samples, long long rate);
+
+}  // namespace tonalyx::python

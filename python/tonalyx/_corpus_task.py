@@ -1,0 +1,135 @@
+"""One file of a corpus, as a Dask worker runs it: importable, so that workers find it."""
+
+from __future__ import annotations
+
+import io
+import os
+import warnings
+from typing import Any, Optional
+
+import numpy as np
+
+from . import _tonalyx
+from ._corpus_files import Job, temporary_name, write_record, write_whole
+from ._settings import set_options
+from ._sound import SoundError, TonalyxWarning, read
+
+SUMMARY_COLUMNS = (
+    "file",
+    "format",
+    "rate",
+    "channels",
+    "seconds",
+    "voiced_share",
+    "f0_median_hz",
+    "f0_p5_hz",
+    "f0_p95_hz",
+    "status",
+    "error",
+    "notes",
+)
+
+
+class CommandFailed(Exception):
+    """The command line refused or failed the file; the text is its message."""
+
+
+def _command_line(arguments: list[str], path: str) -> bytes:
+    """Runs tonalyx-cli on the file; its message, without the program and the file's name,
+    when it fails."""
+    status, out, err = _tonalyx.run_cli(arguments)
+    if status != 0:
+        lines = err.decode("utf-8", "replace").strip().splitlines()
+        message = lines[-1] if lines else f"tonalyx-cli ended with status {status}"
+        raise CommandFailed(message.removeprefix("tonalyx-cli: ").removeprefix(path + ": "))
+    return out
+
+
+def _read_settings(job: Job) -> tuple[int, Optional[int]]:
+    """The channel and length limit the file settings among --set give."""
+    channel, limit = 0, None
+    for assignment in job.settings:
+        name, _, value = assignment.partition("=")
+        if name.strip() == "channelIndex":
+            channel = int(value)
+        elif name.strip() == "maxSoundLength":
+            limit = int(value)
+    return channel, limit
+
+
+def _f0_column(table: bytes) -> np.ndarray:
+    """The F0 column of a pitch table."""
+    header, _, body = table.partition(b"\n")
+    names = header.decode("ascii").split(",")
+    column = names.index("f0_hz")
+    if not body.strip():
+        return np.zeros(0)
+    return np.loadtxt(io.BytesIO(body), delimiter=",", usecols=column, ndmin=1)
+
+
+def _pitch_summary(f0: np.ndarray) -> dict[str, Any]:
+    voiced = f0[f0 > 0]
+    summary: dict[str, Any] = {"voiced_share": float(len(voiced) / len(f0)) if len(f0) else 0.0}
+    if len(voiced):
+        p5, median, p95 = np.percentile(voiced, [5, 50, 95])
+        summary.update(f0_median_hz=float(median), f0_p5_hz=float(p5), f0_p95_hz=float(p95))
+    return summary
+
+
+def _pitch_table(job: Job, sound: Any) -> bytes:
+    """The pitch CSV: the command line's own output, or with a step the track read at that
+    step through the same table writer."""
+    if job.step is None:
+        return _command_line(["pitch", *set_options(job.settings), "--", job.path], job.path)
+    times, f0 = _tonalyx.pitch(sound._native, set_options(job.settings), job.step)
+    return _tonalyx.pitch_table(times, f0, job.path, "csv")
+
+
+def _write_levels(job: Job, kind: str) -> None:
+    """The command line writes the image to a temporary name; renamed when it is whole."""
+    final = job.level_output(kind)
+    os.makedirs(os.path.dirname(final), exist_ok=True)
+    temporary = temporary_name(final)
+    try:
+        _command_line(
+            ["levels", "--kind", kind, *job.view, *set_options(job.settings), "-o", temporary,
+             "--", job.path],
+            job.path,
+        )
+        os.replace(temporary, final)
+    finally:
+        if os.path.exists(temporary):
+            os.remove(temporary)
+
+
+def analyse_file(job: Job) -> dict[str, Any]:
+    """Analyses one file and writes its results and its record; returns the record. A file
+    the reader refuses is recorded as refused; any other failure as failed, with its reason."""
+    record: dict[str, Any] = {"file": job.path, "fingerprint": job.fingerprint, "notes": []}
+    try:
+        channel, limit = _read_settings(job)
+        with warnings.catch_warnings(record=True) as caught:
+            warnings.simplefilter("always", TonalyxWarning)
+            sound = read(job.path, channel=channel, max_seconds=limit)
+        record["notes"] = [str(warning.message) for warning in caught]
+        record.update(
+            format=sound.format, rate=sound.rate, channels=sound.channels, seconds=sound.seconds
+        )
+    except SoundError as refusal:
+        # The summary names the file in its own column.
+        record.update(status="refused", error=str(refusal).removeprefix(job.path + ": "))
+        write_record(job, record)
+        return record
+    try:
+        table = _pitch_table(job, sound)
+        if job.pitch:
+            write_whole(job.pitch_output(), table)
+        record.update(_pitch_summary(_f0_column(table)))
+        for kind in job.kinds:
+            _write_levels(job, kind)
+        record["status"] = "done"
+    except Exception as error:  # recorded with its reason; the other files go on
+        record.update(status="failed", error=f"{type(error).__name__}: {error}"
+                      if not isinstance(error, CommandFailed) else str(error))
+    write_record(job, record)
+    return record

@@ -1,0 +1,244 @@
+"""Sounds and their analyses: the command line's computations with numpy results."""
+
+from __future__ import annotations
+
+import os
+import warnings
+from dataclasses import dataclass
+from typing import Any, NamedTuple, Optional
+
+import numpy as np
+
+from . import _tonalyx
+from ._settings import Settings, combined, set_options
+
+SoundError = _tonalyx.SoundError
+UsageError = _tonalyx.UsageError
+
+KINDS = ("fft", "ac", "cep", "lif", "mem", "pitch")
+
+
+class TonalyxWarning(UserWarning):
+    """Something the analysis changed and says, as the command line's notes do."""
+
+
+@dataclass(frozen=True)
+class Levels:
+    """The level image of `tonalyx-cli levels` as its PGM holds it (0 .. 255, line 0 at the
+    top), with the time in seconds of each column's centre and, for each image line, its
+    frequency in Hz or, on a lag axis, its lag in ms (the other one is None)."""
+
+    image: np.ndarray
+    times: np.ndarray
+    frequencies: Optional[np.ndarray]
+    lags: Optional[np.ndarray]
+    kind: str
+
+
+@dataclass(frozen=True)
+class Spectrum:
+    """The rows of `tonalyx-cli spectrum`, lowest frequency (or shortest lag) first: levels in
+    dB, or in percent (`unit` "%") for the auto-correlation and cepstrum kinds."""
+
+    frequencies: Optional[np.ndarray]
+    lags: Optional[np.ndarray]
+    levels: np.ndarray
+    unit: str
+
+
+class PitchTrack(NamedTuple):
+    """Times in seconds and F0 in Hz, 0 where unvoiced."""
+
+    times: np.ndarray
+    f0: np.ndarray
+
+
+def _view_options(
+    kind: str,
+    columns: int,
+    fit: bool,
+    samples_per_column: Optional[int],
+    first_column: Optional[int],
+) -> list[str]:
+    options = ["--kind", str(kind), "--columns", str(columns)]
+    if fit:
+        options.append("--fit")
+    if samples_per_column is not None:
+        options += ["--samples-per-column", str(samples_per_column)]
+    if first_column is not None:
+        options += ["--first-column", str(first_column)]
+    return options
+
+
+def _warn_notes(notes: str) -> None:
+    for note in notes.splitlines():
+        warnings.warn(note, TonalyxWarning, stacklevel=3)
+
+
+class Sound:
+    """One channel of a sound as signed 16-bit samples, as the window and the command line
+    load it. `samples` is a read-only view of the loaded samples (no copy)."""
+
+    def __init__(self, native: Any, source: Optional[dict[str, str]] = None) -> None:
+        self._native = native
+        self.source: dict[str, str] = dict(source or {})
+
+    @classmethod
+    def from_array(cls, samples: Any, rate: int) -> "Sound":
+        """A sound from integer samples in the 16-bit range at `rate` Hz."""
+        array = np.asarray(samples)
+        return cls(_tonalyx.from_samples(array, int(rate)), {"format": "array"})
+
+    @property
+    def samples(self) -> np.ndarray:
+        return self._native.samples
+
+    @property
+    def rate(self) -> int:
+        return self._native.rate
+
+    @property
+    def path(self) -> Optional[str]:
+        name = self._native.name
+        return None if name == "<array>" else name
+
+    @property
+    def channel(self) -> int:
+        """The file's channel that was read, from 0."""
+        return self._native.channel
+
+    @property
+    def channels(self) -> int:
+        """The channels of the file read (1 for a sound made from an array)."""
+        return int(self.source.get("channels", "1"))
+
+    @property
+    def format(self) -> str:
+        """The file's coding as `tonalyx-cli info` reports it, e.g. "PCM 16-bit"."""
+        return self.source.get("format", "unknown")
+
+    @property
+    def seconds(self) -> float:
+        return len(self.samples) / self.rate
+
+    def __len__(self) -> int:
+        return len(self.samples)
+
+    def __repr__(self) -> str:
+        return (
+            f"Sound({self._native.name!r}, {len(self)} samples at {self.rate} Hz, "
+            f"{self.format}, channel {self.channel})"
+        )
+
+    def levels(
+        self,
+        kind: str = "fft",
+        columns: int = 1024,
+        fit: bool = False,
+        overlay_pitch: bool = False,
+        samples_per_column: Optional[int] = None,
+        first_column: Optional[int] = None,
+        settings: Optional[Settings] = None,
+        **fields: Any,
+    ) -> Levels:
+        """The spectrogram's level image in the view the options give, as `tonalyx-cli
+        levels` computes it; `fields` are settings records' fields (see `Settings`)."""
+        options = _view_options(kind, columns, fit, samples_per_column, first_column)
+        if overlay_pitch:
+            options.append("--overlay-pitch")
+        options += set_options(combined(settings, fields))
+        image, times, axis, lag, notes = _tonalyx.levels(self._native, options)
+        _warn_notes(notes)
+        return Levels(
+            image, times, None if lag else axis, axis if lag else None, str(kind)
+        )
+
+    def spectrum(
+        self,
+        column: int,
+        to_column: Optional[int] = None,
+        kind: str = "fft",
+        columns: int = 1024,
+        fit: bool = False,
+        samples_per_column: Optional[int] = None,
+        first_column: Optional[int] = None,
+        settings: Optional[Settings] = None,
+        **fields: Any,
+    ) -> Spectrum:
+        """The levels of view column `column`, or the mean of columns `column` ..
+        `to_column`, as the power-spectrum window computes them (= `tonalyx-cli spectrum`)."""
+        options = _view_options(kind, columns, fit, samples_per_column, first_column)
+        options += ["--column", str(column)]
+        if to_column is not None:
+            options += ["--to-column", str(to_column)]
+        options += set_options(combined(settings, fields))
+        positions, levels, lag, percent, notes = _tonalyx.spectrum(self._native, options)
+        _warn_notes(notes)
+        return Spectrum(
+            None if lag else positions,
+            positions if lag else None,
+            levels,
+            "%" if percent else "dB",
+        )
+
+    def pitch(
+        self,
+        step: Optional[float] = None,
+        settings: Optional[Settings] = None,
+        **fields: Any,
+    ) -> PitchTrack:
+        """The pitch track of the whole sound (= `tonalyx-cli pitch`): one value per block of
+        the extractor's hop, timed at the block's start; with `step` (seconds) the track read
+        at 0, step, 2 step, ... from the block that holds the nearest sample."""
+        options = set_options(combined(settings, fields))
+        times, f0 = _tonalyx.pitch(
+            self._native, options, None if step is None else float(step)
+        )
+        return PitchTrack(times, f0)
+
+
+def _source_of(path: str, assignments: list[str]) -> dict[str, str]:
+    """The file's own description as `tonalyx-cli info` reports it."""
+    status, out, _ = _tonalyx.run_cli(["info", *set_options(assignments), "--", path])
+    source: dict[str, str] = {}
+    if status != 0:
+        return source
+    for line in out.decode("utf-8", "replace").splitlines():
+        key, colon, value = line.partition(": ")
+        if colon:
+            source[key.strip()] = value.strip()
+    tag = source.get("format tag", "")
+    coding = tag[tag.find("(") + 1 : tag.rfind(")")] if "(" in tag else tag
+    bits = source.get("bits per sample")
+    if coding:
+        source["format"] = f"{coding} {bits}-bit" if bits else coding
+    return source
+
+
+def read(
+    path: "str | os.PathLike[str]", channel: int = 0, max_seconds: Optional[int] = None
+) -> Sound:
+    """Reads one channel of a sound file as `tonalyx-cli` does. `max_seconds` is the
+    maxSoundLength setting, whole seconds from 1 to 300 (the program's 120 when None). A
+    refused file raises `SoundError` with the command line's reason; a cut sound or a channel
+    that the file lacks gives a `TonalyxWarning`."""
+    name = os.fspath(path)
+    assignments = [f"channelIndex={channel}"]
+    if max_seconds is not None:
+        assignments.append(f"maxSoundLength={max_seconds}")
+    sound = Sound(_tonalyx.read(name, assignments), None)
+    sound.source = _source_of(name, assignments)
+    if sound.channel != channel:
+        warnings.warn(
+            f"{name}: has no channel {channel}; read channel {sound.channel}",
+            TonalyxWarning,
+            stacklevel=2,
+        )
+    loaded = sound.source.get("loaded", "")
+    if "(maxSoundLength" in loaded:
+        warnings.warn(
+            f"{name}: only {loaded} of {sound.source.get('length', '?')} were loaded",
+            TonalyxWarning,
+            stacklevel=2,
+        )
+    return sound

@@ -1,0 +1,332 @@
+"""The corpus runner on a generated corpus, on a local Dask cluster of two workers."""
+
+from __future__ import annotations
+
+import csv
+import os
+import signal
+import subprocess
+import time
+from pathlib import Path
+
+import numpy as np
+import psutil
+import pytest
+
+import tonalyx
+from tonalyx._corpus_files import (InputError, Job, collect_inputs, input_fingerprint,
+                                   is_complete)
+from conftest import cli_error, cli_output, voice, write_wave
+
+KINDS = ["fft", "ac"]
+PYTHON = "/usr/bin/python3"
+
+
+@pytest.fixture(scope="module")
+def corpus(tmp_path_factory: pytest.TempPathFactory) -> Path:
+    """Two dozen voices, one in a sub-folder, one with a blank in its name, an 8-bit stereo
+    file, and three files the reader refuses."""
+    folder = tmp_path_factory.mktemp("corpus")
+    for index in range(24):
+        write_wave(folder / f"voice{index:02}.wav", [voice(16000, 0.6, 100 + 7 * index, index)],
+                   16000)
+    write_wave(folder / "sub" / "deeper.wav", [voice(22050, 0.5, 160, 30)], 22050)
+    write_wave(folder / "with blank.wav", [voice(16000, 0.5, 200, 31)], 16000)
+    write_wave(folder / "stereo8.wav", [voice(8000, 0.5, 120, 32), voice(8000, 0.5, 240, 33)],
+               8000, 1)
+    (folder / "garbage.wav").write_bytes(b"no RIFF here" * 10)
+    (folder / "empty.wav").write_bytes(b"")
+    header_only = folder / "no data.wav"
+    header_only.write_bytes((folder / "voice00.wav").read_bytes()[:44])
+    (folder / "notes.md").write_text("not a sound; the folder search passes it by\n")
+    return folder
+
+
+def sound_files(corpus: Path) -> list[Path]:
+    return sorted(p for p in corpus.rglob("*.wav"))
+
+
+REFUSED = {"garbage.wav", "empty.wav", "no data.wav"}
+
+
+@pytest.fixture(scope="module")
+def reference(corpus: Path, tmp_path_factory: pytest.TempPathFactory) -> dict[str, dict]:
+    """What tonalyx-cli writes for every file, or its message for a refused one."""
+    images = tmp_path_factory.mktemp("reference")
+    expected: dict[str, dict] = {}
+    for path in sound_files(corpus):
+        relative = str(path.relative_to(corpus))
+        if path.name in REFUSED:
+            message = cli_error("pitch", str(path))
+            expected[relative] = {"error": message.removeprefix(f"{path}: ")}
+            continue
+        outputs = {"pitch.csv": cli_output("pitch", str(path))}
+        for kind in KINDS:
+            image = images / f"{len(expected)}.{kind}.png"
+            cli_output("levels", str(path), "--kind", kind, "-o", str(image))
+            outputs[f"{kind}.png"] = image.read_bytes()
+        expected[relative] = outputs
+    return expected
+
+
+def start(corpus: Path, out: Path, *extra: str, env: dict | None = None) -> subprocess.Popen:
+    command = [PYTHON, "-m", "tonalyx.corpus", str(corpus), "--out", str(out), "--levels",
+               *KINDS, "--pitch", "--workers", "2", *extra]
+    return subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            start_new_session=True, env=env)
+
+
+def finish(process: subprocess.Popen) -> tuple[int, str]:
+    _, err = process.communicate(timeout=300)
+    return process.returncode, err.decode()
+
+
+def results(out: Path) -> dict[str, bytes]:
+    """Every result file under out, by relative path, without the records and the summary."""
+    found = {}
+    for path in out.rglob("*"):
+        relative = str(path.relative_to(out))
+        if path.is_file() and not relative.startswith(".tonalyx-corpus"):
+            found[relative] = path.read_bytes()
+    found.pop("summary.csv", None)
+    return found
+
+
+def summary(out: Path) -> dict[str, dict[str, str]]:
+    with open(out / "summary.csv", newline="") as table:
+        return {row["file"]: row for row in csv.DictReader(table)}
+
+
+def check_against_reference(corpus: Path, out: Path, reference: dict[str, dict]) -> None:
+    written = results(out)
+    expected_names = {
+        f"{relative}.{suffix}"
+        for relative, outputs in reference.items() if "error" not in outputs
+        for suffix in outputs
+    }
+    assert set(written) == expected_names
+    for relative, outputs in reference.items():
+        for suffix, data in outputs.items():
+            if suffix != "error":
+                assert written[f"{relative}.{suffix}"] == data, f"{relative}.{suffix}"
+    rows = summary(out)
+    assert set(rows) == {str(path) for path in sound_files(corpus)}
+    for relative, outputs in reference.items():
+        row = rows[str(corpus / relative)]
+        if "error" in outputs:
+            assert (row["status"], row["error"]) == ("refused", outputs["error"])
+        else:
+            assert (row["status"], row["error"]) == ("done", "")
+
+
+def wait_for_records(out: Path, count: int, process: subprocess.Popen) -> int:
+    records = out / ".tonalyx-corpus"
+    while process.poll() is None:
+        done = len(list(records.rglob("*.json"))) if records.exists() else 0
+        if done >= count:
+            return done
+        time.sleep(0.02)
+    pytest.fail("the run ended before it could be interrupted: " + process.stderr.read().decode())
+
+
+def test_a_run_writes_what_the_command_line_writes_and_a_second_run_does_nothing(
+        corpus, reference, tmp_path):
+    out = tmp_path / "out"
+    status, err = finish(start(corpus, out))
+    assert status == 1, err  # the refused files
+    check_against_reference(corpus, out, reference)
+    assert "30/30 files: 27 done, 3 failed, 0 left" in err
+
+    rows = summary(out)
+    row = rows[str(corpus / "voice05.wav")]
+    sound = tonalyx.read(corpus / "voice05.wav")
+    f0 = sound.pitch().f0
+    voiced = f0[f0 > 0]
+    assert (row["format"], row["rate"], row["channels"]) == ("PCM 16-bit", "16000", "1")
+    assert float(row["seconds"]) == pytest.approx(0.6)
+    assert float(row["voiced_share"]) == pytest.approx(len(voiced) / len(f0), abs=1e-6)
+    for column, share in [("f0_p5_hz", 5), ("f0_median_hz", 50), ("f0_p95_hz", 95)]:
+        assert float(row[column]) == pytest.approx(np.percentile(voiced, share), rel=1e-5)
+    stereo = rows[str(corpus / "stereo8.wav")]
+    assert (stereo["format"], stereo["channels"]) == ("PCM 8-bit", "2")
+
+    before = {p: p.stat().st_mtime_ns for p in out.rglob("*") if p.name != "summary.csv"}
+    status, err = finish(start(corpus, out))
+    assert status == 1
+    assert "27 done (30 from before), 3 failed, 0 left" in err
+    assert {p: p.stat().st_mtime_ns for p in out.rglob("*") if p.name != "summary.csv"} == before
+    check_against_reference(corpus, out, reference)
+
+    # A lost output and a changed input are redone, and only they.
+    (out / "voice03.wav.ac.png").unlink()
+    changed = corpus / "voice04.wav"
+    os.utime(changed, ns=(changed.stat().st_atime_ns, changed.stat().st_mtime_ns + 10**9))
+    status, err = finish(start(corpus, out))
+    assert "27 done (28 from before), 3 failed, 0 left" in err
+    check_against_reference(corpus, out, reference)
+    redone = {p.name for p, t in before.items() if p.is_file() and p.stat().st_mtime_ns != t}
+    assert redone == {
+        f"voice0{n}.wav.{suffix}" for n in (3, 4) for suffix in ("pitch.csv", "fft.png", "ac.png",
+                                                                  "json")
+    }
+
+
+def test_records_know_the_options_and_the_input_they_were_made_with(corpus, tmp_path):
+    path = str(corpus / "voice00.wav")
+    options = {"kinds": ["fft"], "pitch": True, "step": None, "settings": [], "view": [],
+               "image_format": "png"}
+    job = Job(path, "voice00.wav", str(tmp_path), ["fft"], True, None, [], [], "png",
+              input_fingerprint(path, options))
+    for output in job.outputs():
+        Path(output).write_bytes(b"whole")
+    record = {"status": "done", "fingerprint": job.fingerprint}
+    assert is_complete(job, record)
+    other = input_fingerprint(path, {**options, "settings": ["pitchMinFreq=70"]})
+    assert not is_complete(job, {**record, "fingerprint": other})
+    assert not is_complete(job, {**record, "status": "failed"})
+    assert is_complete(job, {**record, "status": "refused"})
+    Path(job.pitch_output()).unlink()
+    assert not is_complete(job, record)
+
+
+def test_a_killed_run_resumes_and_finishes_with_the_same_outputs(corpus, reference, tmp_path):
+    out = tmp_path / "killed"
+    process = start(corpus, out)
+    finished_before = wait_for_records(out, 6, process)
+    os.killpg(process.pid, signal.SIGKILL)
+    process.wait()
+    assert finished_before < 30
+    status, err = finish(start(corpus, out))
+    assert status == 1, err
+    assert "from before" in err
+    check_against_reference(corpus, out, reference)
+    assert not [p for p in out.rglob("*.part*")]
+
+
+def test_a_file_whose_worker_dies_is_recorded_and_the_others_go_on(corpus, reference, tmp_path):
+    # Without retries, the task on a worker that dies fails at once.
+    environment = {**os.environ, "DASK_DISTRIBUTED__SCHEDULER__ALLOWED_FAILURES": "0"}
+    out = tmp_path / "worker died"
+    process = start(corpus, out, env=environment)
+    wait_for_records(out, 3, process)
+    workers = [child for child in psutil.Process(process.pid).children(recursive=True)
+               if "spawn_main" in " ".join(child.cmdline())]
+    assert len(workers) == 2
+    for worker in workers:  # both: one of them might be between two files
+        worker.kill()
+    status, err = finish(process)
+    assert status == 1, err
+    rows = summary(out)
+    died = [row for row in rows.values() if row["status"] == "failed"]
+    assert died
+    assert all(row["error"] == "the worker died while analysing this file" for row in died)
+    statuses = [row["status"] for row in rows.values()]
+    assert len(statuses) == 30 and set(statuses) <= {"done", "failed", "refused"}
+    status, err = finish(start(corpus, out))
+    assert status == 1, err
+    check_against_reference(corpus, out, reference)
+
+
+def test_ctrl_c_stops_cleanly_and_the_next_run_resumes(corpus, reference, tmp_path):
+    out = tmp_path / "interrupted"
+    process = start(corpus, out)
+    wait_for_records(out, 4, process)
+    os.killpg(process.pid, signal.SIGINT)
+    status, err = finish(process)
+    assert status == 130, err
+    assert "interrupted:" in err and "run again to finish them" in err
+    rows = summary(out)
+    assert len(rows) == 30 and any(row["status"] == "not done" for row in rows.values())
+    status, err = finish(start(corpus, out))
+    assert status == 1, err
+    check_against_reference(corpus, out, reference)
+
+
+def test_globs_list_files_and_a_step(corpus, tmp_path):
+    listing = tmp_path / "files.txt"
+    listing.write_text(
+        f"# two voices\n{corpus / 'voice01.wav'}\n\n{corpus / 'sub' / 'deeper.wav'}\n")
+    out = tmp_path / "stepped"
+    run = subprocess.run(
+        [PYTHON, "-m", "tonalyx.corpus", str(listing), str(corpus / "voice1[0-1].wav"),
+         "--out", str(out), "--step", "0.01", "--workers", "2"],
+        capture_output=True, check=False, cwd=tmp_path)
+    assert run.returncode == 0, run.stderr.decode()
+    tables = {p.name: p.read_bytes() for p in out.rglob("*.pitch.csv")}
+    assert set(tables) == {"voice01.wav.pitch.csv", "deeper.wav.pitch.csv",
+                           "voice10.wav.pitch.csv", "voice11.wav.pitch.csv"}
+    deeper = corpus / "sub" / "deeper.wav"
+    sound = tonalyx.read(deeper)
+    assert tables["deeper.wav.pitch.csv"] == tonalyx.pitch_table(*sound.pitch(step=0.01),
+                                                                 file=str(deeper))
+
+    bad = subprocess.run([PYTHON, "-m", "tonalyx.corpus", str(corpus / "nothing*.wav"),
+                          "--out", str(out)], capture_output=True, check=False)
+    assert bad.returncode == 2 and b"no file matches" in bad.stderr
+    bad = subprocess.run([PYTHON, "-m", "tonalyx.corpus", str(corpus), "--out", str(out),
+                          "--set", "fftSizeLog2=99"], capture_output=True, check=False)
+    assert bad.returncode == 2
+    assert bad.stderr.decode().strip() == "tonalyx.corpus: " + cli_error(
+        "settings", "--set", "fftSizeLog2=99")
+
+
+def test_inputs_are_found_once_with_their_relative_paths(corpus, tmp_path, monkeypatch):
+    monkeypatch.chdir(corpus)
+    listing = tmp_path / "more.lst"
+    listing.write_text("voice02.wav\n# a comment\n\nvoice03.wav\n")
+    (tmp_path / "voice02.wav").write_bytes(b"")
+    found = collect_inputs(
+        ["sub", "voice0[01].wav", str(listing), "missing.wav", "voice01.wav"])
+    assert [(entry.path, entry.relative) for entry in found] == [
+        (os.path.join("sub", "deeper.wav"), "deeper.wav"),
+        ("voice00.wav", "voice00.wav"),
+        ("voice01.wav", "voice01.wav"),
+        (str(tmp_path / "voice02.wav"), str(tmp_path / "voice02.wav").lstrip(os.sep)),
+        (str(tmp_path / "voice03.wav"), str(tmp_path / "voice03.wav").lstrip(os.sep)),
+        ("missing.wav", "missing.wav"),
+    ]
+    assert len(collect_inputs([".", "sub"])) == 30  # sub/deeper.wav once
+    for folder in ("a", "b"):
+        (tmp_path / folder).mkdir()
+        (tmp_path / folder / "x.wav").write_bytes(b"")
+    with pytest.raises(InputError, match="the same place"):
+        collect_inputs([str(tmp_path / "a"), str(tmp_path / "b")])
+    with pytest.raises(InputError, match="no file matches"):
+        collect_inputs(["nothing*.wav"])
+
+
+# Debian's tornado warns about the way distributed 2022.12 starts its event loop.
+@pytest.mark.filterwarnings("ignore:make_current is deprecated:DeprecationWarning")
+def test_an_existing_cluster_runs_the_files_and_stays_up(corpus, reference, tmp_path):
+    from distributed import Client, LocalCluster
+
+    listing = tmp_path / "files.txt"
+    listing.write_text("".join(f"{corpus / name}\n" for name in
+                               ("voice07.wav", "with blank.wav", "garbage.wav")))
+    out = tmp_path / "cluster"
+    with LocalCluster(n_workers=2, threads_per_worker=1, dashboard_address=None) as cluster:
+        run = subprocess.run(
+            [PYTHON, "-m", "tonalyx.corpus", str(listing), "--out", str(out), "--levels",
+             *KINDS, "--pitch", "--scheduler", cluster.scheduler_address],
+            capture_output=True, check=False)
+        assert run.returncode == 1, run.stderr.decode()
+        with Client(cluster) as client:
+            assert len(client.scheduler_info()["workers"]) == 2
+    for name in ("voice07.wav", "with blank.wav"):
+        relative = str((corpus / name).relative_to("/"))
+        for suffix, data in reference[name].items():
+            assert (out / f"{relative}.{suffix}").read_bytes() == data
+    rows = summary(out)
+    assert rows[str(corpus / "garbage.wav")]["error"] == reference["garbage.wav"]["error"]
+
+
+def test_a_cut_sound_is_said_in_the_summary(tmp_path):
+    long_path = write_wave(tmp_path / "in" / "long.wav", [voice(8000, 2.5, 150)], 8000)
+    out = tmp_path / "out"
+    run = subprocess.run(
+        [PYTHON, "-m", "tonalyx.corpus", str(long_path), "--out", str(out), "--workers", "1",
+         "--set", "maxSoundLength=1"], capture_output=True, check=False)
+    assert run.returncode == 0, run.stderr.decode()
+    row = summary(out)[str(long_path)]
+    assert row["seconds"] == "1" and "maxSoundLength 1 s" in row["notes"]
+    assert "maxSoundLength 1 s" in run.stderr.decode()

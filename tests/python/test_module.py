@@ -1,0 +1,282 @@
+"""The module against tonalyx-cli: the same images, tables and messages."""
+
+from __future__ import annotations
+
+import csv
+import io
+import sys
+import threading
+import warnings
+
+import numpy as np
+import pytest
+
+import tonalyx
+from conftest import cli_error, cli_output, read_pgm, run_cli, voice, write_wave
+
+# View options as keywords of Sound.levels / Sound.spectrum and as tonalyx-cli options.
+VIEWS = [
+    ({}, []),
+    ({"fit": True, "columns": 300}, ["--fit", "--columns", "300"]),
+    (
+        {"samples_per_column": 64, "first_column": 5, "columns": 200},
+        ["--samples-per-column", "64", "--first-column", "5", "--columns", "200"],
+    ),
+]
+
+
+@pytest.mark.filterwarnings("ignore::tonalyx.TonalyxWarning")  # a clamped first column
+@pytest.mark.parametrize("kind", tonalyx.KINDS)
+@pytest.mark.parametrize("name", ["voice16k", "stereo44k", "short8bit"])
+def test_levels_equal_the_command_lines_pgm(sounds, tmp_path, kind, name):
+    sound = tonalyx.read(sounds[name])
+    for keywords, options in VIEWS:
+        out = tmp_path / "levels.pgm"
+        cli_output("levels", str(sounds[name]), "--kind", kind, *options, "-o", str(out))
+        levels = sound.levels(kind=kind, **keywords)
+        expected = read_pgm(out)
+        assert levels.image.dtype == np.uint8
+        np.testing.assert_array_equal(levels.image, expected, err_msg=f"{keywords}")
+        assert levels.times.shape == (expected.shape[1],)
+        axis = levels.lags if levels.frequencies is None else levels.frequencies
+        assert axis.shape == (expected.shape[0],)
+
+
+def test_levels_with_settings_and_the_pitch_overlay(sounds, tmp_path):
+    path = sounds["voice16k"]
+    out = tmp_path / "overlay.pgm"
+    cli_output("levels", str(path), "--overlay-pitch", "--set", "fftSizeLog2=9", "--set",
+               "logScale=true", "--set", "maxDb=90", "-o", str(out))
+    settings = tonalyx.Settings(fft_size_log2=9, logScale=True)
+    levels = tonalyx.read(path).levels(overlay_pitch=True, settings=settings, maxDb=90)
+    np.testing.assert_array_equal(levels.image, read_pgm(out))
+    plain = tonalyx.read(path).levels(settings=settings, maxDb=90)
+    # The overlay marks pitch rows black (255) where the plain image is not.
+    assert np.count_nonzero(levels.image != plain.image) > 0
+
+
+def test_level_axes_agree_with_the_view_and_the_spectrum_table(sounds):
+    sound = tonalyx.read(sounds["voice16k"])
+    levels = sound.levels(samples_per_column=64, first_column=3, columns=100)
+    # Column i holds samples [(3 + i) 64, (4 + i) 64): its centre.
+    expected = ((3 + np.arange(100)) * 64 + 32) / 16000
+    np.testing.assert_allclose(levels.times, expected, rtol=0, atol=1e-12)
+    # The image's top line is the spectrum table's last row.
+    spectrum = sound.spectrum(0, samples_per_column=64, first_column=3, columns=100)
+    np.testing.assert_array_equal(levels.frequencies[::-1], spectrum.frequencies)
+    lags = sound.levels(kind="ac", show_as_frequency=False).lags
+    spectrum = sound.spectrum(0, kind="ac", show_as_frequency=False)
+    assert lags is not None and spectrum.frequencies is None
+    np.testing.assert_array_equal(lags[::-1], spectrum.lags)
+
+
+def _columns(data: bytes) -> dict[str, list[str]]:
+    """A table's columns by their header names."""
+    reader = csv.reader(io.StringIO(data.decode()))
+    header = next(reader)
+    rows = list(reader)
+    return {name: [row[i] for row in rows] for i, name in enumerate(header)}
+
+
+@pytest.mark.parametrize("name", ["voice16k", "stereo44k", "short8bit"])
+def test_pitch_equals_the_command_lines_table(sounds, name):
+    path = sounds[name]
+    expected = cli_output("pitch", str(path), "--set", "pitchMinFreq=70")
+    times, f0 = tonalyx.read(path).pitch(pitch_min_freq=70)
+    columns = _columns(expected)
+    assert len(columns["f0_hz"]) == len(times) == len(f0)
+    assert columns["time_s"] == [f"{t:.6f}" for t in times]
+    assert columns["f0_hz"] == [f"{v:.6g}" for v in f0]
+    assert np.count_nonzero(f0) > len(f0) // 3
+    assert tonalyx.pitch_table(times, f0, file=str(path)) == expected
+
+
+def test_pitch_at_a_fixed_step_reads_the_raw_track(sounds):
+    sound = tonalyx.read(sounds["voice16k"])
+    times, f0 = sound.pitch()
+    hop = round(times[1] * sound.rate)
+    step_times, step_f0 = sound.pitch(step=0.01)
+    assert len(step_times) == 120
+    np.testing.assert_array_equal(step_times, np.arange(120) * 0.01)
+    nearest = np.floor(step_times * sound.rate + 0.5).astype(int) // hop
+    expected = np.where(nearest < len(f0), f0[np.minimum(nearest, len(f0) - 1)], 0)
+    np.testing.assert_array_equal(step_f0, expected)
+    with pytest.raises(ValueError, match="at least one sample period"):
+        sound.pitch(step=1e-6)
+
+
+@pytest.mark.parametrize("kind", [k for k in tonalyx.KINDS if k != "pitch"])
+def test_spectrum_equals_the_command_lines_table(sounds, kind):
+    path = sounds["stereo44k"]
+    sound = tonalyx.read(path)
+    for column, to_column in [(40, None), (10, 30), (0, 0)]:
+        options = ["--column", str(column)]
+        if to_column is not None:
+            options += ["--to-column", str(to_column)]
+        columns = _columns(cli_output("spectrum", str(path), "--kind", kind, *options))
+        spectrum = sound.spectrum(column, to_column, kind=kind)
+        positions = spectrum.lags if spectrum.frequencies is None else spectrum.frequencies
+        position = "lag_ms" if spectrum.frequencies is None else "frequency_hz"
+        level = "level_percent" if spectrum.unit == "%" else "level_db"
+        assert columns[position] == [f"{p:.6g}" for p in positions]
+        assert columns[level] == [f"{v:.6g}" for v in spectrum.levels]
+
+
+def test_errors_carry_the_command_lines_messages(sounds, tmp_path):
+    garbage = tmp_path / "garbage.wav"
+    garbage.write_bytes(b"not a wave file at all" * 4)
+    with pytest.raises(tonalyx.SoundError) as refused:
+        tonalyx.read(garbage)
+    assert str(refused.value) == cli_error("pitch", str(garbage))
+    missing = tmp_path / "missing.wav"
+    with pytest.raises(tonalyx.SoundError) as absent:
+        tonalyx.read(missing)
+    assert str(absent.value) == cli_error("pitch", str(missing))
+
+    path = str(sounds["voice16k"])
+    sound = tonalyx.read(path)
+    cases = [
+        (lambda: sound.pitch(fftSizeLog2=99), ["pitch", path, "--set", "fftSizeLog2=99"]),
+        (lambda: sound.pitch(fftSize=9), ["pitch", path, "--set", "fftSize=9"]),
+        (lambda: sound.pitch(fftsizelog2=9), ["pitch", path, "--set", "fftsizelog2=9"]),
+        (lambda: sound.pitch(logScale="maybe"), ["pitch", path, "--set", "logScale=maybe"]),
+        (lambda: sound.levels(columns=0), ["levels", path, "--columns", "0", "-o", "x.pgm"]),
+        (lambda: sound.levels(kind="fourier"),
+         ["levels", path, "--kind", "fourier", "-o", "x.pgm"]),
+        (lambda: sound.levels(samples_per_column=3),
+         ["levels", path, "--samples-per-column", "3", "-o", "x.pgm"]),
+        (lambda: sound.levels(fit=True, first_column=2),
+         ["levels", path, "--fit", "--first-column", "2", "-o", "x.pgm"]),
+        (lambda: sound.spectrum(5, 4), ["spectrum", path, "--column", "5", "--to-column", "4"]),
+        (lambda: sound.spectrum(5, kind="pitch"),
+         ["spectrum", path, "--column", "5", "--kind", "pitch"]),
+        (lambda: tonalyx.Settings(maxDb="x"), ["settings", "--set", "maxDb=x"]),
+    ]
+    for call, arguments in cases:
+        with pytest.raises(tonalyx.UsageError) as error:
+            call()
+        assert str(error.value) == cli_error(*arguments), arguments
+
+    # A column beyond the view fails the file, named as the command line names it.
+    with pytest.raises(tonalyx.UsageError) as beyond:
+        sound.spectrum(5000)
+    assert str(beyond.value) == cli_error("spectrum", path, "--column", "5000")
+
+
+def test_a_clamped_first_column_is_said(sounds):
+    path = str(sounds["voice16k"])
+    run = run_cli("spectrum", path, "--column", "0", "--first-column", "100000")
+    assert run.returncode == 0
+    note = run.stderr.decode().strip().removeprefix("tonalyx-cli: ")
+    with pytest.warns(tonalyx.TonalyxWarning) as caught:
+        tonalyx.read(path).spectrum(0, first_column=100000)
+    assert [str(w.message) for w in caught] == [note]
+
+
+def test_read_reports_the_file_and_says_what_it_changed(sounds, tmp_path):
+    sound = tonalyx.read(sounds["stereo44k"], channel=1)
+    assert (sound.rate, sound.channels, sound.channel, sound.format) == (44100, 2, 1, "PCM 16-bit")
+    assert tonalyx.read(sounds["short8bit"]).format == "PCM 8-bit"
+    with pytest.warns(tonalyx.TonalyxWarning, match="has no channel 5; read channel 1"):
+        assert tonalyx.read(sounds["stereo44k"], channel=5).channel == 1
+
+    long_path = write_wave(tmp_path / "long.wav", [voice(8000, 2.5, 150)], 8000)
+    with pytest.warns(tonalyx.TonalyxWarning, match="maxSoundLength 1 s"):
+        cut = tonalyx.read(long_path, max_seconds=1)
+    assert len(cut) == 8000
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        assert len(tonalyx.read(long_path, max_seconds=3)) == 20000
+    with pytest.raises(tonalyx.UsageError, match="maxSoundLength must be a whole number from 1 to 300, not '0'"):
+        tonalyx.read(long_path, max_seconds=0)
+
+
+def test_from_array_round_trips(sounds, tmp_path):
+    samples = voice(16000, 1.2, 140)
+    sound = tonalyx.Sound.from_array(samples, 16000)
+    np.testing.assert_array_equal(sound.samples, samples)
+    # The samples are a read-only view of the sound, not a copy per access.
+    assert np.shares_memory(sound.samples, sound.samples)
+    with pytest.raises(ValueError):
+        sound.samples[0] = 1
+    assert (sound.rate, sound.channels, sound.path, sound.format) == (16000, 1, None, "array")
+
+    # The same samples from a file analyse the same.
+    read = tonalyx.read(sounds["voice16k"])
+    np.testing.assert_array_equal(read.samples, samples)
+    for kind in ("fft", "mem", "pitch"):
+        np.testing.assert_array_equal(sound.levels(kind=kind).image, read.levels(kind=kind).image)
+    np.testing.assert_array_equal(sound.pitch().f0, read.pitch().f0)
+    again = tonalyx.Sound.from_array(read.samples, read.rate)
+    np.testing.assert_array_equal(again.samples, read.samples)
+    # Other integer types are taken when their values fit.
+    np.testing.assert_array_equal(
+        tonalyx.Sound.from_array(samples.astype(np.int64), 16000).samples, samples)
+
+    with pytest.raises(TypeError, match="integers"):
+        tonalyx.Sound.from_array(samples / 32768.0, 16000)
+    with pytest.raises(ValueError, match="sample 1 is 40000, outside the 16-bit range"):
+        tonalyx.Sound.from_array(np.array([0, 40000]), 16000)
+    with pytest.raises(ValueError, match="outside the 16-bit range"):
+        tonalyx.Sound.from_array(np.array([2**64 - 1], np.uint64), 16000)
+    with pytest.raises(ValueError, match="at least one sample"):
+        tonalyx.Sound.from_array(np.zeros(0, np.int16), 16000)
+    with pytest.raises(ValueError, match="one-dimensional"):
+        tonalyx.Sound.from_array(np.zeros((2, 2), np.int16), 16000)
+    with pytest.raises(ValueError, match="rate"):
+        tonalyx.Sound.from_array(samples, 0)
+
+
+def test_threads_analyse_side_by_side_with_the_same_results(sounds):
+    sound = tonalyx.read(sounds["stereo44k"])
+    other = tonalyx.read(sounds["voice16k"])
+    jobs = [
+        lambda: sound.levels(kind="mem").image,
+        lambda: other.pitch().f0,
+        lambda: sound.levels(kind="lif", fit=True).image,
+        lambda: other.spectrum(20, 40, kind="cep").levels,
+    ]
+    alone = [job() for job in jobs]
+    together: list = [None] * (2 * len(jobs))
+
+    def work(index: int) -> None:
+        together[index] = jobs[index % len(jobs)]()
+
+    threads = [threading.Thread(target=work, args=(i,)) for i in range(len(together))]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    for index, result in enumerate(together):
+        np.testing.assert_array_equal(result, alone[index % len(jobs)])
+
+
+def test_long_calls_let_other_threads_run(sounds):
+    # With a switch interval this long the interpreter never takes the GIL from a thread: the
+    # main thread runs again only when the analysis thread lets go of it. When the call
+    # releases it, that is while the analysis still runs.
+    sound = tonalyx.Sound.from_array(np.tile(voice(16000, 1.2, 140), 10), 16000)
+    calls = [sound.pitch, lambda: sound.levels(kind="mem", fit=True),
+             lambda: sound.spectrum(10, 900, kind="lif", fit=True)]
+    interval = sys.getswitchinterval()
+    sys.setswitchinterval(100)
+    try:
+        for call in calls:
+            done = threading.Event()
+            thread = threading.Thread(target=lambda: (call(), done.set()))
+            thread.start()
+            still_running = not done.is_set()
+            thread.join()
+            assert still_running
+    finally:
+        sys.setswitchinterval(interval)
+
+
+def test_settings_keywords_and_listing_follow_the_command_lines_table():
+    assert tonalyx.Settings(fft_size_log2=9, max_db=90.5) == tonalyx.Settings(
+        fftSizeLog2=9, maxDb=90.5)
+    assert tonalyx.Settings(logScale=np.bool_(True)).assignments() == ["logScale=true"]
+    listing = cli_output("settings").decode().splitlines()[1:]
+    fields = tonalyx.setting_fields()
+    assert [f.name for f in fields] == [line.split("\t")[0] for line in listing]
+    assert [f.default for f in fields] == [line.split("\t")[3] for line in listing]
