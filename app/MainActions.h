@@ -65,6 +65,12 @@ inline constexpr std::array kMainActions{
     ActionSpec{"AHelpSearch", "&Search keyword...", "F1", 16, "search help", nullptr, false, true},
     ActionSpec{"AHelpHelp", "&Help", "", -1, "how to use help", nullptr, false, true},
     ActionSpec{"AHelpAbout", "&About...", "", -1, "about this application", nullptr, false, true},
+    ActionSpec{"AFileExportSpectrogram", "Export Spectrogram &Data...", "", -1,
+               "export spectrogram levels with their axes as CSV table", nullptr, false, true},
+    ActionSpec{"AFileExportPitch", "Export Pi&tch Track...", "", -1,
+               "export pitch track as CSV table", nullptr, false, true},
+    ActionSpec{"AEditCopySpectrum", "Copy Spectrum &Values", "", -1,
+               "copy power spectrum values as text", nullptr, false, true},
 };
 
 // Enabled exactly while a sound is open.

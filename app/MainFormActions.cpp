@@ -112,6 +112,7 @@ void TMainForm::CreateMenus() {
     help->addAction(Action("AHelpHelp"));
     help->addSeparator();
     help->addAction(Action("AHelpAbout"));
+    AddDataExportItems(file, edit);
 }
 
 void TMainForm::CreateToolBar() {
@@ -198,6 +199,7 @@ void TMainForm::ConnectActionHandlers() {
             [this] { UpdateGeometry(GeometryChange::WidenTime); });
     connect(Action("AViewExtended"), &QAction::triggered, this,
             [this] { UpdateGeometry(GeometryChange::NarrowTime); });
+    ConnectDataExportHandlers();
 }
 
 void TMainForm::UpdateActionStates() {
@@ -205,6 +207,7 @@ void TMainForm::UpdateActionStates() {
         Action(name)->setEnabled(fileOpen_);
     for (const char* name : kAudioActions)
         Action(name)->setEnabled(fileOpen_ && !audioDisabled_);
+    UpdateDataExportStates();
 }
 
 }  // namespace tonalyx

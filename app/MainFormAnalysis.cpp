@@ -70,6 +70,7 @@ void TMainForm::RenderSpectrogram() {
     paintBoxSpgm_->update();
     if (freqForm_ && freqForm_->isVisible()) freqForm_->update();
     SetStatusText(4, ElapsedText(clock));
+    UpdateActionStates();
 }
 
 void TMainForm::ShowSpectrogramPanel(int imageHeight) {

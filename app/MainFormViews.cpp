@@ -107,6 +107,7 @@ void TMainForm::AViewHideSpectrogramExecute() {
     centralWidget()->layout()->activate();
     layout()->activate();
     resize(width(), height() - panelHeight);
+    UpdateActionStates();
 }
 
 }  // namespace tonalyx

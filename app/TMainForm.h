@@ -38,6 +38,7 @@ class PaintBox;
 class TAboutBox;
 class TFreqForm;
 class TOptionForm;
+struct ShownSpectrogram;
 
 // The application's main window: the wave view above the spectrogram on one time axis, the
 // menus, tool bar and status bar, and the document state. Its operations are spread over a few
@@ -115,6 +116,14 @@ public:
     using PrintPrompt = std::function<bool(QPrinter& printer)>;
     void SetSaveNamePrompt(SaveNamePrompt prompt) { saveNamePrompt_ = std::move(prompt); }
     void SetPrintPrompt(PrintPrompt prompt) { printPrompt_ = std::move(prompt); }
+
+    // Data export (MainFormDataExport.cpp): the pitch track and the spectrogram's levels as CSV
+    // files, the power spectrum as text on the clipboard. The name prompt, which tests may
+    // replace, returns the chosen file name, "" when cancelled; without one the platform's
+    // dialog runs.
+    using ExportNamePrompt =
+        std::function<QString(const QString& title, const QString& suggestedName)>;
+    void SetExportNamePrompt(ExportNamePrompt prompt) { exportNamePrompt_ = std::move(prompt); }
 
     QAction* Action(const QString& name) const;
     const SoundData& Sound() const { return sound_; }
@@ -325,6 +334,18 @@ private:
     PaintBox* paintBoxSpgmY_ = nullptr;
     QScrollBar* horzScrollBar_ = nullptr;
     std::array<QLabel*, 6> statusPanels_{};
+
+    // Data export (MainFormDataExport.cpp).
+    void AddDataExportItems(QMenu* fileMenu, QMenu* editMenu);
+    void ConnectDataExportHandlers();
+    void UpdateDataExportStates();
+    void AFileExportSpectrogramExecute();
+    void AFileExportPitchExecute();
+    void AEditCopySpectrumExecute();
+    ShownSpectrogram Shown();
+    QString AskExportName(const QString& title, const QString& suggestedName);
+    bool WriteExportFile(const QString& path, const std::string& text);
+    ExportNamePrompt exportNamePrompt_;
 };
 
 }  // namespace tonalyx
