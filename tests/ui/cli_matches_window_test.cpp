@@ -8,14 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include "CliComparisonSupport.h"
 #include "WindowTestSupport.h"
-#include "cli/SettingsTable.h"
-#include "tools/SyntheticVoice.h"
 
 namespace tonalyx {
 namespace {
 
+using testing::SettingsArguments;
 using testing::StartedProgram;
+using testing::WriteGlidingVoice;
 
 // The tonalyx-cli program must produce, pixel for pixel, the palette bitmap that the window
 // holds after the same Calculate command on the same view, with the same settings.
@@ -25,33 +26,6 @@ struct Levels {
     int height = 0;
     std::vector<uint8_t> pixels;  // row-major, line 0 at the top
 };
-
-// A voice gliding from 120 to 220 Hz with a pause, so that the pitch overlay has marks to draw.
-QString WriteVoice(const QTemporaryDir& dir) {
-    VoiceRecipe recipe;
-    recipe.sampleRate = 16000;
-    recipe.duration = 3.0;
-    recipe.voiced = {{0.2, 1.4, 120, 220, 0, 0}, {1.7, 2.8, 200, 150, 0.03, 5}};
-    const std::vector<double> samples = SynthesizeVoice(recipe);
-    const std::vector<int16_t> whole(samples.begin(), samples.end());
-    WaveEncoding encoding;
-    encoding.sampleRate = 16000;
-    const QString path = dir.filePath("voice.wav");
-    EXPECT_TRUE(WriteWaveFile(path.toStdString(), encoding, whole));
-    return path;
-}
-
-// Every field of the window's settings records as --set NAME=VALUE.
-QStringList SettingsArguments(const SettingsRecordSet& window) {
-    const cli::RecordSet records{window.analysis, window.display, window.imageCopy, window.file};
-    QStringList arguments;
-    for (const cli::SettingField& field : cli::SettingFields()) {
-        arguments << "--set"
-                  << QString::fromStdString(std::string(field.name) + "=" +
-                                            cli::FormatSetting(field, records));
-    }
-    return arguments;
-}
 
 // Runs tonalyx-cli levels on the file into a PGM or PNG file and reads the levels back.
 Levels RunCli(StartedProgram& program, const QString& sound, const QStringList& options,
@@ -122,7 +96,7 @@ void ExpectSameLevels(const Levels& window, const Levels& cli, const char* what,
 
 TEST(CliMatchesWindow, EveryKindAfterFitToWindowIsSwitchedOff) {
     QTemporaryDir dir;
-    const QString sound = WriteVoice(dir);
+    const QString sound = WriteGlidingVoice(dir, 3.0);
     StartedProgram program(sound);
     TMainForm& form = program.main;
     ASSERT_TRUE(form.IsFileOpen());
@@ -147,7 +121,7 @@ TEST(CliMatchesWindow, EveryKindAfterFitToWindowIsSwitchedOff) {
 
 TEST(CliMatchesWindow, PitchOverlayOverTwoKinds) {
     QTemporaryDir dir;
-    const QString sound = WriteVoice(dir);
+    const QString sound = WriteGlidingVoice(dir, 3.0);
     StartedProgram program(sound);
     TMainForm& form = program.main;
     form.Action("AViewFitToWindow")->trigger();
@@ -166,7 +140,7 @@ TEST(CliMatchesWindow, PitchOverlayOverTwoKinds) {
 
 TEST(CliMatchesWindow, FittedAndScrolledViews) {
     QTemporaryDir dir;
-    const QString sound = WriteVoice(dir);
+    const QString sound = WriteGlidingVoice(dir, 3.0);
     StartedProgram program(sound);
     TMainForm& form = program.main;
     ASSERT_TRUE(form.Geometry().fitToWindow);
@@ -196,7 +170,7 @@ TEST(CliMatchesWindow, FittedAndScrolledViews) {
 // is a failure with the system's reason, for every command that prints.
 TEST(CliProgram, FailedStandardOutputExitsOneWithTheReason) {
     QTemporaryDir dir;
-    const QString sound = WriteVoice(dir);
+    const QString sound = WriteGlidingVoice(dir, 3.0);
     const QStringList commands[] = {
         {"pitch", sound}, {"spectrum", sound, "--column", "3"}, {"info", sound},
         {"settings"},     {"levels", sound, "-o", "-"},         {"--version"}};

@@ -14,46 +14,19 @@
 
 #include <gtest/gtest.h>
 
+#include "CliComparisonSupport.h"
 #include "WindowTestSupport.h"
 #include "cli/OutputFiles.h"
-#include "cli/SettingsTable.h"
-#include "tools/SyntheticVoice.h"
 
 namespace tonalyx {
 namespace {
 
+using testing::SettingsArguments;
 using testing::StartedProgram;
+using testing::WriteGlidingVoice;
 
 // The numbers the window exports must equal, byte for byte, what tonalyx-cli prints for the
 // same view with the same settings.
-
-// A voice gliding from 120 to 220 Hz with a pause, so that the track has voiced and unvoiced
-// values and the spectra have harmonics.
-QString WriteVoice(const QTemporaryDir& dir) {
-    VoiceRecipe recipe;
-    recipe.sampleRate = 16000;
-    recipe.duration = 2.0;
-    recipe.voiced = {{0.2, 0.9, 120, 220, 0, 0}, {1.1, 1.8, 200, 150, 0.03, 5}};
-    const std::vector<double> samples = SynthesizeVoice(recipe);
-    const std::vector<int16_t> whole(samples.begin(), samples.end());
-    WaveEncoding encoding;
-    encoding.sampleRate = 16000;
-    const QString path = dir.filePath("voice.wav");
-    EXPECT_TRUE(WriteWaveFile(path.toStdString(), encoding, whole));
-    return path;
-}
-
-// Every field of the window's settings records as --set NAME=VALUE.
-QStringList SettingsArguments(const SettingsRecordSet& window) {
-    const cli::RecordSet records{window.analysis, window.display, window.imageCopy, window.file};
-    QStringList arguments;
-    for (const cli::SettingField& field : cli::SettingFields()) {
-        arguments << "--set"
-                  << QString::fromStdString(std::string(field.name) + "=" +
-                                            cli::FormatSetting(field, records));
-    }
-    return arguments;
-}
 
 // What tonalyx-cli prints on standard output, with the window's settings appended.
 QString RunCli(StartedProgram& program, QStringList arguments) {
@@ -119,7 +92,7 @@ private:
 class DataExport : public ::testing::Test {
 protected:
     void SetUp() override {
-        sound = WriteVoice(dir);
+        sound = WriteGlidingVoice(dir, 2.0);
         program = std::make_unique<StartedProgram>(sound);
         ASSERT_TRUE(Form().IsFileOpen());
         spgm = Form().findChild<QWidget*>("PaintBoxSpgm");
