@@ -28,9 +28,22 @@ endif()
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 # The Python module goes into this same package: its install rules (python/CMakeLists.txt) put
-# the extension and the pure-Python package under lib/python3/dist-packages, and every install
-# component lands in the one package, so nothing here changes for the files. dpkg-shlibdeps
-# computes the extension's libraries; what Python imports at run time it cannot see, so those
-# packages (python3, python3-numpy, python3-distributed for the corpus runner) are appended to
-# CPACK_DEBIAN_PACKAGE_DEPENDS above, beside libqt6svg6.
+# the extension and the pure-Python package under lib/python3/dist-packages. dpkg-shlibdeps
+# computes the extension's libraries; what Python imports at run time it cannot see, so the
+# interpreter and numpy are named here, and Dask for the corpus runner is recommended.
+if(TARGET _tonalyx)
+    set(python_depends "python3 (>= 3.11), python3 (<< 3.12), python3-numpy")
+    if(CPACK_DEBIAN_PACKAGE_DEPENDS)
+        string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${python_depends}")
+    else()
+        set(CPACK_DEBIAN_PACKAGE_DEPENDS "${python_depends}")
+    endif()
+    if(CPACK_DEBIAN_PACKAGE_RECOMMENDS)
+        string(APPEND CPACK_DEBIAN_PACKAGE_RECOMMENDS ", python3-distributed")
+    else()
+        set(CPACK_DEBIAN_PACKAGE_RECOMMENDS python3-distributed)
+    endif()
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/prerm)
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+endif()
 include(CPack)

@@ -133,6 +133,19 @@ grep -q "sample rate: 16000 Hz" "$scratch/info.txt" || fail "info: $(cat "$scrat
 [ "$(QT_QPA_PLATFORM=offscreen "$bin/tonalyx" --version)" = "tonalyx $version" ] ||
     fail "tonalyx --version"
 
+# The Python module, where the build made one: in the package, with what it imports named.
+python_package=usr/lib/python3/dist-packages/tonalyx
+python_check='import sys, tonalyx; print(len(tonalyx.read(sys.argv[1]).pitch().f0))'
+if [ -d "$build/python/tonalyx" ]; then
+    echo "-- the packaged Python module"
+    [ -f "$unpacked/$python_package/__init__.py" ] || fail "no Python package in $python_package"
+    for module in python3 python3-numpy; do
+        [[ ", $depends," == *", $module"[\ ,]* ]] || fail "Depends lacks $module"
+    done
+    PYTHONPATH=$unpacked/${python_package%/tonalyx} /usr/bin/python3 -c "$python_check" \
+        "$example" >/dev/null || fail "the unpacked Python module cannot analyse the example"
+fi
+
 echo "-- formats: declared in the desktop entry exactly when the program opens them"
 while read -r type _ _ sample; do
     extension=${sample%%/*}
@@ -169,12 +182,18 @@ if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
             fail "tonalyx --version from the PATH"
         tonalyx-cli info /usr/share/doc/tonalyx/examples/demo.wav >/dev/null ||
             fail "tonalyx-cli info on the installed example"
+        if [ -d "$build/python/tonalyx" ]; then
+            # As root the import leaves byte code beside the module; removal must take it too.
+            /usr/bin/python3 -c "$python_check" /usr/share/doc/tonalyx/examples/demo.wav \
+                >/dev/null || fail "import tonalyx from the installed package"
+        fi
         DEBIAN_FRONTEND=noninteractive apt-get remove -y -q tonalyx >>"$scratch/apt.log" 2>&1 ||
             { cat "$scratch/apt.log"; fail "apt-get remove"; }
         while read -r path; do
             [ -d "$path" ] || [ ! -e "$path" ] || fail "$path is left after removal"
         done <"$scratch/installed.txt"
         [ ! -e /usr/share/doc/tonalyx ] || fail "/usr/share/doc/tonalyx is left after removal"
+        [ ! -e "/$python_package" ] || fail "/$python_package is left after removal"
         ! dpkg-query -W tonalyx >/dev/null 2>&1 || fail "tonalyx is still registered"
     fi
 fi
