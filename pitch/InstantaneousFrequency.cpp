@@ -28,20 +28,20 @@ void FilterChannel(const SignalStretch& signal, std::span<const std::complex<dou
     const std::complex<double>* convolved = work.data() + (first + centre - from);
     const int count = last - first;
 
-    // Without a zero among the inputs every output sees sound.
-    if (std::find(x, x + length, 0.0) == x + length) {
-        std::copy(convolved, convolved + count, out);
-        return;
-    }
-    const auto isSound = [&](std::int64_t p) {
-        return p >= 0 && p < n && signal.samples[p - signal.offset] != 0.0;
-    };
-    std::int64_t nonzero = 0;
-    for (std::int64_t p = first + centre - J + 1; p <= first + centre; ++p)
-        nonzero += isSound(p);
-    for (std::int64_t i = first; i < last; ++i) {
-        if (i > first) nonzero += isSound(i + centre) - isSound(i + centre - J);
-        out[i - first] = nonzero > 0 ? convolved[i - first] : 0.0;
+    std::copy(convolved, convolved + count, out);
+    // Outputs whose inputs are all zero or outside the signal read exactly 0. Only a run of
+    // such inputs at least J long holds a whole input span; runs at the signal's ends go on
+    // beyond them.
+    for (const double* p = std::find(x, x + length, 0.0); p != x + length;) {
+        const double* end = std::find_if(p, x + length, [](double v) { return v != 0.0; });
+        const std::int64_t runFirst = p == x && from == 0 ? first - J : from + (p - x);
+        const std::int64_t runLast = end == x + length && to == n ? last + J : from + (end - x);
+        // Output i reads [i + centre - J + 1, i + centre].
+        const std::int64_t silentFirst = std::max<std::int64_t>(first, runFirst + J - 1 - centre);
+        const std::int64_t silentLast = std::min<std::int64_t>(last, runLast - centre);
+        for (std::int64_t i = silentFirst; i < silentLast; ++i)
+            out[i - first] = 0.0;
+        p = std::find(end, x + length, 0.0);
     }
 }
 

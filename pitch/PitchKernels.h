@@ -27,12 +27,15 @@ struct FixedPointRows {
 
 struct PitchKernels {
     // out[j] = the phase step from z[j] to z[j + 1] in cycles, wrapped into [-0.5, 0.5), times
-    // rate, for j < count (z holds count + 1 values). The phase of a value is its angle
-    // (phaseAngle below) over 2 pi; the phase of 0 is 0.
+    // rate, for j < count (z holds count + 1 values). The phase of a value is its angle in
+    // cycles (phaseCycles below); the phase of 0 is 0.
     void (*phaseSteps)(const std::complex<double>* z, int count, double rate, double* out);
-    // out[i] = NoiseRatio(A, C, centre) of NoiseRatio.h for i < count, where A and C are the
-    // channel slopes (ChannelSlopeAt over the three rows, divided by centre) of the IF and of
-    // its derivative at sample i; channelRatio is the frequency ratio between channels.
+    // out[i] = the noise ratio of NoiseRatio.h, NoiseRatio(A, C, centre), for i < count, where
+    // A and C are the channel slopes (ChannelSlopeAt over the three rows, divided by centre)
+    // of the IF and of its derivative at sample i; channelRatio is the frequency ratio between
+    // channels. The divisions are products with reciprocals here, so the ratios agree with
+    // the scalar formula to rounding, not bit for bit (the slopes are differences of nearly
+    // equal frequencies, so a last-place difference can grow to about 1e-14 relative).
     void (*noiseRatios)(const NoiseRatioRows& rows, int count, double channelRatio, double centre,
                         double c1, double c2, double* out);
     // For i < count: where the two channels form a fixed point (FixedPoint of PitchCandidates.h
@@ -41,10 +44,10 @@ struct PitchKernels {
     // bestRatio[i] is +infinity while sample i has no candidate; candidates' ratios are finite.
     void (*offerFixedPoints)(const FixedPointRows& rows, int count, double centreLow,
                              double centreHigh, double* bestF0, double* bestRatio);
-    // The angle of x + i y in radians, in [-pi, pi], signed like y, as the phase steps compute
-    // it: within 2.5 units in the last place of the exact angle (the last rounding of the
-    // reduced argument and of the sum). For x = y = 0 the result is unspecified.
-    double (*phaseAngle)(double y, double x);
+    // The angle of x + i y in cycles (radians over 2 pi), in [-0.5, 0.5] and signed like y, as
+    // the phase steps compute it: within 3 units in the last place of the exact value. For
+    // x = y = 0 the result is unspecified.
+    double (*phaseCycles)(double y, double x);
 };
 
 extern const PitchKernels kSse2PitchKernels;

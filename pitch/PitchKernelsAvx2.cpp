@@ -5,6 +5,6 @@
 
 namespace tonalyx {
 
-const PitchKernels kAvx2PitchKernels = {&PhaseSteps, &NoiseRatios, &OfferFixedPoints, &PhaseAngle};
+const PitchKernels kAvx2PitchKernels = {&PhaseSteps, &NoiseRatios, &OfferFixedPoints, &PhaseCycles};
 
 }  // namespace tonalyx

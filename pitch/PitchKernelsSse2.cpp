@@ -3,6 +3,6 @@
 
 namespace tonalyx {
 
-const PitchKernels kSse2PitchKernels = {&PhaseSteps, &NoiseRatios, &OfferFixedPoints, &PhaseAngle};
+const PitchKernels kSse2PitchKernels = {&PhaseSteps, &NoiseRatios, &OfferFixedPoints, &PhaseCycles};
 
 }  // namespace tonalyx
