@@ -43,7 +43,12 @@ public:
         : bank_(bank),
           threshold_(threshold),
           channelRatio_(std::pow(2.0, 1.0 / bank.channelsPerOctave)),
-          smoothingMargin_(SmoothingMargin(bank)) {}
+          smoothingMargin_(SmoothingMargin(bank)) {
+        for (int k = 0; k < bank.Channels(); ++k) {
+            filters_.emplace_back(bank.filters[k].taps);
+            smoothers_.emplace_back(bank.smoothing[k]);
+        }
+    }
 
     // The track of the block [first, last) of the signal into f0[0, last - first) and, when
     // not empty, ratio[0, last - first). The stretch holds the block with PitchBlockMargin
@@ -69,7 +74,7 @@ public:
         const int channels = bank_.Channels();
         for (int k = 0; k < channels; ++k) {
             NoiseRatios(k);
-            Smooth(k, first);
+            Smooth(k, first, last);
             if (k > 0) OfferFixedPoints(k - 1, first, last);
             std::swap(previousSmoothed_, smoothed_);
         }
@@ -95,8 +100,7 @@ private:
         const int n = signal_.n;
         const int filteredFirst = std::max(0, windowFirst_ - 1);
         filtered_.resize(static_cast<std::size_t>(windowLast_ - filteredFirst));
-        FilterChannel(signal_, bank_.filters[k].taps, filteredFirst, windowLast_, work_,
-                      filtered_.data());
+        FilterChannel(signal_, filters_[k], filteredFirst, windowLast_, filtered_.data());
         rows.frequency.resize(static_cast<std::size_t>(windowLast_ - windowFirst_));
         InstantaneousFrequency(filtered_.data(), windowFirst_, windowLast_, n, bank_.rate,
                                rows.frequency.data());
@@ -142,15 +146,16 @@ private:
     }
 
     // The noise ratios of channel k smoothed in time, for the block [first, last): smoothed_
-    // points at them in convolved_.
-    void Smooth(int k, int first) {
-        const std::vector<double>& g = bank_.smoothing[k];
-        const int length = static_cast<int>(g.size());
+    // points at them.
+    void Smooth(int k, int first, int last) {
+        const int length = smoothers_[k].Length();
         const int count = sigmaLast_ - sigmaFirst_;
-        convolved_.resize(static_cast<std::size_t>(count + length - 1));
-        FftConvolveReal(sigma_.data(), count, g.data(), length, convolved_.data());
-        smoothed_ = convolved_.data() + (first + length / 2 - sigmaFirst_);
-        std::swap(convolved_, previousConvolved_);
+        smoothedRows_[0].resize(static_cast<std::size_t>(last - first));
+        smoothers_[k].Convolve(sigma_.data(), count, first + length / 2 - sigmaFirst_, last - first,
+                               smoothedRows_[0].data());
+        smoothed_ = smoothedRows_[0].data();
+        // The row stays while the next channel's is made in the other buffer.
+        std::swap(smoothedRows_[0], smoothedRows_[1]);
     }
 
     // Candidates between channels k and k + 1, whose smoothed ratios are at previousSmoothed_
@@ -173,8 +178,11 @@ private:
     int sigmaFirst_ = 0, sigmaLast_ = 0;
     int windowFirst_ = 0, windowLast_ = 0;
     std::array<ChannelRows, 3> window_;
-    std::vector<std::complex<double>> filtered_, work_;
-    std::vector<double> sigma_, convolved_, previousConvolved_;
+    std::vector<ComplexFftFilter> filters_;
+    std::vector<RealFftFilter> smoothers_;
+    std::vector<std::complex<double>> filtered_;
+    std::vector<double> sigma_;
+    std::array<std::vector<double>, 2> smoothedRows_;
     const double* smoothed_ = nullptr;
     const double* previousSmoothed_ = nullptr;
     std::vector<double> bestF0_, bestRatio_;

@@ -9,11 +9,10 @@
 
 namespace tonalyx {
 
-void FilterChannel(const SignalStretch& signal, std::span<const std::complex<double>> taps,
-                   int first, int last, std::vector<std::complex<double>>& work,
+void FilterChannel(const SignalStretch& signal, ComplexFftFilter& filter, int first, int last,
                    std::complex<double>* out) {
     const std::int64_t n = signal.n;
-    const std::int64_t J = static_cast<std::int64_t>(taps.size());
+    const std::int64_t J = filter.Length();
     const std::int64_t centre = J / 2;
     // Output i is the full convolution at i + centre; it reads the inputs
     // [i + centre - J + 1, i + centre].
@@ -23,12 +22,7 @@ void FilterChannel(const SignalStretch& signal, std::span<const std::complex<dou
         throw std::invalid_argument("pitch filter: stretch too short");
     const double* x = signal.samples.data() + (from - signal.offset);
     const int length = static_cast<int>(to - from);
-    work.resize(static_cast<std::size_t>(length + J - 1));
-    FftConvolveComplex(x, length, taps.data(), static_cast<int>(J), work.data());
-    const std::complex<double>* convolved = work.data() + (first + centre - from);
-    const int count = last - first;
-
-    std::copy(convolved, convolved + count, out);
+    filter.Convolve(x, length, first + centre - from, last - first, out);
     // Outputs whose inputs are all zero or outside the signal read exactly 0. Only a run of
     // such inputs at least J long holds a whole input span; runs at the signal's ends go on
     // beyond them.

@@ -4,6 +4,8 @@
 #include <span>
 #include <vector>
 
+#include "dsp/Convolution.h"
+
 namespace tonalyx {
 
 // Per-channel stages of the pitch extractor on a window [first, last) of the decimated signal
@@ -19,13 +21,12 @@ struct SignalStretch {
     int n = 0;
 };
 
-// Outputs [first, last) of the centred convolution of the signal with the taps (the full
-// linear convolution from index floor(J/2) on), written to out[0, last - first). The stretch
-// must hold the samples they read, positions [first + floor(J/2) - J + 1, last + floor(J/2))
-// within [0, n). work is scratch that only grows. Outputs whose whole input span is zero are
-// exactly 0: the FFT would leave rounding residue there, and silence must read as silence.
-void FilterChannel(const SignalStretch& signal, std::span<const std::complex<double>> taps,
-                   int first, int last, std::vector<std::complex<double>>& work,
+// Outputs [first, last) of the centred convolution of the signal with the filter's J taps (the
+// full linear convolution from index floor(J/2) on), written to out[0, last - first). The
+// stretch must hold the samples they read, positions [first + floor(J/2) - J + 1,
+// last + floor(J/2)) within [0, n). Outputs whose whole input span is zero are exactly 0: the
+// FFT would leave rounding residue there, and silence must read as silence.
+void FilterChannel(const SignalStretch& signal, ComplexFftFilter& filter, int first, int last,
                    std::complex<double>* out);
 
 // The instantaneous frequency (Hz) at positions [first, last) of a signal of n >= 2 samples at
