@@ -8,8 +8,8 @@
 #   pitch:  tonalyx-cli pitch (80 .. 640 Hz, the table to a file) against Praat's
 #           To Pitch (ac) from 80 to 640 Hz, the F0 of every frame saved to a file (all three).
 # Each command runs RUNS times (default 5; the hour RUNS_HOUR times, default 1) with its table
-# output discarded; the medians and the ratio tonalyx-cli / Praat are printed (below 1:
-# tonalyx-cli is faster; 0.5 is twice as fast). The hour needs a tonalyx-cli that reads past the
+# output discarded; the medians of wall-clock and of processor time and the ratios
+# tonalyx-cli / Praat are printed (below 1: tonalyx-cli is faster; 0.5 is twice as fast). The hour needs a tonalyx-cli that reads past the
 # window's 300 s (--whole or --max-seconds); without one that row says so. HOUR=0 leaves the
 # hour out.
 #
@@ -24,6 +24,10 @@ hour=${HOUR:-1}
 
 if [ ! -x "$cli" ]; then
     echo "No $cli: build it first, e.g. cmake --build $build --target tonalyx-cli" >&2
+    exit 1
+fi
+if [ ! -x /usr/bin/time ]; then
+    echo "GNU time is not installed (Debian: apt-get install time)" >&2
     exit 1
 fi
 if ! command -v praat >/dev/null; then
@@ -74,29 +78,36 @@ matrix = To Matrix
 Save as headerless spreadsheet file: out$
 PRAAT
 
-# The median of RUNS wall-clock times of a command, in seconds, after one run that must succeed
-# (a failing command would otherwise be timed as if it had done the work).
+# The medians of RUNS wall-clock and processor times (user + system, all threads) of a command,
+# in seconds, after one run that must succeed (a failing command would otherwise be timed as if
+# it had done the work). On a busy machine the processor times are the steadier figure.
 measure() {
     if ! "$@" >/dev/null 2>"$work/errors"; then
         echo "Failed: $*" >&2
         cat "$work/errors" >&2
         exit 1
     fi
-    local times=()
+    local walls=() cpus=()
     for ((i = 0; i < runs; i++)); do
-        local start=$EPOCHREALTIME
-        "$@" >/dev/null 2>&1
-        local end=$EPOCHREALTIME
-        times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')")
+        /usr/bin/time -f '%e %U %S' -o "$work/time" "$@" >/dev/null 2>&1
+        read -r wall user system <"$work/time"
+        walls+=("$wall")
+        cpus+=("$(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }')")
     done
-    printf '%s\n' "${times[@]}" | sort -g | awk '{t[NR] = $1} END {
+    echo "$(median "${walls[@]}") $(median "${cpus[@]}")"
+}
+
+median() {
+    printf '%s\n' "$@" | sort -g | awk '{t[NR] = $1} END {
         if (NR % 2) print t[(NR + 1) / 2]; else print (t[NR / 2] + t[NR / 2 + 1]) / 2 }'
 }
 
-# One line of the table: sound, task, both medians and their ratio.
+# One line of the table: sound, task, both medians (wall, processor) and their ratios.
 row() {
-    awk -v sound="$1" -v task="$2" -v ours="$3" -v theirs="$4" 'BEGIN {
-        printf "%-6s %-7s %12.3f s %8.3f s %14.2f\n", sound, task, ours, theirs, ours / theirs }'
+    read -r ours oursCpu <<<"$3"
+    read -r theirs theirsCpu <<<"$4"
+    awk -v sound="$1" -v task="$2" -v a="$ours" -v b="$theirs" -v c="$oursCpu" -v d="$theirsCpu" 'BEGIN {
+        printf "%-6s %-7s %10.3f s %8.3f s %8.2f %10.3f s %8.3f s %8.2f\n", sound, task, a, b, a / b, c, d, c / d }'
 }
 
 # How this tonalyx-cli reads a whole sound longer than the window's 300 s, if it can.
@@ -110,9 +121,14 @@ fi
 
 sounds=(10 300)
 if [ "$hour" != 0 ]; then sounds+=(3600); fi
-printf '%-6s %-7s %14s %10s %14s\n' "sound" "task" "tonalyx-cli" "Praat" "tonalyx/Praat"
+printf '%-6s %-7s %12s %10s %8s %12s %10s %8s\n' "sound" "task" "tonalyx-cli" "Praat" "ratio" \
+    "cpu tonalyx" "cpu Praat" "ratio"
 for seconds in "${sounds[@]}"; do
     sound=$work/voice$seconds.wav
+    if [ "$seconds" -gt 300 ] && [ ${#whole_sound[@]} -eq 0 ]; then
+        printf '%-6s %-7s %s\n' "${seconds}s" pitch "tonalyx-cli reads at most 300 s (no --whole or --max-seconds): not measured"
+        continue
+    fi
     praat --run "$work/make_sound.praat" "$seconds" "$sound"
     if [ "$seconds" -le 300 ]; then
         # The window loads at most maxSoundLength seconds (120 by default): the whole sound here.
@@ -120,13 +136,9 @@ for seconds in "${sounds[@]}"; do
         tonalyx=$(measure "$cli" levels "$sound" --fit --columns 1920 -o "$work/levels.png" "${full[@]}")
         reference=$(measure praat --run "$work/spectrogram.praat" "$sound" 1920 "$work/spectrogram.bin")
         row "${seconds}s" levels "$tonalyx" "$reference"
-    elif [ ${#whole_sound[@]} -gt 0 ]; then
+    else
         full=("${whole_sound[@]}")
         runs=$runs_hour
-    else
-        printf '%-6s %-7s %s\n' "${seconds}s" pitch "tonalyx-cli reads at most 300 s (no --whole or --max-seconds): not measured"
-        rm -f "$sound"
-        continue
     fi
 
     tonalyx=$(measure "$cli" pitch "$sound" "${full[@]}")

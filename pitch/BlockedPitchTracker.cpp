@@ -13,7 +13,6 @@
 #include "dsp/Convolution.h"
 #include "pitch/InstantaneousFrequency.h"
 #include "pitch/NoiseRatio.h"
-#include "pitch/PitchCandidates.h"
 #include "pitch/PitchKernels.h"
 #include "pitch/PitchTracking.h"
 

@@ -45,6 +45,9 @@ using PitchSampleReader = std::function<void(std::int64_t from, std::span<std::i
 // Receives the track values [first, first + values.size()).
 using PitchValueSink = std::function<void(std::int64_t first, std::span<const double> values)>;
 
+// The most frames ExtractPitchStreaming asks a reader for at once.
+constexpr int kPitchReadFrames = 1 << 16;
+
 // The track that ExtractPitch gives for the frameCount samples that read delivers, bit for
 // bit, for sounds of any length: the frames are read once, in order, in pieces of at most
 // kPitchReadFrames, and decimated as they come; the track goes to sink in order, a block at a
@@ -53,7 +56,6 @@ using PitchValueSink = std::function<void(std::int64_t first, std::span<const do
 //
 // Throws std::invalid_argument for frameCount < 0, an empty reader or sink, or parameters that
 // ExtractPitch refuses; std::length_error when the track would have more than INT_MAX values.
-constexpr int kPitchReadFrames = 1 << 16;
 std::int64_t ExtractPitchStreaming(const PitchSampleReader& read, std::int64_t frameCount,
                                    double sampleRate, double minFreq, int channels,
                                    int channelsPerOctave, double lengthFactor, double snThresholdDb,

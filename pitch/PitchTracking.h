@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "pitch/FilterBank.h"
-#include "pitch/InstantaneousFrequency.h"
 
 namespace tonalyx {
 
