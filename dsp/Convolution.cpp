@@ -192,9 +192,10 @@ void ComplexFftFilter::Convolve(const double* x, int N, std::int64_t first, int 
         std::copy(x + start, x + start + length, blockValues);
         std::fill(blockValues + length, blockValues + plan.size + 2, 0.0);
         RealFftUnpacked(plan.log2, blockValues, true);
+        // The upper half first: the conjugates of the lower half, still as transformed.
         for (std::size_t k = plan.size - 1; k > half; --k)
-            block_[k] = std::conj(block_[plan.size - k]);
-        for (std::size_t k = 0; k < plan.size; ++k)
+            block_[k] = Times(std::conj(block_[plan.size - k]), spectrum_[k]);
+        for (std::size_t k = 0; k <= half; ++k)
             block_[k] = Times(block_[k], spectrum_[k]);
         ComplexFft(plan.log2, blockValues, false, 1.0);
         AddBlockOutputs(block_.data(), start, blockOutputs, M, first, count, y);
