@@ -1,5 +1,7 @@
 // The whole pitch extraction on 10, 60 and 300 s of a synthetic voice at 44.1 kHz (and 300 s
-// at 48 kHz), with the whole-matrix reference computation on 10 s for comparison. For each:
+// at 48 kHz), with the whole-matrix reference computation on 10 s for comparison, and the
+// streaming extraction (16-bit frames read through a callback, the track handed on block by
+// block) on 300 s and on one hour (the 300 s voice over and over). For each:
 // wall-clock seconds per run and per minute of sound (the extraction uses every core, so this
 // depends on what else the machine runs), processor seconds of all threads, the peak of heap
 // memory it allocates beyond the sound it is given, and the process's peak resident memory
@@ -28,6 +30,7 @@
 #include <fstream>
 #include <map>
 #include <new>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -88,7 +91,7 @@ struct Measurement {
     double soundSeconds = 0;
     double heapMb = 0;
     double residentMb = 0;
-    double soundMb = 0;  // the sound handed to the extraction, as doubles
+    double soundMb = 0;  // the sound given: doubles, or the 16-bit voice a stream repeats
 };
 std::map<std::string, Measurement> measurements;
 
@@ -177,6 +180,51 @@ void Extraction(benchmark::State& state, const char* name, bool reference, int r
         .heapMb = heap,
         .residentMb = resident,
         .soundMb = static_cast<double>(work.size() * sizeof(double)) / (1 << 20)};
+}
+
+// ExtractPitchStreaming on `seconds` of the 300 s voice repeated, the track values counted and
+// dropped as they come, so that only the extraction's own memory shows.
+void Streaming(benchmark::State& state) {
+    const int seconds = static_cast<int>(state.range(0));
+    const std::vector<std::int16_t>& loop = Voice(std::min(seconds, 300), 44100);
+    const std::int64_t frames = std::int64_t{seconds} * 44100;
+    const int channels = PitchChannelCount(kMinFreq, kMaxFreq, kChannelsPerOctave);
+    const auto read = [&](std::int64_t from, std::span<std::int16_t> out) {
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = loop[static_cast<std::size_t>((from + static_cast<std::int64_t>(i)) %
+                                                   static_cast<std::int64_t>(loop.size()))];
+    };
+    double wall = 0, cpu = 0, heap = 0, resident = 0;
+    for (auto _ : state) {
+        ResetResidentPeak();
+        const std::int64_t base = heapInUse.load();
+        heapPeak = base;
+        const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = ProcessorSeconds();
+        int hop = 0;
+        std::int64_t voiced = 0;
+        ExtractPitchStreaming(read, frames, 44100, kMinFreq, channels, kChannelsPerOctave, 1.1, 10,
+                              hop, [&](std::int64_t, std::span<const double> values) {
+                                  for (double v : values)
+                                      voiced += v > 0;
+                              });
+        cpu += ProcessorSeconds() - cpuStart;
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        benchmark::DoNotOptimize(voiced);
+        heap = std::max(heap, static_cast<double>(heapPeak.load() - base) / (1 << 20));
+        resident = std::max(resident, ResidentPeakMb());
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["s_per_min"] = wall / runs * 60 / seconds;
+    state.counters["heap_MB"] = heap;
+    state.counters["VmHWM_MB"] = resident;
+    measurements[Key("ExtractPitchStreaming", seconds, 44100)] = {
+        .seconds = wall / runs,
+        .cpuSeconds = cpu / runs,
+        .soundSeconds = static_cast<double>(seconds),
+        .heapMb = heap,
+        .residentMb = resident,
+        .soundMb = static_cast<double>(loop.size() * sizeof(std::int16_t)) / (1 << 20)};
 }
 
 // --- Praat, run as a child process on the same sounds. ---
@@ -302,6 +350,8 @@ int main(int argc, char** argv) {
     add("ExtractPitch/44100", ours, 60, 2);
     add("ExtractPitch/44100", ours, 300, 1);
     add("ExtractPitch/48000", ours48, 300, 1);
+    add("ExtractPitchStreaming/44100", Streaming, 300, 1);
+    add("ExtractPitchStreaming/44100", Streaming, 3600, 1);
     if (!praatProgram.empty()) {
         praatFolder = std::filesystem::temp_directory_path() / "tonalyx_pitch_bench";
         std::filesystem::create_directories(praatFolder);

@@ -72,7 +72,135 @@ bool PrepareOutput(const double* x, int N, const Filter* h, int M, Out* y) {
     return true;
 }
 
+// Checks a request for outputs [first, first + count) of the convolution of N and M values;
+// false when there is nothing to compute.
+bool CheckOutputRange(const double* x, int N, int M, std::int64_t first, int count, const void* y) {
+    const std::int64_t outputs = static_cast<std::int64_t>(OutputLength(N, M));
+    if (count < 0 || first < 0 || first + count > outputs)
+        throw std::invalid_argument("convolution: outputs out of range");
+    if (count == 0) return false;
+    if (y == nullptr || (N > 0 && x == nullptr))
+        throw std::invalid_argument("convolution: no array");
+    return true;
+}
+
+// The outputs [first, first + count) summed directly, tap by tap in order as DirectConvolve
+// adds them; for filters too short for the FFT and for empty signals or filters.
+template <class Filter, class Out>
+void DirectOutputs(const double* x, int N, const Filter* h, int M, std::int64_t first, int count,
+                   Out* y) {
+    for (int t = 0; t < count; ++t) {
+        Out sum{};
+        for (int j = 0; j < M; ++j) {
+            const std::int64_t i = first + t - j;
+            if (i >= 0 && i < N) sum += h[j] * x[i];
+        }
+        y[t] = sum;
+    }
+}
+
+// Adds the block's outputs that fall within [first, first + count) to y (y[0] is output first).
+// Outputs before start + M - 1 were begun by the block before; the others begin here, as
+// 0 + value, the same sum a cleared output would hold.
+template <class Out>
+void AddBlockOutputs(const Out* block, std::size_t start, std::size_t blockOutputs, int M,
+                     std::int64_t first, int count, Out* y) {
+    const std::int64_t from = std::max<std::int64_t>(static_cast<std::int64_t>(start), first);
+    const std::int64_t to =
+        std::min<std::int64_t>(static_cast<std::int64_t>(start + blockOutputs), first + count);
+    const std::int64_t begun =
+        start == 0 ? from : std::min<std::int64_t>(to, static_cast<std::int64_t>(start) + M - 1);
+    for (std::int64_t t = from; t < begun; ++t)
+        y[t - first] += block[t - static_cast<std::int64_t>(start)];
+    for (std::int64_t t = std::max(from, begun); t < to; ++t)
+        y[t - first] = Out{} + block[t - static_cast<std::int64_t>(start)];
+}
+
+// Whether the block at start reaches any of the outputs [first, first + count).
+bool BlockReaches(std::size_t start, std::size_t blockOutputs, std::int64_t first, int count) {
+    return static_cast<std::int64_t>(
+        start)<first + count&& static_cast<std::int64_t>(start + blockOutputs)>
+        first;
+}
+
 }  // namespace
+
+RealFftFilter::RealFftFilter(std::span<const double> taps) : taps_(taps.begin(), taps.end()) {}
+
+void RealFftFilter::Convolve(const double* x, int N, std::int64_t first, int count, double* y) {
+    const int M = Length();
+    if (!CheckOutputRange(x, N, M, first, count, y)) return;
+    if (N == 0 || M < kMinFftFilterLength) {
+        DirectOutputs(x, N, taps_.data(), M, first, count, y);
+        return;
+    }
+    const std::size_t outputs = OutputLength(N, M);
+    const BlockPlan plan = PlanBlocks(N, M);
+    const std::size_t half = plan.size / 2;
+    if (log2_ != plan.log2) {
+        spectrum_.assign(plan.size + 2, 0.0);
+        std::copy(taps_.begin(), taps_.end(), spectrum_.begin());
+        RealFftUnpacked(plan.log2, spectrum_.data(), true);
+        log2_ = plan.log2;
+    }
+    const Complex* filterSpectrum = reinterpret_cast<const Complex*>(spectrum_.data());
+
+    block_.resize(plan.size + 2);
+    Complex* spectrum = reinterpret_cast<Complex*>(block_.data());
+    for (std::size_t start = 0; start < static_cast<std::size_t>(N); start += plan.step) {
+        const std::size_t blockOutputs = std::min(plan.size, outputs - start);
+        if (!BlockReaches(start, blockOutputs, first, count)) continue;
+        const std::size_t length = std::min(plan.step, static_cast<std::size_t>(N) - start);
+        std::copy(x + start, x + start + length, block_.begin());
+        std::fill(block_.begin() + static_cast<std::ptrdiff_t>(length), block_.end(), 0.0);
+        RealFftUnpacked(plan.log2, block_.data(), true);
+        for (std::size_t k = 0; k <= half; ++k)
+            spectrum[k] = Times(spectrum[k], filterSpectrum[k]);
+        RealFftUnpacked(plan.log2, block_.data(), false);
+        AddBlockOutputs(block_.data(), start, blockOutputs, M, first, count, y);
+    }
+}
+
+ComplexFftFilter::ComplexFftFilter(std::span<const Complex> taps)
+    : taps_(taps.begin(), taps.end()) {}
+
+void ComplexFftFilter::Convolve(const double* x, int N, std::int64_t first, int count, Complex* y) {
+    const int M = Length();
+    if (!CheckOutputRange(x, N, M, first, count, y)) return;
+    if (N == 0 || M < kMinFftFilterLength) {
+        DirectOutputs(x, N, taps_.data(), M, first, count, y);
+        return;
+    }
+    const std::size_t outputs = OutputLength(N, M);
+    const BlockPlan plan = PlanBlocks(N, M);
+    const std::size_t half = plan.size / 2;
+    if (log2_ != plan.log2) {
+        spectrum_.assign(plan.size, Complex{});
+        std::copy(taps_.begin(), taps_.end(), spectrum_.begin());
+        ComplexFft(plan.log2, reinterpret_cast<double*>(spectrum_.data()), true, 1.0);
+        log2_ = plan.log2;
+    }
+
+    // The block is transformed as real values (its first S doubles, S/2 + 1 complex values
+    // out), then completed to the full spectrum by conjugate symmetry.
+    block_.resize(plan.size);
+    double* blockValues = reinterpret_cast<double*>(block_.data());
+    for (std::size_t start = 0; start < static_cast<std::size_t>(N); start += plan.step) {
+        const std::size_t blockOutputs = std::min(plan.size, outputs - start);
+        if (!BlockReaches(start, blockOutputs, first, count)) continue;
+        const std::size_t length = std::min(plan.step, static_cast<std::size_t>(N) - start);
+        std::copy(x + start, x + start + length, blockValues);
+        std::fill(blockValues + length, blockValues + plan.size + 2, 0.0);
+        RealFftUnpacked(plan.log2, blockValues, true);
+        // The upper half first: the conjugates of the lower half, still as transformed.
+        for (std::size_t k = plan.size - 1; k > half; --k)
+            block_[k] = Times(std::conj(block_[plan.size - k]), spectrum_[k]);
+        for (std::size_t k = 0; k <= half; ++k)
+            block_[k] = Times(block_[k], spectrum_[k]);
+        ComplexFft(plan.log2, blockValues, false, 1.0);
+        AddBlockOutputs(block_.data(), start, blockOutputs, M, first, count, y);
+    }
+}
 
 double ConvolutionBlockCost(int m, int N, int M) {
     const double size = static_cast<double>(std::int64_t{1} << m);
@@ -93,29 +221,8 @@ int ConvolutionBlockLog2(int N, int M) {
 
 void FftConvolveReal(const double* x, int N, const double* h, int M, double* y) {
     if (!PrepareOutput(x, N, h, M, y)) return;
-    const std::size_t outputs = OutputLength(N, M);
-    const BlockPlan plan = PlanBlocks(N, M);
-    const std::size_t half = plan.size / 2;
-
-    std::vector<double> filter(plan.size + 2, 0.0);
-    std::copy(h, h + M, filter.begin());
-    RealFftUnpacked(plan.log2, filter.data(), true);
-    const Complex* filterSpectrum = reinterpret_cast<const Complex*>(filter.data());
-
-    std::vector<double> block(plan.size + 2);
-    Complex* spectrum = reinterpret_cast<Complex*>(block.data());
-    for (std::size_t start = 0; start < static_cast<std::size_t>(N); start += plan.step) {
-        const std::size_t length = std::min(plan.step, static_cast<std::size_t>(N) - start);
-        std::copy(x + start, x + start + length, block.begin());
-        std::fill(block.begin() + static_cast<std::ptrdiff_t>(length), block.end(), 0.0);
-        RealFftUnpacked(plan.log2, block.data(), true);
-        for (std::size_t k = 0; k <= half; ++k)
-            spectrum[k] = Times(spectrum[k], filterSpectrum[k]);
-        RealFftUnpacked(plan.log2, block.data(), false);
-        const std::size_t count = std::min(plan.size, outputs - start);
-        for (std::size_t t = 0; t < count; ++t)
-            y[start + t] += block[t];
-    }
+    RealFftFilter(std::span<const double>(h, static_cast<std::size_t>(M)))
+        .Convolve(x, N, 0, static_cast<int>(OutputLength(N, M)), y);
 }
 
 std::vector<double> FftConvolveReal(const double* x, int N, const double* h, int M) {
@@ -126,32 +233,8 @@ std::vector<double> FftConvolveReal(const double* x, int N, const double* h, int
 
 void FftConvolveComplex(const double* x, int N, const Complex* h, int M, Complex* y) {
     if (!PrepareOutput(x, N, h, M, y)) return;
-    const std::size_t outputs = OutputLength(N, M);
-    const BlockPlan plan = PlanBlocks(N, M);
-    const std::size_t half = plan.size / 2;
-
-    std::vector<Complex> filter(plan.size, Complex{});
-    std::copy(h, h + M, filter.begin());
-    ComplexFft(plan.log2, reinterpret_cast<double*>(filter.data()), true, 1.0);
-
-    // The block is transformed as real values (its first S doubles, S/2 + 1 complex values
-    // out), then completed to the full spectrum by conjugate symmetry.
-    std::vector<Complex> block(plan.size);
-    double* blockValues = reinterpret_cast<double*>(block.data());
-    for (std::size_t start = 0; start < static_cast<std::size_t>(N); start += plan.step) {
-        const std::size_t length = std::min(plan.step, static_cast<std::size_t>(N) - start);
-        std::copy(x + start, x + start + length, blockValues);
-        std::fill(blockValues + length, blockValues + plan.size + 2, 0.0);
-        RealFftUnpacked(plan.log2, blockValues, true);
-        for (std::size_t k = plan.size - 1; k > half; --k)
-            block[k] = std::conj(block[plan.size - k]);
-        for (std::size_t k = 0; k < plan.size; ++k)
-            block[k] = Times(block[k], filter[k]);
-        ComplexFft(plan.log2, blockValues, false, 1.0);
-        const std::size_t count = std::min(plan.size, outputs - start);
-        for (std::size_t t = 0; t < count; ++t)
-            y[start + t] += block[t];
-    }
+    ComplexFftFilter(std::span<const Complex>(h, static_cast<std::size_t>(M)))
+        .Convolve(x, N, 0, static_cast<int>(OutputLength(N, M)), y);
 }
 
 std::vector<Complex> FftConvolveComplex(const double* x, int N, const Complex* h, int M) {

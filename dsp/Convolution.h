@@ -1,6 +1,8 @@
 #pragma once
 
 #include <complex>
+#include <cstdint>
+#include <span>
 #include <vector>
 
 namespace tonalyx {
@@ -38,5 +40,36 @@ void FftConvolveComplex(const double* x, int N, const std::complex<double>* h, i
                         std::complex<double>* y);
 std::vector<std::complex<double>> FftConvolveComplex(const double* x, int N,
                                                      const std::complex<double>* h, int M);
+
+// One filter convolved with many signals, through the same overlap-add as the functions above:
+// Convolve gives the outputs [first, first + count) of the full convolution of x (N values) with
+// the taps, written to y[0, count), bit for bit the values FftConvolveReal (FftConvolveComplex)
+// gives there, while computing only the blocks that reach those outputs. The filter's spectrum
+// is kept for the block size last used and reused while the signals ask for the same size.
+// first and count must lie within the N + M - 1 outputs (std::invalid_argument otherwise). One
+// object serves one thread at a time.
+class RealFftFilter {
+public:
+    explicit RealFftFilter(std::span<const double> taps);
+    int Length() const { return static_cast<int>(taps_.size()); }
+    void Convolve(const double* x, int N, std::int64_t first, int count, double* y);
+
+private:
+    std::vector<double> taps_;
+    int log2_ = -1;
+    std::vector<double> spectrum_, block_;
+};
+
+class ComplexFftFilter {
+public:
+    explicit ComplexFftFilter(std::span<const std::complex<double>> taps);
+    int Length() const { return static_cast<int>(taps_.size()); }
+    void Convolve(const double* x, int N, std::int64_t first, int count, std::complex<double>* y);
+
+private:
+    std::vector<std::complex<double>> taps_;
+    int log2_ = -1;
+    std::vector<std::complex<double>> spectrum_, block_;
+};
 
 }  // namespace tonalyx

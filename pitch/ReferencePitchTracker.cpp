@@ -38,9 +38,10 @@ void TrackPitchWhole(const PitchFilterBank& bank, std::span<const double> signal
     const int n = static_cast<int>(signal.size());
 
     CMatrix Y(channels, n);
-    std::vector<std::complex<double>> work;
-    for (int k = 0; k < channels; ++k)
-        FilterChannel(signal, bank.filters[k].taps, 0, n, work, &Y(k, 0));
+    for (int k = 0; k < channels; ++k) {
+        ComplexFftFilter filter(bank.filters[k].taps);
+        FilterChannel({signal, 0, n}, filter, 0, n, &Y(k, 0));
+    }
 
     DMatrix IF(channels, n), T(channels, n);
     for (int k = 0; k < channels; ++k) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <stdexcept>
@@ -164,6 +165,61 @@ TEST(FftConvolution, OutputIsClearedAndEmptyOperandsGiveZeros) {
     EXPECT_TRUE(FftConvolveReal(nullptr, 0, nullptr, 0).empty());
     EXPECT_THROW(FftConvolveReal(x.data(), -1, h.data(), 5), std::invalid_argument);
     EXPECT_THROW(FftConvolveReal(x.data(), 10, h.data(), 5, nullptr), std::invalid_argument);
+}
+
+template <class T>
+void ExpectSameBits(const T* a, const T* b, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        ASSERT_EQ(std::memcmp(a + i, b + i, sizeof(T)), 0) << i;
+}
+
+TEST(FftFilters, OutputStretchesAreTheWholeConvolutionsBits) {
+    // One filter object over signals of several lengths (so block sizes change and come back),
+    // asked for stretches that start and end inside blocks, at block edges and at the ends;
+    // and filters too short for the FFT.
+    for (const int M : {2, 3, 61, 540}) {
+        SCOPED_TRACE(M);
+        const std::vector<double> h = RandomReal(M, 51);
+        const std::vector<Complex> hc = RandomComplex(M, 52);
+        RealFftFilter real(h);
+        ComplexFftFilter complex(hc);
+        for (const int N : {1, 700, 20011, 700, 66000}) {
+            SCOPED_TRACE(N);
+            std::vector<double> x = RandomReal(N, 53 + N);
+            if (N > 100) std::fill(x.begin() + 10, x.begin() + 60, -0.0);
+            const std::vector<double> y = FftConvolveReal(x.data(), N, h.data(), M);
+            const std::vector<Complex> yc = FftConvolveComplex(x.data(), N, hc.data(), M);
+            const int outputs = N + M - 1;
+            const int step = (1 << ConvolutionBlockLog2(N, M)) - M + 1;
+            for (const std::int64_t first :
+                 {std::int64_t{0}, std::int64_t{M / 2}, std::int64_t{step - 1}, std::int64_t{step},
+                  std::int64_t{outputs / 3}, std::int64_t{outputs - 1}}) {
+                if (first >= outputs) continue;
+                for (const int count : {1, step + 3, outputs}) {
+                    const int taken =
+                        static_cast<int>(std::min<std::int64_t>(count, outputs - first));
+                    std::vector<double> part(static_cast<std::size_t>(taken), 99.0);
+                    std::vector<Complex> partc(static_cast<std::size_t>(taken), 99.0);
+                    real.Convolve(x.data(), N, first, taken, part.data());
+                    complex.Convolve(x.data(), N, first, taken, partc.data());
+                    ExpectSameBits(part.data(), y.data() + first, part.size());
+                    ExpectSameBits(partc.data(), yc.data() + first, partc.size());
+                }
+            }
+        }
+    }
+}
+
+TEST(FftFilters, StretchesOutsideTheOutputsAreRefused) {
+    const std::vector<double> x = RandomReal(100, 61), h = RandomReal(9, 62);
+    RealFftFilter filter(h);
+    std::vector<double> y(200);
+    EXPECT_THROW(filter.Convolve(x.data(), 100, -1, 5, y.data()), std::invalid_argument);
+    EXPECT_THROW(filter.Convolve(x.data(), 100, 100, 9, y.data()), std::invalid_argument);
+    EXPECT_THROW(filter.Convolve(x.data(), 100, 0, -1, y.data()), std::invalid_argument);
+    EXPECT_THROW(filter.Convolve(x.data(), 100, 0, 5, nullptr), std::invalid_argument);
+    filter.Convolve(x.data(), 100, 100, 8, y.data());  // the last 8 outputs
+    EXPECT_NEAR(y[7], h[8] * x[99], 1e-14);
 }
 
 TEST(FftConvolution, CostModelWorkedCases) {
