@@ -57,12 +57,82 @@ struct SndfileFrameSource::Handle {
     SNDFILE* file = nullptr;
     SF_INFO info{};
     bool reals = false;
+    bool exactSeek = false;
+    int channel = 0;
     int64_t position = 0;  // the decoder's frame position; -1 after a failed read or seek
     std::vector<int> integers;
     std::vector<double> doubles;
 
-    ~Handle() {
+    ~Handle() { Close(); }
+
+    void Close() {
         if (file) sf_close(file);
+        file = nullptr;
+    }
+
+    // Opens the decoder on the bytes from their start; false with libsndfile's reason.
+    bool Open(std::string* error) {
+        Close();
+        position = -1;
+        if (!bytes->Seek(0)) {
+            if (error) *error = "the file cannot be read";
+            return false;
+        }
+        SF_VIRTUAL_IO io{VirtualLength, VirtualSeek, VirtualRead, VirtualWrite, VirtualTell};
+        info = {};
+        file = sf_open_virtual(&io, SFM_READ, &info, bytes.get());
+        if (!file) {
+            if (error) *error = sf_strerror(nullptr);
+            return false;
+        }
+        position = 0;
+        return true;
+    }
+
+    // Decodes up to count frames from the current position into out (the chosen channel),
+    // or discards them when out is null. Returns the frames decoded.
+    int64_t Decode(int64_t count, int16_t* out) {
+        const int channels = info.channels;
+        const int64_t framesPerBlock = std::max<int64_t>(1, kBlockSamples / channels);
+        const auto blockSamples = static_cast<std::size_t>(framesPerBlock * channels);
+        int64_t done = 0;
+        while (done < count) {
+            const int64_t wanted = std::min(framesPerBlock, count - done);
+            sf_count_t got = 0;
+            if (reals) {
+                doubles.resize(blockSamples);
+                got = sf_readf_double(file, doubles.data(), wanted);
+                for (sf_count_t i = 0; out && i < got; ++i)
+                    out[done + i] = FloatToSample(doubles[i * channels + channel]);
+            } else {
+                // Integers come left-justified in 32 bits: the top 16 are the sample's top bits.
+                integers.resize(blockSamples);
+                got = sf_readf_int(file, integers.data(), wanted);
+                for (sf_count_t i = 0; out && i < got; ++i)
+                    out[done + i] = static_cast<int16_t>(integers[i * channels + channel] >> 16);
+            }
+            got = std::max<sf_count_t>(got, 0);
+            done += got;
+            position += got;
+            if (got < wanted) {
+                position = -1;
+                break;
+            }
+        }
+        return done;
+    }
+
+    // Puts the decoder at a frame: by libsndfile's seek where that is exact, otherwise by
+    // decoding forward, from the start again when the frame lies behind.
+    bool MoveTo(int64_t first) {
+        if (first == position) return true;
+        if (exactSeek) {
+            position = sf_seek(file, first, SEEK_SET) == first ? first : -1;
+            return position == first;
+        }
+        if ((position < 0 || first < position) && !Open(nullptr)) return false;
+        Decode(first - position, nullptr);
+        return position == first;
     }
 };
 
@@ -71,35 +141,29 @@ std::unique_ptr<SndfileFrameSource> SndfileFrameSource::Open(std::unique_ptr<Byt
     auto handle = std::make_unique<Handle>();
     handle->bytes = std::move(bytes);
     const bool aifc = IsAifc(*handle->bytes);
-    if (!handle->bytes->Seek(0)) {
-        if (error) *error = "the file cannot be read";
-        return nullptr;
-    }
-    SF_VIRTUAL_IO io{VirtualLength, VirtualSeek, VirtualRead, VirtualWrite, VirtualTell};
-    handle->file = sf_open_virtual(&io, SFM_READ, &handle->info, handle->bytes.get());
-    if (!handle->file) {
-        if (error) *error = sf_strerror(nullptr);
-        return nullptr;
-    }
+    if (!handle->Open(error)) return nullptr;
     const SF_INFO& info = handle->info;
     if (info.channels <= 0 || info.samplerate <= 0 || info.frames <= 0) {
         if (error) *error = "the file holds no sample frames";
         return nullptr;
     }
     handle->reals = SndfileDecodesToReals(info.format);
+    handle->exactSeek = SndfileSeeksExactly(info.format);
+    handle->channel = std::clamp(channel, 0, info.channels - 1);
 
     std::unique_ptr<SndfileFrameSource> source(new SndfileFrameSource(std::move(handle)));
+    const SF_INFO& opened = source->handle_->info;
     SoundFileInfo& described = source->info_;
     described.reader = SoundReader::Sndfile;
-    described.container = SndfileContainerName(info.format);
+    described.container = SndfileContainerName(opened.format);
     if (described.container == "AIFF" && aifc) described.container = "AIFF-C";
-    described.codec = SndfileCodecName(info.format);
-    described.formatTag = SndfileFormatTag(info.format);
-    described.sampleRate = static_cast<uint32_t>(info.samplerate);
-    described.channels = info.channels;
-    described.bitsPerSample = SndfileBitsPerSample(info.format);
-    described.frames = info.frames;
-    source->channel_ = std::clamp(channel, 0, info.channels - 1);
+    described.codec = SndfileCodecName(opened.format);
+    described.formatTag = SndfileFormatTag(opened.format);
+    described.sampleRate = static_cast<uint32_t>(opened.samplerate);
+    described.channels = opened.channels;
+    described.bitsPerSample = SndfileBitsPerSample(opened.format);
+    described.frames = opened.frames;
+    source->channel_ = source->handle_->channel;
     return source;
 }
 
@@ -109,48 +173,11 @@ SndfileFrameSource::SndfileFrameSource(std::unique_ptr<Handle> handle)
 SndfileFrameSource::~SndfileFrameSource() = default;
 
 std::size_t SndfileFrameSource::ReadFrames(int64_t first, std::span<int16_t> out) {
-    Handle& h = *handle_;
     if (first < 0 || first >= info_.frames) return 0;
     const int64_t wanted =
         std::min<int64_t>(static_cast<int64_t>(out.size()), info_.frames - first);
-    if (first != h.position) {
-        // A decoder that cannot seek there leaves the position unknown.
-        if (sf_seek(h.file, first, SEEK_SET) != first) {
-            h.position = -1;
-            return 0;
-        }
-        h.position = first;
-    }
-
-    const int channels = h.info.channels;
-    const int64_t framesPerBlock = std::max<int64_t>(1, kBlockSamples / channels);
-    const auto blockSamples = static_cast<std::size_t>(framesPerBlock * channels);
-    int64_t done = 0;
-    while (done < wanted) {
-        const int64_t count = std::min(framesPerBlock, wanted - done);
-        int16_t* target = out.data() + done;
-        sf_count_t got = 0;
-        if (h.reals) {
-            h.doubles.resize(blockSamples);
-            got = sf_readf_double(h.file, h.doubles.data(), count);
-            for (sf_count_t i = 0; i < got; ++i)
-                target[i] = FloatToSample(h.doubles[i * channels + channel_]);
-        } else {
-            // Integers come left-justified in 32 bits: the top 16 are the sample's top bits.
-            h.integers.resize(blockSamples);
-            got = sf_readf_int(h.file, h.integers.data(), count);
-            for (sf_count_t i = 0; i < got; ++i)
-                target[i] = static_cast<int16_t>(h.integers[i * channels + channel_] >> 16);
-        }
-        got = std::max<sf_count_t>(got, 0);
-        done += got;
-        h.position += got;
-        if (got < count) {
-            h.position = -1;
-            break;
-        }
-    }
-    return static_cast<std::size_t>(done);
+    if (!handle_->MoveTo(first)) return 0;
+    return static_cast<std::size_t>(handle_->Decode(wanted, out.data()));
 }
 
 }  // namespace tonalyx

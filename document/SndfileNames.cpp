@@ -249,4 +249,24 @@ bool SndfileDecodesToReals(int format) {
     }
 }
 
+bool SndfileSeeksExactly(int format) {
+    if (Major(format) == SF_FORMAT_FLAC) return true;
+    switch (Sub(format)) {
+        case SF_FORMAT_PCM_S8:
+        case SF_FORMAT_PCM_U8:
+        case SF_FORMAT_PCM_16:
+        case SF_FORMAT_PCM_24:
+        case SF_FORMAT_PCM_32:
+        case SF_FORMAT_FLOAT:
+        case SF_FORMAT_DOUBLE:
+        case SF_FORMAT_ULAW:
+        case SF_FORMAT_ALAW:
+        case SF_FORMAT_IMA_ADPCM:
+        case SF_FORMAT_MS_ADPCM:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace tonalyx

@@ -19,5 +19,9 @@ int SndfileBitsPerSample(int format);
 // True when libsndfile decodes the coding to real values (float data, lossy codecs), false
 // when it decodes to integers.
 bool SndfileDecodesToReals(int format);
+// True when libsndfile's seek lands on exactly the samples a decode from the start gives:
+// uncompressed data, G.711, FLAC and the block-wise ADPCMs. Codecs that carry state from one
+// block to the next (GSM 6.10, Vorbis, Opus, MP3, ...) need not.
+bool SndfileSeeksExactly(int format);
 
 }  // namespace tonalyx
