@@ -5,6 +5,8 @@
 #include <complex>
 #include <cstdint>
 #include <exception>
+#include <limits>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "pitch/InstantaneousFrequency.h"
 #include "pitch/NoiseRatio.h"
 #include "pitch/PitchCandidates.h"
+#include "pitch/PitchKernels.h"
 #include "pitch/PitchTracking.h"
 
 namespace tonalyx {
@@ -36,38 +39,43 @@ int SmoothingMargin(const PitchFilterBank& bank) {
 // Computes the track of one block at a time, reusing its buffers from block to block.
 class BlockTracker {
 public:
-    BlockTracker(const PitchFilterBank& bank, std::span<const double> signal, double threshold)
+    BlockTracker(const PitchFilterBank& bank, double threshold)
         : bank_(bank),
-          signal_(signal),
-          n_(static_cast<int>(signal.size())),
           threshold_(threshold),
           channelRatio_(std::pow(2.0, 1.0 / bank.channelsPerOctave)),
           smoothingMargin_(SmoothingMargin(bank)) {}
 
-    void Track(int first, int last, std::span<double> f0, std::span<double> ratio) {
+    // The track of the block [first, last) of the signal into f0[0, last - first) and, when
+    // not empty, ratio[0, last - first). The stretch holds the block with PitchBlockMargin
+    // samples each side (as far as the signal reaches).
+    void Track(const SignalStretch& signal, int first, int last, std::span<double> f0,
+               std::span<double> ratio) {
+        signal_ = signal;
+        const int n = signal.n;
         // The smoothed noise ratios of the block read the noise ratios over
         // [sigmaFirst, sigmaLast). Those read the IF there and one sample to the right (its time
         // derivative; at the sound's end, one to the left instead), and the IF at a sample reads
         // the filter outputs there and one sample to the left.
         sigmaFirst_ = std::max(0, first - smoothingMargin_);
-        sigmaLast_ = std::min(n_, last + smoothingMargin_);
+        sigmaLast_ = std::min(n, last + smoothingMargin_);
         windowFirst_ = std::max(0, sigmaFirst_ - 1);
-        windowLast_ = std::min(n_, sigmaLast_ + 1);
+        windowLast_ = std::min(n, sigmaLast_ + 1);
         for (ChannelRows& rows : window_)
             rows.channel = -1;
-        choices_.assign(static_cast<std::size_t>(last - first), PitchChoice{});
+        const std::size_t count = static_cast<std::size_t>(last - first);
+        bestF0_.assign(count, 0.0);
+        bestRatio_.assign(count, std::numeric_limits<double>::infinity());
 
         const int channels = bank_.Channels();
         for (int k = 0; k < channels; ++k) {
             NoiseRatios(k);
-            Smooth(k, first, last);
+            Smooth(k, first);
             if (k > 0) OfferFixedPoints(k - 1, first, last);
             std::swap(previousSmoothed_, smoothed_);
         }
-        for (int i = first; i < last; ++i) {
-            const PitchChoice& choice = choices_[i - first];
-            f0[i] = choice.F0(threshold_);
-            if (!ratio.empty()) ratio[i] = choice.Ratio();
+        for (std::size_t i = 0; i < count; ++i) {
+            f0[i] = bestRatio_[i] < threshold_ ? bestF0_[i] : 0.0;
+            if (!ratio.empty()) ratio[i] = bestRatio_[i];
         }
     }
 
@@ -84,17 +92,24 @@ private:
     const ChannelRows& Rows(int k) {
         ChannelRows& rows = window_[static_cast<std::size_t>(k) % window_.size()];
         if (rows.channel == k) return rows;
+        const int n = signal_.n;
         const int filteredFirst = std::max(0, windowFirst_ - 1);
         filtered_.resize(static_cast<std::size_t>(windowLast_ - filteredFirst));
         FilterChannel(signal_, bank_.filters[k].taps, filteredFirst, windowLast_, work_,
                       filtered_.data());
         rows.frequency.resize(static_cast<std::size_t>(windowLast_ - windowFirst_));
-        InstantaneousFrequency(filtered_.data(), windowFirst_, windowLast_, n_, bank_.rate,
+        InstantaneousFrequency(filtered_.data(), windowFirst_, windowLast_, n, bank_.rate,
                                rows.frequency.data());
+        // The derivative at i reads the IF at i and i + 1; the last sample of the signal copies
+        // the one before.
         rows.derivative.resize(static_cast<std::size_t>(sigmaLast_ - sigmaFirst_));
-        for (int i = sigmaFirst_; i < sigmaLast_; ++i) {
-            rows.derivative[i - sigmaFirst_] =
-                TimeDerivativeAt(rows.frequency.data(), windowFirst_, i, n_, bank_.rate);
+        const double* frequency = rows.frequency.data() + (sigmaFirst_ - windowFirst_);
+        const int inner = std::min(sigmaLast_, n - 1) - sigmaFirst_;
+        for (int i = 0; i < inner; ++i)
+            rows.derivative[i] = (frequency[i + 1] - frequency[i]) * bank_.rate;
+        if (sigmaLast_ == n) {
+            rows.derivative[n - 1 - sigmaFirst_] =
+                TimeDerivativeAt(rows.frequency.data(), windowFirst_, n - 1, n, bank_.rate);
         }
         rows.channel = k;
         return rows;
@@ -118,60 +133,51 @@ private:
         const ChannelRows& above = Rows(middle + 1);
         // The IF rows start at windowFirst_, the derivative rows at sigmaFirst_.
         const int shift = sigmaFirst_ - windowFirst_;
-        const double* belowIf = below.frequency.data() + shift;
-        const double* atIf = at.frequency.data() + shift;
-        const double* aboveIf = above.frequency.data() + shift;
-        for (int i = 0; i < count; ++i) {
-            const double ifSlope =
-                ChannelSlopeAt(belowIf[i], atIf[i], aboveIf[i], channelRatio_) / centre;
-            const double derivativeSlope = ChannelSlopeAt(below.derivative[i], at.derivative[i],
-                                                          above.derivative[i], channelRatio_) /
-                                           centre;
-            sigma_[i] = NoiseRatio(ifSlope, derivativeSlope, centre, shape);
-        }
+        const NoiseRatioRows rows = {
+            {below.frequency.data() + shift, at.frequency.data() + shift,
+             above.frequency.data() + shift},
+            {below.derivative.data(), at.derivative.data(), above.derivative.data()}};
+        ActivePitchKernels().noiseRatios(rows, count, channelRatio_, centre, shape.c1, shape.c2,
+                                         sigma_.data());
     }
 
-    // The noise ratios of channel k smoothed in time, for the block [first, last).
-    void Smooth(int k, int first, int last) {
+    // The noise ratios of channel k smoothed in time, for the block [first, last): smoothed_
+    // points at them in convolved_.
+    void Smooth(int k, int first) {
         const std::vector<double>& g = bank_.smoothing[k];
         const int length = static_cast<int>(g.size());
         const int count = sigmaLast_ - sigmaFirst_;
         convolved_.resize(static_cast<std::size_t>(count + length - 1));
         FftConvolveReal(sigma_.data(), count, g.data(), length, convolved_.data());
-        smoothed_.resize(static_cast<std::size_t>(last - first));
-        const int shift = length / 2 - sigmaFirst_;
-        for (int i = first; i < last; ++i)
-            smoothed_[i - first] = convolved_[i + shift];
+        smoothed_ = convolved_.data() + (first + length / 2 - sigmaFirst_);
+        std::swap(convolved_, previousConvolved_);
     }
 
-    // Candidates between channels k and k + 1, whose smoothed ratios are in
-    // previousSmoothed_ and smoothed_.
+    // Candidates between channels k and k + 1, whose smoothed ratios are at previousSmoothed_
+    // and smoothed_.
     void OfferFixedPoints(int k, int first, int last) {
-        const double* low = Rows(k).frequency.data();
-        const double* high = Rows(k + 1).frequency.data();
-        const double centreLow = bank_.centre[k], centreHigh = bank_.centre[k + 1];
-        PitchCandidate candidate;
-        for (int i = first; i < last; ++i) {
-            const int w = i - windowFirst_;
-            if (FixedPoint(low[w], high[w], centreLow, centreHigh, previousSmoothed_[i - first],
-                           smoothed_[i - first], candidate))
-                choices_[i - first].Offer(candidate);
-        }
+        const FixedPointRows rows = {Rows(k).frequency.data() + (first - windowFirst_),
+                                     Rows(k + 1).frequency.data() + (first - windowFirst_),
+                                     previousSmoothed_, smoothed_};
+        ActivePitchKernels().offerFixedPoints(rows, last - first, bank_.centre[k],
+                                              bank_.centre[k + 1], bestF0_.data(),
+                                              bestRatio_.data());
     }
 
     const PitchFilterBank& bank_;
-    std::span<const double> signal_;
-    int n_;
     double threshold_;
     double channelRatio_;
     int smoothingMargin_;
 
+    SignalStretch signal_;
     int sigmaFirst_ = 0, sigmaLast_ = 0;
     int windowFirst_ = 0, windowLast_ = 0;
     std::array<ChannelRows, 3> window_;
     std::vector<std::complex<double>> filtered_, work_;
-    std::vector<double> sigma_, convolved_, smoothed_, previousSmoothed_;
-    std::vector<PitchChoice> choices_;
+    std::vector<double> sigma_, convolved_, previousConvolved_;
+    const double* smoothed_ = nullptr;
+    const double* previousSmoothed_ = nullptr;
+    std::vector<double> bestF0_, bestRatio_;
 };
 
 }  // namespace
@@ -197,37 +203,105 @@ PitchBlocking DefaultPitchBlocking(const PitchFilterBank& bank, int n) {
     return blocking;
 }
 
+namespace {
+
+// Runs work(t) for t < threads, t = 0 on the calling thread; rethrows the first failure.
+template <class Work>
+void RunOnThreads(int threads, const Work& work) {
+    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(threads));
+    const auto guarded = [&](int thread) {
+        try {
+            work(thread);
+        } catch (...) {
+            failures[thread] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < threads; ++t)
+        helpers.emplace_back(guarded, t);
+    guarded(0);
+    for (std::thread& helper : helpers)
+        helper.join();
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) std::rethrow_exception(failure);
+    }
+}
+
+struct BlockCount {
+    int length = 1;  // decimated samples per block
+    int blocks = 0;
+    int threads = 1;
+};
+
+BlockCount CountBlocks(int n, PitchBlocking blocking) {
+    BlockCount count;
+    count.length = std::max(1, blocking.blockLength);
+    count.blocks = static_cast<int>((std::int64_t{n} + count.length - 1) / count.length);
+    count.threads = std::clamp(blocking.threads, 1, std::max(1, count.blocks));
+    return count;
+}
+
+}  // namespace
+
 void TrackPitchInBlocks(const PitchFilterBank& bank, std::span<const double> signal,
                         double threshold, PitchBlocking blocking, std::span<double> f0,
                         std::span<double> ratio) {
     CheckPitchTrackArguments(bank, signal, f0, ratio);
     const int n = static_cast<int>(signal.size());
-    const int length = std::max(1, blocking.blockLength);
-    const int blocks = static_cast<int>((std::int64_t{n} + length - 1) / length);
-    const int threads = std::clamp(blocking.threads, 1, std::max(1, blocks));
-
+    const BlockCount count = CountBlocks(n, blocking);
+    const SignalStretch stretch{signal, 0, n};
     std::atomic<int> next{0};
-    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(threads));
-    const auto work = [&](int thread) {
+    RunOnThreads(count.threads, [&](int) {
         try {
-            BlockTracker tracker(bank, signal, threshold);
-            for (int b = next++; b < blocks; b = next++) {
-                const int first = static_cast<int>(std::int64_t{b} * length);
-                tracker.Track(first, std::min(n, first + length), f0, ratio);
+            BlockTracker tracker(bank, threshold);
+            for (int b = next++; b < count.blocks; b = next++) {
+                const int first = static_cast<int>(std::int64_t{b} * count.length);
+                const int last = std::min(n, first + count.length);
+                tracker.Track(stretch, first, last, f0.subspan(first, last - first),
+                              ratio.empty() ? ratio : ratio.subspan(first, last - first));
             }
         } catch (...) {
-            failures[thread] = std::current_exception();
-            next = blocks;
+            next = count.blocks;
+            throw;
         }
-    };
-    std::vector<std::thread> helpers;
-    for (int t = 1; t < threads; ++t)
-        helpers.emplace_back(work, t);
-    work(0);
-    for (std::thread& helper : helpers)
-        helper.join();
-    for (const std::exception_ptr& failure : failures) {
-        if (failure) std::rethrow_exception(failure);
+    });
+}
+
+void TrackPitchStreaming(const PitchFilterBank& bank, int n, const DecimatedReader& read,
+                         double threshold, PitchBlocking blocking, const PitchTrackSink& sink) {
+    if (n < 2 || bank.Channels() < 2 || !read || !sink)
+        throw std::invalid_argument("pitch track: bad stream");
+    const BlockCount count = CountBlocks(n, blocking);
+    const int margin = PitchBlockMargin(bank);
+    std::vector<BlockTracker> trackers(static_cast<std::size_t>(count.threads),
+                                       BlockTracker(bank, threshold));
+    std::vector<std::vector<double>> tracks(static_cast<std::size_t>(count.threads));
+    // The decimated samples [held, held + signal.size()) that the blocks in work read.
+    std::vector<double> signal;
+    int held = 0;
+    for (int batch = 0; batch < count.blocks; batch += count.threads) {
+        const int batchBlocks = std::min(count.threads, count.blocks - batch);
+        const int first = static_cast<int>(std::int64_t{batch} * count.length);
+        const int last = static_cast<int>(
+            std::min<std::int64_t>(n, std::int64_t{batch + batchBlocks} * count.length));
+        // Keep what this batch still reads, then read on to its end and right margin.
+        const int keep = std::max(held, first - margin);
+        signal.erase(signal.begin(), signal.begin() + (keep - held));
+        held = keep;
+        const int readFrom = held + static_cast<int>(signal.size());
+        const int readTo = std::min(n, last + margin);
+        signal.resize(static_cast<std::size_t>(readTo - held));
+        read(std::span<double>(signal.data() + (readFrom - held), readTo - readFrom));
+
+        const SignalStretch stretch{signal, held, n};
+        RunOnThreads(batchBlocks, [&](int t) {
+            const int blockFirst = first + t * count.length;
+            const int blockLast = std::min(n, blockFirst + count.length);
+            tracks[t].resize(static_cast<std::size_t>(blockLast - blockFirst));
+            trackers[t].Track(stretch, blockFirst, blockLast, tracks[t], {});
+        });
+        for (int t = 0; t < batchBlocks; ++t)
+            sink(first + t * count.length, tracks[t]);
     }
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <cmath>
 #include <complex>
-#include <numbers>
 #include <span>
 #include <vector>
 
@@ -13,29 +11,29 @@ namespace tonalyx {
 // same values as the whole-signal computation does at those positions (up to the rounding of
 // the convolution); the rules at the two ends of the signal apply at the signal's ends only.
 
+// A stretch of the decimated signal: the samples at positions [offset, offset + size) of a
+// signal of n samples.
+struct SignalStretch {
+    std::span<const double> samples;
+    int offset = 0;
+    int n = 0;
+};
+
 // Outputs [first, last) of the centred convolution of the signal with the taps (the full
-// linear convolution from index floor(J/2) on), written to out[0, last - first). work is
-// scratch that only grows. Outputs whose whole input span is zero are exactly 0: the FFT would
-// leave rounding residue there, and silence must read as silence.
-void FilterChannel(std::span<const double> signal, std::span<const std::complex<double>> taps,
+// linear convolution from index floor(J/2) on), written to out[0, last - first). The stretch
+// must hold the samples they read, positions [first + floor(J/2) - J + 1, last + floor(J/2))
+// within [0, n). work is scratch that only grows. Outputs whose whole input span is zero are
+// exactly 0: the FFT would leave rounding residue there, and silence must read as silence.
+void FilterChannel(const SignalStretch& signal, std::span<const std::complex<double>> taps,
                    int first, int last, std::vector<std::complex<double>>& work,
                    std::complex<double>* out);
 
-// Phase of z in cycles, in (-0.5, 0.5]; 0 for z == 0.
-inline double PhaseCycles(std::complex<double> z) {
-    if (z == 0.0) return 0;
-    return std::atan2(z.imag(), z.real()) / (2 * std::numbers::pi);
-}
-
-// A phase step wrapped into [-0.5, 0.5) cycles.
-inline double WrappedStep(double d) {
-    return d + 0.5 - std::floor(d + 0.5) - 0.5;
-}
-
 // The instantaneous frequency (Hz) at positions [first, last) of a signal of n >= 2 samples at
 // the given rate, from the filter outputs at positions [max(0, first - 1), last) held in
-// filtered (filtered[0] is position max(0, first - 1)). Position 0 copies position 1, so a
-// window that starts at 0 needs last >= 2.
+// filtered (filtered[0] is position max(0, first - 1)): the step of the outputs' phase from
+// the position before, in cycles wrapped into [-0.5, 0.5), times the rate (the phase of an
+// output of exactly 0 counts as 0). Position 0 copies position 1, so a window that starts at 0
+// needs last >= 2.
 void InstantaneousFrequency(const std::complex<double>* filtered, int first, int last, int n,
                             double rate, double* out);
 

@@ -1,9 +1,11 @@
 #include "pitch/PitchExtractor.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <span>
 #include <stdexcept>
+#include <vector>
 
 #include "dsp/BlockAverage.h"
 #include "pitch/FilterBank.h"
@@ -46,7 +48,69 @@ PitchTrack Extract(double* samples, int n, double sampleRate, double minFreq, in
     return track;
 }
 
+// Decimates frames as they are read: value i is the mean of frames [i hop, (i + 1) hop), summed
+// in order as doubles, as BlockAverage forms it.
+class DecimatingReader {
+public:
+    DecimatingReader(const PitchSampleReader& read, int hop) : read_(read), hop_(hop) {
+        frames_.resize(static_cast<std::size_t>(std::max(1, kPitchReadFrames / hop) * hop));
+    }
+
+    void operator()(std::span<double> out) {
+        const std::size_t perRead = frames_.size() / static_cast<std::size_t>(hop_);
+        for (std::size_t done = 0; done < out.size();) {
+            const std::size_t values = std::min(perRead, out.size() - done);
+            const std::span<std::int16_t> frames(frames_.data(), values * hop_);
+            read_(next_, frames);
+            next_ += static_cast<std::int64_t>(frames.size());
+            for (std::size_t i = 0; i < values; ++i) {
+                const std::int16_t* block = frames_.data() + i * hop_;
+                double sum = 0.0;
+                for (int j = 0; j < hop_; ++j)
+                    sum += block[j];
+                out[done + i] = sum / hop_;
+            }
+            done += values;
+        }
+    }
+
+private:
+    const PitchSampleReader& read_;
+    int hop_;
+    std::int64_t next_ = 0;
+    std::vector<std::int16_t> frames_;
+};
+
 }  // namespace
+
+std::int64_t ExtractPitchStreaming(const PitchSampleReader& read, std::int64_t frameCount,
+                                   double sampleRate, double minFreq, int channels,
+                                   int channelsPerOctave, double lengthFactor, double snThresholdDb,
+                                   int& hop, const PitchValueSink& sink) {
+    if (frameCount < 0 || !read || !sink || std::isnan(snThresholdDb))
+        throw std::invalid_argument("pitch extraction: bad sound reader or threshold");
+    const PitchFilterBank bank =
+        DesignPitchFilterBank(sampleRate, minFreq, channels, channelsPerOctave, lengthFactor);
+    hop = bank.hop;
+    const std::int64_t decimated = frameCount / bank.hop;
+    if (decimated > INT_MAX) throw std::length_error("pitch extraction: sound too long");
+    const int n = static_cast<int>(decimated);
+
+    if (n < 2 || bank.Channels() < 2) {
+        const std::vector<double> zeros(static_cast<std::size_t>(std::min(n, kPitchReadFrames)));
+        for (int first = 0; first < n; first += kPitchReadFrames) {
+            sink(first, std::span<const double>(zeros).first(
+                            static_cast<std::size_t>(std::min(kPitchReadFrames, n - first))));
+        }
+        return n;
+    }
+    DecimatingReader decimate(read, bank.hop);
+    TrackPitchStreaming(
+        bank, n, [&](std::span<double> out) { decimate(out); }, PitchNoiseThreshold(snThresholdDb),
+        DefaultPitchBlocking(bank, n),
+        [&](int first, std::span<const double> values) { sink(first, values); });
+    return n;
+}
 
 PitchTrack ExtractPitch(double* samples, int n, double sampleRate, double minFreq, int channels,
                         int channelsPerOctave, double lengthFactor, double snThresholdDb,

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <span>
 #include <vector>
 
 namespace tonalyx {
@@ -35,6 +38,26 @@ struct PitchTrack {
 // positive and finite.
 PitchTrack ExtractPitch(double* samples, int n, double sampleRate, double minFreq, int channels,
                         int channelsPerOctave, double lengthFactor, double snThresholdDb, int& hop);
+
+// Reads the frames [from, from + out.size()) of a sound as 16-bit samples into out. A reader
+// that cannot deliver them throws; the extraction then ends with that exception.
+using PitchSampleReader = std::function<void(std::int64_t from, std::span<std::int16_t> out)>;
+// Receives the track values [first, first + values.size()).
+using PitchValueSink = std::function<void(std::int64_t first, std::span<const double> values)>;
+
+// The track that ExtractPitch gives for the frameCount samples that read delivers, bit for
+// bit, for sounds of any length: the frames are read once, in order, in pieces of at most
+// kPitchReadFrames, and decimated as they come; the track goes to sink in order, a block at a
+// time. Memory depends on the block length and the filters, not on the length of the sound.
+// Returns the number of track values, frameCount / hop; hop as for ExtractPitch.
+//
+// Throws std::invalid_argument for frameCount < 0, an empty reader or sink, or parameters that
+// ExtractPitch refuses; std::length_error when the track would have more than INT_MAX values.
+constexpr int kPitchReadFrames = 1 << 16;
+std::int64_t ExtractPitchStreaming(const PitchSampleReader& read, std::int64_t frameCount,
+                                   double sampleRate, double minFreq, int channels,
+                                   int channelsPerOctave, double lengthFactor, double snThresholdDb,
+                                   int& hop, const PitchValueSink& sink);
 
 // The same track computed on whole channel x sample matrices, as the method is usually
 // written; it needs memory for about seven such matrices and serves as the reference the block

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <span>
 #include <stdexcept>
 
 #include "pitch/FilterBank.h"
+#include "pitch/InstantaneousFrequency.h"
 
 namespace tonalyx {
 
@@ -50,5 +52,17 @@ PitchBlocking DefaultPitchBlocking(const PitchFilterBank& bank, int n);
 void TrackPitchInBlocks(const PitchFilterBank& bank, std::span<const double> signal,
                         double threshold, PitchBlocking blocking, std::span<double> f0,
                         std::span<double> ratio = {});
+
+// Fills out with the next out.size() samples of the decimated signal.
+using DecimatedReader = std::function<void(std::span<double> out)>;
+// Receives the track values [first, first + f0.size()).
+using PitchTrackSink = std::function<void(int first, std::span<const double> f0)>;
+
+// TrackPitchInBlocks on a signal of n samples that read delivers in order, each sample once,
+// holding only the blocks that the threads work on with their margins: the same values, bit
+// for bit, handed to sink block by block in order. Throws std::invalid_argument for fewer than
+// two samples or usable channels; whatever read or sink throws ends the track.
+void TrackPitchStreaming(const PitchFilterBank& bank, int n, const DecimatedReader& read,
+                         double threshold, PitchBlocking blocking, const PitchTrackSink& sink);
 
 }  // namespace tonalyx

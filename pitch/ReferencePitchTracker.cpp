@@ -40,7 +40,7 @@ void TrackPitchWhole(const PitchFilterBank& bank, std::span<const double> signal
     CMatrix Y(channels, n);
     std::vector<std::complex<double>> work;
     for (int k = 0; k < channels; ++k)
-        FilterChannel(signal, bank.filters[k].taps, 0, n, work, &Y(k, 0));
+        FilterChannel({signal, 0, n}, bank.filters[k].taps, 0, n, work, &Y(k, 0));
 
     DMatrix IF(channels, n), T(channels, n);
     for (int k = 0; k < channels; ++k) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <span>
 
 #include "pitch/PitchExtractor.h"
 
@@ -23,15 +25,19 @@ std::vector<double> ComputeSoundPitchTrack(const SoundData& sound, AnalysisSetti
                                            settings.pitchChannelsPerOctave);
     // A count that claims more samples than the sound holds must not send the extractor past
     // their end.
-    const std::size_t count =
-        std::min(static_cast<std::size_t>(std::max(sound.sampleCount, 0)), sound.samples.size());
-    std::vector<double> samples(sound.samples.begin(),
-                                sound.samples.begin() + static_cast<std::ptrdiff_t>(count));
-    PitchTrack track = ExtractPitch(
-        samples.data(), static_cast<int>(count), static_cast<double>(sound.format.sampleRate),
-        settings.pitchMinFreq, channels, settings.pitchChannelsPerOctave, kFilterLengthFactor,
-        settings.pitchSnThreshold, hop);
-    return std::move(track.values);
+    const std::int64_t count = static_cast<std::int64_t>(
+        std::min(static_cast<std::size_t>(std::max(sound.sampleCount, 0)), sound.samples.size()));
+    std::vector<double> track;
+    const auto read = [&](std::int64_t from, std::span<std::int16_t> out) {
+        std::copy_n(sound.samples.begin() + from, out.size(), out.begin());
+    };
+    const auto keep = [&](std::int64_t, std::span<const double> values) {
+        track.insert(track.end(), values.begin(), values.end());
+    };
+    ExtractPitchStreaming(read, count, static_cast<double>(sound.format.sampleRate),
+                          settings.pitchMinFreq, channels, settings.pitchChannelsPerOctave,
+                          kFilterLengthFactor, settings.pitchSnThreshold, hop, keep);
+    return track;
 }
 
 }  // namespace tonalyx

@@ -10,11 +10,11 @@ namespace tonalyx {
 // The pitch track of the whole sound with the pitch settings of an analysis, as the window and
 // the command line both draw and print it: the top frequency is raised to the bottom plus 1 Hz
 // when below it, the channel count follows from the octaves between the two at the chosen
-// channels per octave, and the extractor runs on a copy of the samples (it decimates in place)
-// with filters 1.1 periods long. hop receives the input samples per track value; value m
-// describes samples [m hop, (m + 1) hop). F0 in Hz, 0 where unvoiced.
-// Throws std::invalid_argument for settings the extractor refuses (a bottom frequency that is
-// not positive, fewer than one channel per octave).
+// channels per octave, and the extractor reads the samples as it goes (ExtractPitchStreaming,
+// the same track as ExtractPitch) with filters 1.1 periods long. hop receives the input samples per
+// track value; value m describes samples [m hop, (m + 1) hop). F0 in Hz, 0 where unvoiced. Throws
+// std::invalid_argument for settings the extractor refuses (a bottom frequency that is not
+// positive, fewer than one channel per octave).
 std::vector<double> ComputeSoundPitchTrack(const SoundData& sound, AnalysisSettings settings,
                                            int& hop);
 

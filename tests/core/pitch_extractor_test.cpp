@@ -1,6 +1,9 @@
 #include "pitch/PitchExtractor.h"
 
 #include <cmath>
+#include <complex>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <stdexcept>
@@ -9,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include "pitch/FilterBank.h"
+#include "pitch/NoiseRatio.h"
+#include "pitch/PitchCandidates.h"
+#include "pitch/PitchKernels.h"
 #include "pitch/PitchTracking.h"
 #include "tools/SyntheticVoice.h"
 
@@ -216,25 +222,347 @@ TEST(PitchBlocks, DigitalSilenceIsUnvoicedInBoth) {
     }
 }
 
-TEST(PitchBlocks, ProductionPathMatchesTheReferenceOnSeveralBlocks) {
-    const std::vector<double> sound = SynthesizeVoice(Speech(8000, 6.0, 30, 11));
+TEST(PitchBlocks, ProductionPathMatchesTheReferenceOnSeveralVoices) {
+    // Pulses and harmonics, clean and noisy, at three rates, each several blocks long: the
+    // production path against the whole-matrix reference computation.
+    struct Voice {
+        double rate;
+        VoiceSource source;
+        double snrDb;
+    };
+    for (const Voice& v :
+         {Voice{8000, VoiceSource::Pulses, 30}, Voice{8000, VoiceSource::Harmonics, 15},
+          Voice{16000, VoiceSource::Pulses, INFINITY}, Voice{44100, VoiceSource::Harmonics, 20}}) {
+        SCOPED_TRACE(v.rate);
+        VoiceRecipe recipe = Speech(v.rate, v.rate == 44100 ? 10.0 : 6.0, v.snrDb, 11);
+        recipe.source = v.source;
+        const std::vector<double> sound = SynthesizeVoice(recipe);
+        int hop = 0, referenceHop = 0;
+        const PitchTrack track = Extract(sound, v.rate, hop);
+        const PitchTrack reference = Extract(sound, v.rate, referenceHop, kChannels, 10, true);
+        EXPECT_EQ(hop, referenceHop);
+        ASSERT_EQ(track.count, reference.count);
+        const PitchFilterBank bank = DesignPitchFilterBank(v.rate, 80, kChannels, 12, 1.1);
+        const int blockLength = DefaultPitchBlocking(bank, track.count).blockLength;
+        ASSERT_GE((track.count + blockLength - 1) / blockLength, 3);
+        int differences = 0;
+        for (int i = 0; i < track.count; ++i) {
+            if ((track.values[i] > 0) != (reference.values[i] > 0)) {
+                ++differences;
+            } else if (track.values[i] > 0) {
+                ASSERT_NEAR(track.values[i] / reference.values[i], 1.0, 1e-9) << i;
+            }
+        }
+        EXPECT_EQ(differences, 0);
+        EXPECT_GT(VoicedCount(track), track.count / 3);
+    }
+}
+
+// --- The sound read piece by piece. ---
+
+// 16-bit samples of a voice, and a reader over them that insists on being read in order.
+struct SampleStream {
+    std::vector<std::int16_t> samples;
+    std::int64_t next = 0;
+    int reads = 0;
+
+    PitchSampleReader Reader() {
+        return [this](std::int64_t from, std::span<std::int16_t> out) {
+            ASSERT_EQ(from, next);
+            ASSERT_LE(out.size(), static_cast<std::size_t>(kPitchReadFrames));
+            ASSERT_LE(from + static_cast<std::int64_t>(out.size()),
+                      static_cast<std::int64_t>(samples.size()));
+            std::copy_n(samples.begin() + from, out.size(), out.begin());
+            next += static_cast<std::int64_t>(out.size());
+            ++reads;
+        };
+    }
+};
+
+std::vector<std::int16_t> Samples16(const std::vector<double>& sound) {
+    return std::vector<std::int16_t>(sound.begin(), sound.end());
+}
+
+void ExpectSameBits(const std::vector<double>& a, const std::vector<double>& b) {
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i)
+        ASSERT_EQ(std::memcmp(&a[i], &b[i], sizeof(double)), 0) << i << ": " << a[i] << " " << b[i];
+}
+
+TEST(PitchStreaming, StreamedBlocksGiveTheBlockTrackBitForBit) {
+    // 4 s at 8000 Hz (hop 1), in blocks shorter than their margins and in blocks that end one
+    // sample before the sound, read by one and by three threads at a time.
     const PitchFilterBank bank = DesignPitchFilterBank(8000, 80, kChannels, 12, 1.1);
-    ASSERT_LE(DefaultPitchBlocking(bank, 48000).blockLength, 48000 / 3);
-    int hop = 0, referenceHop = 0;
-    const PitchTrack track = Extract(sound, 8000, hop);
-    const PitchTrack reference = Extract(sound, 8000, referenceHop, kChannels, 10, true);
-    EXPECT_EQ(hop, referenceHop);
-    ASSERT_EQ(track.count, reference.count);
-    int differences = 0;
-    for (int i = 0; i < track.count; ++i) {
-        if ((track.values[i] > 0) != (reference.values[i] > 0)) {
-            ++differences;
-        } else if (track.values[i] > 0) {
-            ASSERT_NEAR(track.values[i] / reference.values[i], 1.0, 1e-6) << i;
+    const std::vector<double> signal = SynthesizeVoice(Speech(8000, 4.0, 25, 5));
+    const int n = static_cast<int>(signal.size());
+    const double threshold = PitchNoiseThreshold(10);
+    for (const PitchBlocking blocking : {PitchBlocking{601, 1}, PitchBlocking{601, 3},
+                                         PitchBlocking{n - 1, 2}, PitchBlocking{5000, 2}}) {
+        SCOPED_TRACE(blocking.blockLength);
+        std::vector<double> blocks(signal.size());
+        TrackPitchInBlocks(bank, signal, threshold, blocking, blocks);
+        std::vector<double> streamed;
+        int read = 0;
+        TrackPitchStreaming(
+            bank, n,
+            [&](std::span<double> out) {
+                ASSERT_LE(read + static_cast<int>(out.size()), n);
+                std::copy_n(signal.begin() + read, out.size(), out.begin());
+                read += static_cast<int>(out.size());
+            },
+            threshold, blocking,
+            [&](int first, std::span<const double> values) {
+                ASSERT_EQ(first, static_cast<int>(streamed.size()));
+                streamed.insert(streamed.end(), values.begin(), values.end());
+            });
+        EXPECT_EQ(read, n);
+        ExpectSameBits(streamed, blocks);
+        EXPECT_GT(VoicedCount({streamed, n}), n / 3);
+    }
+}
+
+TEST(PitchStreaming, ReadSoundGivesTheWholeVectorTrackBitForBit) {
+    // 12 s at 44100 Hz and a few samples that do not fill a hop, in several default blocks;
+    // and the track of a sound too short to have one.
+    std::vector<std::int16_t> sound = Samples16(SynthesizeVoice(Speech(44100, 12.0, 25, 13)));
+    sound.resize(sound.size() + 7, 1234);
+    for (const std::size_t frames : {sound.size(), std::size_t{19}}) {
+        SCOPED_TRACE(frames);
+        std::vector<double> samples(sound.begin(), sound.begin() + frames);
+        int hop = 0;
+        const PitchTrack whole = ExtractPitch(samples.data(), static_cast<int>(frames), 44100, 80,
+                                              kChannels, 12, 1.1, 10, hop);
+        SampleStream stream{std::vector<std::int16_t>(sound.begin(), sound.begin() + frames)};
+        std::vector<double> streamed;
+        int streamedHop = 0;
+        const std::int64_t count = ExtractPitchStreaming(
+            stream.Reader(), static_cast<std::int64_t>(frames), 44100, 80, kChannels, 12, 1.1, 10,
+            streamedHop, [&](std::int64_t first, std::span<const double> values) {
+                ASSERT_EQ(first, static_cast<std::int64_t>(streamed.size()));
+                streamed.insert(streamed.end(), values.begin(), values.end());
+            });
+        EXPECT_EQ(streamedHop, hop);
+        EXPECT_EQ(count, whole.count);
+        ExpectSameBits(streamed, whole.values);
+        if (frames > 19) {
+            const PitchFilterBank bank = DesignPitchFilterBank(44100, 80, kChannels, 12, 1.1);
+            EXPECT_GT((whole.count + 0.0) / DefaultPitchBlocking(bank, whole.count).blockLength, 3);
+            // Whole hops are read, the last 7 frames are not needed.
+            EXPECT_EQ(stream.next, whole.count * hop);
+            EXPECT_GT(stream.reads, 1);
         }
     }
-    EXPECT_EQ(differences, 0);
-    EXPECT_GT(VoicedCount(track), track.count / 3);
+}
+
+TEST(PitchStreaming, ReaderFailuresAndBadArgumentsEndTheTrack) {
+    const auto keep = [](std::int64_t, std::span<const double>) {};
+    const auto failing = [](std::int64_t from, std::span<std::int16_t> out) {
+        if (from > 100000) throw std::runtime_error("disk gone");
+        std::fill(out.begin(), out.end(), std::int16_t{100});
+    };
+    int hop = 0;
+    EXPECT_THROW(
+        ExtractPitchStreaming(failing, 44100 * 20, 44100, 80, kChannels, 12, 1.1, 10, hop, keep),
+        std::runtime_error);
+    EXPECT_THROW(ExtractPitchStreaming(failing, -1, 44100, 80, kChannels, 12, 1.1, 10, hop, keep),
+                 std::invalid_argument);
+    EXPECT_THROW(ExtractPitchStreaming({}, 100, 44100, 80, kChannels, 12, 1.1, 10, hop, keep),
+                 std::invalid_argument);
+    EXPECT_THROW(ExtractPitchStreaming(failing, 100, 44100, 80, kChannels, 12, 1.1, NAN, hop, keep),
+                 std::invalid_argument);
+    EXPECT_THROW(ExtractPitchStreaming(failing, std::int64_t{1} << 40, 44100, 80, kChannels, 12,
+                                       1.1, 10, hop, keep),
+                 std::length_error);
+}
+
+// --- Candidates and the kernels of the per-sample loops. ---
+
+TEST(PitchCandidates, RatioIsInterpolatedAtTheFixedPoint) {
+    // IF 110 Hz in the 100 Hz channel and 100 Hz in the 120 Hz channel: the IF crosses the
+    // centre frequencies at 106 2/3 Hz, a third of the way from the lower centre to the upper,
+    // where the ratio is a third of the way from the lower channel's to the upper one's.
+    PitchCandidate c;
+    ASSERT_TRUE(FixedPoint(110, 100, 100, 120, 0.1, 0.4, c));
+    EXPECT_NEAR(c.f0, 320.0 / 3, 1e-12);
+    EXPECT_NEAR(c.ratio, 0.2, 1e-15);
+    ASSERT_TRUE(FixedPoint(110, 100, 100, 120, 0.4, 0.1, c));
+    EXPECT_NEAR(c.ratio, 0.3, 1e-15);
+    // Any crossing: the ratio is linear in the F0 between the two centres.
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> above(0.1, 30), ratio(0, 1);
+    for (int i = 0; i < 1000; ++i) {
+        const double centreLow = 150, centreHigh = 160;
+        const double r0 = ratio(random), r1 = ratio(random);
+        ASSERT_TRUE(FixedPoint(centreLow + above(random), centreHigh - above(random), centreLow,
+                               centreHigh, r0, r1, c));
+        ASSERT_GT(c.f0, centreLow);
+        ASSERT_LE(c.f0, centreHigh);
+        ASSERT_NEAR(c.ratio, r0 + (r1 - r0) * (c.f0 - centreLow) / (centreHigh - centreLow), 1e-12);
+    }
+    EXPECT_FALSE(FixedPoint(99, 100, 100, 120, 0.1, 0.4, c));   // below the lower centre
+    EXPECT_FALSE(FixedPoint(110, 120, 100, 120, 0.1, 0.4, c));  // at the upper centre
+}
+
+// Runs a kernel call under each build the processor has; the results must be the same bits.
+template <class Call>
+void ForEachBuild(const Call& call) {
+    for (const PitchInstructionSet set : {PitchInstructionSet::Sse2, PitchInstructionSet::Avx2}) {
+        if (!UsePitchInstructionSet(set)) continue;
+        SCOPED_TRACE(set == PitchInstructionSet::Avx2 ? "AVX2" : "SSE2");
+        call();
+    }
+    UsePitchInstructionSet(BestPitchInstructionSet());
+}
+
+std::vector<std::complex<double>> FilterLikeValues(int count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> part(-1, 1), exponent(-30, 30);
+    std::vector<std::complex<double>> z(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const double scale = std::pow(2.0, exponent(random));
+        z[i] = {scale * part(random), scale * part(random)};
+        // Axes, diagonals, zeros and signed zeros, where the quadrant logic turns.
+        switch (i % 16) {
+            case 3:
+                z[i] = {0.0, 0.0};
+                break;
+            case 5:
+                z[i] = {z[i].real(), 0.0};
+                break;
+            case 6:
+                z[i] = {0.0, z[i].imag()};
+                break;
+            case 7:
+                z[i] = {z[i].real(), z[i].real()};
+                break;
+            case 8:
+                z[i] = {z[i].real(), -z[i].real()};
+                break;
+            case 9:
+                z[i] = {-1.0, -0.0};
+                break;
+            case 10:
+                z[i] = {z[i].real(), z[i].real() * 0.41421356237309503};
+                break;
+        }
+    }
+    return z;
+}
+
+TEST(PitchKernels, PhaseStepsFollowTheExactAngles) {
+    const int count = 4099;  // not a multiple of the vector width or of the chunks
+    const std::vector<std::complex<double>> z = FilterLikeValues(count + 1, 1);
+    const double rate = 4410;
+    ForEachBuild([&] {
+        std::vector<double> steps(count);
+        ActivePitchKernels().phaseSteps(z.data(), count, rate, steps.data());
+        const auto phase = [](std::complex<double> v) -> long double {
+            if (v == 0.0) return 0;
+            return atan2l(v.imag(), v.real()) / (2 * 3.14159265358979323846264338327950288L);
+        };
+        for (int j = 0; j < count; ++j) {
+            const long double d = phase(z[j + 1]) - phase(z[j]);
+            const long double wrapped = d + 0.5L - std::floor(d + 0.5L) - 0.5L;
+            // A step of exactly half a cycle may wrap either way within rounding.
+            if (std::abs(std::abs(wrapped) - 0.5L) < 1e-15L) continue;
+            ASSERT_NEAR(steps[j], static_cast<double>(wrapped * rate), 2e-12) << j;
+            ASSERT_GE(steps[j], -0.5 * rate);
+            ASSERT_LT(steps[j], 0.5 * rate);
+        }
+    });
+}
+
+TEST(PitchKernels, AnglesAreWithinTwoAndAHalfUnitsInTheLastPlace) {
+    const std::vector<std::complex<double>> z = FilterLikeValues(200000, 2);
+    ForEachBuild([&] {
+        double worst = 0;
+        for (const std::complex<double>& v : z) {
+            if (v == 0.0) continue;
+            const long double exact = atan2l(v.imag(), v.real());
+            const double rounded = static_cast<double>(exact);
+            const double ulp = std::nextafter(std::abs(rounded), INFINITY) - std::abs(rounded);
+            const double angle = ActivePitchKernels().phaseAngle(v.imag(), v.real());
+            worst = std::max(worst, static_cast<double>(std::abs(angle - exact) / ulp));
+            ASSERT_EQ(std::signbit(angle), std::signbit(v.imag())) << v;
+        }
+        EXPECT_LE(worst, 2.5);
+        EXPECT_EQ(ActivePitchKernels().phaseAngle(-0.0, -1.0),
+                  -ActivePitchKernels().phaseAngle(0.0, -1.0));
+        EXPECT_EQ(ActivePitchKernels().phaseAngle(1.0, 0.0), std::atan2(1.0, 0.0));
+        EXPECT_EQ(ActivePitchKernels().phaseAngle(0.0, -1.0), std::atan2(0.0, -1.0));
+    });
+}
+
+TEST(PitchKernels, BuildsGiveTheSameBitsAsTheScalarFormulas) {
+    // Noise ratios and fixed points against NoiseRatio, ChannelSlopeAt, FixedPoint and
+    // PitchChoice of the headers, bit for bit; phase steps of the two builds against each other.
+    const int count = 1031;
+    std::mt19937 random(4);
+    std::uniform_real_distribution<double> frequency(90, 140), derivative(-3e4, 3e4), ratio(0, 1);
+    std::vector<double> rows[6], ratios[2];
+    for (std::vector<double>& row : rows)
+        row.resize(count);
+    for (std::vector<double>& row : ratios)
+        row.resize(count);
+    for (int i = 0; i < count; ++i) {
+        for (int r = 0; r < 3; ++r) {
+            rows[r][i] = frequency(random);
+            rows[3 + r][i] = derivative(random);
+        }
+        ratios[0][i] = ratio(random);
+        ratios[1][i] = ratio(random);
+    }
+    const double r = std::pow(2.0, 1.0 / 12), centre = 112, centreHigh = centre * r;
+    const NoiseShape& shape = NoiseShapeConstants();
+    const std::vector<std::complex<double>> z = FilterLikeValues(count + 1, 5);
+    std::vector<double> firstSteps;
+    ForEachBuild([&] {
+        std::vector<double> sigma(count);
+        const NoiseRatioRows noiseRows = {{rows[0].data(), rows[1].data(), rows[2].data()},
+                                          {rows[3].data(), rows[4].data(), rows[5].data()}};
+        ActivePitchKernels().noiseRatios(noiseRows, count, r, centre, shape.c1, shape.c2,
+                                         sigma.data());
+        // Two offers per sample (the second pair of channels reuses the rows) against the
+        // candidates chosen one by one.
+        std::vector<double> bestF0(count, 0.0),
+            bestRatio(count, std::numeric_limits<double>::infinity());
+        const FixedPointRows low = {rows[0].data(), rows[1].data(), ratios[0].data(),
+                                    ratios[1].data()};
+        const FixedPointRows high = {rows[1].data(), rows[2].data(), ratios[1].data(),
+                                     ratios[0].data()};
+        ActivePitchKernels().offerFixedPoints(low, count, centre, centreHigh, bestF0.data(),
+                                              bestRatio.data());
+        ActivePitchKernels().offerFixedPoints(high, count, centre, centreHigh, bestF0.data(),
+                                              bestRatio.data());
+        int offered = 0;
+        for (int i = 0; i < count; ++i) {
+            const double a = ChannelSlopeAt(rows[0][i], rows[1][i], rows[2][i], r) / centre;
+            const double c = ChannelSlopeAt(rows[3][i], rows[4][i], rows[5][i], r) / centre;
+            const double expected = NoiseRatio(a, c, centre, shape);
+            ASSERT_EQ(std::memcmp(&sigma[i], &expected, sizeof(double)), 0) << i;
+
+            PitchChoice choice;
+            PitchCandidate candidate;
+            if (FixedPoint(rows[0][i], rows[1][i], centre, centreHigh, ratios[0][i], ratios[1][i],
+                           candidate))
+                choice.Offer(candidate);
+            if (FixedPoint(rows[1][i], rows[2][i], centre, centreHigh, ratios[1][i], ratios[0][i],
+                           candidate))
+                choice.Offer(candidate);
+            offered += choice.Ratio() < INFINITY;
+            ASSERT_EQ(bestRatio[i], choice.Ratio()) << i;
+            ASSERT_EQ(bestF0[i] * (bestRatio[i] < INFINITY), choice.F0(2.0)) << i;
+        }
+        EXPECT_GT(offered, count / 10);
+
+        std::vector<double> steps(count);
+        ActivePitchKernels().phaseSteps(z.data(), count, 8000, steps.data());
+        if (firstSteps.empty()) {
+            firstSteps = steps;
+        } else {
+            ExpectSameBits(steps, firstSteps);
+        }
+    });
 }
 
 }  // namespace
