@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,11 @@ struct ViewAnalysis {
 // failed, or none. The notes on the read and on the view go to context's messages.
 std::optional<std::string> AnalyseView(const std::string& path, int kind, bool withPitch,
                                        CommandContext& context, ViewAnalysis& analysis);
+
+// The file of the levels command from the top-left columns x rows of the level image: PNG of
+// grey 255 - level or PGM of the levels, as the options choose.
+std::vector<std::uint8_t> LevelsImageBytes(const LevelImage& levels, int columns, int rows,
+                                           const CliOptions& options);
 
 // The pitch track to draw over the image, or none.
 std::optional<PitchOverlay> PitchToDraw(const ViewAnalysis& analysis);

@@ -64,7 +64,8 @@ TEST(CliOutput, InfoDescribesTheFileAndWhatWasLoaded) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
               "file: " + path +
-                  "\nreader: wave\nformat tag: 0x0001 (PCM)\nchannels: 2\nsample rate: 16000 Hz\n"
+                  "\nreader: wave (Tonalyx wave reader)\ncontainer: WAV\ncodec: PCM 8-bit\n"
+                  "format tag: 0x0001 (PCM)\nchannels: 2\nsample rate: 16000 Hz\n"
                   "bits per sample: 8\nlength: 32000 samples, 2.000000 s\n"
                   "channel read: 1\n"
                   "loaded: 16000 samples, 1.000000 s (maxSoundLength 1 s)\n\n");
@@ -123,12 +124,24 @@ TEST(CliOutput, EveryChangeToTheInputIsSaidOnStandardError) {
     EXPECT_EQ(cut.status, 0);
     EXPECT_EQ(cut.err, "tonalyx-cli: " + longSound +
                            ": read the first 120.000 s of 130.000 s (maxSoundLength 120 s); "
-                           "--set maxSoundLength=130 reads it whole\n");
+                           "--whole reads it all\n");
     const CliRun whole = RunCommandLine({"info", longSound, "--set", "maxSoundLength=130"});
     EXPECT_TRUE(whole.err.empty()) << whole.err;
-    // Beyond the longest limit the note offers the most there is.
-    const CliRun most = RunCommandLine({"info", longSound, "--set", "maxSoundLength=60"});
-    EXPECT_NE(most.err.find("read the first 60.000 s of 130.000 s"), std::string::npos);
+    // The command line reads past the window's limit, up to a length or all of it.
+    const CliRun upTo = RunCommandLine({"info", longSound, "--max-seconds", "60.5"});
+    EXPECT_EQ(upTo.err, "tonalyx-cli: " + longSound +
+                            ": read the first 60.500 s of 130.000 s (--max-seconds 60.5); "
+                            "--whole reads it all\n");
+    EXPECT_NE(upTo.out.find("loaded: 484000 samples, 60.500000 s (--max-seconds 60.5)\n"),
+              std::string::npos);
+    const CliRun all = RunCommandLine({"info", longSound, "--whole"});
+    EXPECT_EQ(all.err, "");
+    EXPECT_NE(all.out.find("loaded: 1040000 samples, 130.000000 s\n"), std::string::npos);
+    EXPECT_EQ(RunCommandLine({"info", longSound, "--max-seconds", "200"}).err, "");
+    const CliRun none = RunCommandLine({"info", longSound, "--max-seconds", "0.0001"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.out.find("refused: cannot open: --max-seconds reads no whole sample"),
+              std::string::npos);
 
     const std::string mono = WriteWave(folder / "mono.wav", Sine(8000, 8000, 200, 1000), 8000);
     const CliRun channel = RunCommandLine({"pitch", mono, "--channel", "5"});
