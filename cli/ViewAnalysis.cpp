@@ -12,6 +12,12 @@ std::optional<std::string> AnalyseView(const std::string& path, int kind, bool w
     if (auto refused = LoadSoundWithNotes(path, context, analysis.sound, analysis.load)) {
         return refused;
     }
+    AnalyseLoadedSound(path, kind, withPitch, context, analysis);
+    return std::nullopt;
+}
+
+void AnalyseLoadedSound(const std::string& path, int kind, bool withPitch, CommandContext& context,
+                        ViewAnalysis& analysis) {
     std::string note;
     analysis.geometry = CommandLineView(analysis.sound.sampleCount, context.options.view, note);
     if (!note.empty()) Note(context, path, note);
@@ -27,7 +33,6 @@ std::optional<std::string> AnalyseView(const std::string& path, int kind, bool w
     ComputeSpectrogramColumns(analysis.engine, analysis.sound, analysis.geometry, kind,
                               context.records.analysis,
                               [&](double fraction) { context.progress.Update(fraction); });
-    return std::nullopt;
 }
 
 std::optional<PitchOverlay> PitchToDraw(const ViewAnalysis& analysis) {
