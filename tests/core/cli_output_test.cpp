@@ -6,6 +6,8 @@
 #include "cli/ProgressBar.h"
 #include "cli/TableWriter.h"
 #include "cli_test_support.h"
+#include "document/SoundFileInfo.h"
+#include "document/WaveReader.h"
 
 namespace tonalyx::cli {
 namespace {
@@ -82,6 +84,33 @@ TEST(CliOutput, InfoDescribesTheFileAndWhatWasLoaded) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.out.find("refused: cannot open: No such file or directory"),
               std::string::npos);
+
+    // A wave without an extension is known by its content and taken by the general reader.
+    const std::string bare = (folder / "stereo").string();
+    std::filesystem::copy_file(path, bare);
+    const CliRun byContent = RunCommandLine({"info", bare, "--channel", "1"});
+    EXPECT_EQ(byContent.status, 0) << byContent.err;
+    EXPECT_EQ(byContent.out.substr(0, byContent.out.find("format tag")),
+              "file: " + bare + "\nreader: libsndfile (" + SoundReaderName(SoundReader::Sndfile) +
+                  ")\ncontainer: WAV\ncodec: PCM 8-bit\n");
+    EXPECT_NE(byContent.out.find("length: 32000 samples, 2.000000 s\n"), std::string::npos);
+
+    // A wave of an unknown coding: the wave reader's reason, then libsndfile's own text.
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    bytes[20] = 0x99;  // the format tag
+    const std::string odd = (folder / "odd.wav").string();
+    std::ofstream(odd, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    const CliRun corrupt = RunCommandLine({"info", odd});
+    EXPECT_EQ(corrupt.status, 1);
+    EXPECT_EQ(Lines(corrupt.out)[1].rfind(
+                  "refused: cannot open: " +
+                      std::string(DescribeWaveReadError(WaveReadError::UnsupportedFormat)) +
+                      " (libsndfile: ",
+                  0),
+              0u)
+        << corrupt.out;
 }
 
 TEST(CliOutput, SettingsListsEveryFieldWithItsCurrentValue) {
