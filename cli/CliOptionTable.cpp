@@ -49,7 +49,7 @@ constexpr OptionSpec kOptions[] = {
     {"--channel", "K", kSoundCommands, "the channel read, from 0 (sets channelIndex)"},
     {"--max-seconds", "S", kSoundCommands, "read up to S seconds (beyond maxSoundLength)"},
     {"--whole", "", kSoundCommands, "read all of each file, however long"},
-    {"--step", "SECONDS", kPitch, "one row per step: F0 at 0, S, 2S, ... seconds"},
+    {"--step", "SECONDS", kPitch, "one row per step, F0 interpolated"},
     {"--set", "NAME=VALUE", kAllCommands, "a field of the settings (repeatable)"},
     {"--format", "png|pgm", kLevels, "image format (default: OUT's extension)"},
     {"--format", "csv|tsv", kTableCommands, "table format (default csv)"},

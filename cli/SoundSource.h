@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ViewGeometry.h"
 #include "cli/CommandView.h"
 #include "document/FrameSource.h"
 
@@ -22,8 +23,9 @@ struct ReadLimit {
 
 ReadLimit ReadLimitOf(const CliOptions& options, const FileSettings& file);
 
-// The most frames the view arithmetic addresses: its sample indexes are 32-bit.
-inline constexpr std::int64_t kMaxAddressableFrames = 2147483647;
+// The most frames the view arithmetic addresses: its sample indexes are 32-bit, with room for
+// a column of the largest zoom past the end.
+inline constexpr std::int64_t kMaxAddressableFrames = 2147483647 - kMaxSamplesPerPixel;
 
 // A sound file opened for reading on demand: the reader that took it and the frames the
 // commands work on, [0, frames), which are the frames a whole read (LoadSound) would load.
