@@ -268,6 +268,25 @@ TEST(CliLongSound, ADamagedFileStreamsAsFarAsAWholeReadGoes) {
     EXPECT_EQ(RunCommandLine({"pitch", flac}).out, LoadedPitchTable(flac, "120"));
 }
 
+TEST(CliLongSound, ACodecThatCannotSeekExactlyIsDecodedForwardToTheSameFrames) {
+    const auto folder = TestFolder();
+    const std::vector<int16_t> samples = LongVoice(20, 16000);
+    const std::string ogg = (folder / "voice.ogg").string();
+    ASSERT_TRUE(WriteSoundFile(ogg, {SoundContainer::Ogg, SoundCoding::Vorbis, 1, 16000},
+                               std::span<const int16_t>(samples)));
+    const std::string image = (folder / "voice.pgm").string();
+    for (const std::vector<std::string>& view :
+         {std::vector<std::string>{"--fit", "--columns", "640", "--overlay-pitch"},
+          std::vector<std::string>{"--samples-per-column", "64", "--first-column", "2000"}}) {
+        std::vector<std::string> arguments = {"levels", ogg, "-o", image};
+        arguments.insert(arguments.end(), view.begin(), view.end());
+        const CliRun run = RunCommandLine(arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(ReadBytes(image), LoadedLevels(arguments)) << view[0];
+    }
+    EXPECT_EQ(RunCommandLine({"pitch", ogg}).out, LoadedPitchTable(ogg, "120"));
+}
+
 // The F0 at a time read off the printed track as a phonetician would: the two values whose
 // blocks' middles lie either side, interpolated linearly, unvoiced when either is.
 double ReadOffTrack(const std::vector<double>& middles, const std::vector<double>& f0,
