@@ -84,12 +84,10 @@ std::optional<std::string> OpenSound(const std::string& path, int channel, const
         return std::string("cannot open: ") + (wanted == 0 ? "--max-seconds reads no whole sample"
                                                            : "no sample frame could be decoded");
     }
-    const std::string limitText = report.limit;
     if (!FillLoadReport(path, info, channel, sound.source->Channel(), wanted, sound.frames,
                         report)) {
         return "the file changed while it was read";
     }
-    report.limit = limitText;
     report.limitedByAddressing = addressing && sound.frames == wanted;
     return std::nullopt;
 }
