@@ -7,6 +7,7 @@
 #include "cli/TableWriter.h"
 #include "cli_test_support.h"
 #include "document/SoundFileInfo.h"
+#include "document/SoundFileWriter.h"
 #include "document/WaveReader.h"
 
 namespace tonalyx::cli {
@@ -196,6 +197,21 @@ TEST(CliOutput, EveryChangeToTheInputIsSaidOnStandardError) {
                              ": the data chunk holds 5000 of the 8000 samples its header "
                              "claims; read what it holds\n");
     EXPECT_NE(chunk.out.find("loaded: 5000 samples"), std::string::npos);
+
+    // The same notes for a file the general reader takes: a FLAC of two channels, 3 s long.
+    const std::string flac = (folder / "stereo.flac").string();
+    ASSERT_TRUE(WriteSoundFile(flac, {SoundContainer::Flac, SoundCoding::Pcm16, 2, 8000},
+                               std::span<const int16_t>(std::vector<int16_t>(2 * 24000, 7))));
+    const CliRun notes = RunCommandLine({"info", flac, "--channel", "3", "--max-seconds", "2.5"});
+    EXPECT_EQ(notes.status, 0);
+    EXPECT_EQ(notes.err, "tonalyx-cli: " + flac +
+                             ": channel 3 does not exist in 2 channels; read channel 1, the last "
+                             "one\ntonalyx-cli: " +
+                             flac +
+                             ": read the first 2.500 s of 3.000 s (--max-seconds 2.5); --whole "
+                             "reads it all\n");
+    EXPECT_NE(notes.out.find("loaded: 20000 samples, 2.500000 s (--max-seconds 2.5)\n"),
+              std::string::npos);
 
     // --fit on a sound with fewer samples than the view has columns.
     const std::string brief = WriteWave(folder / "brief.wav", Sine(800, 8000, 200, 1000), 8000);
