@@ -49,7 +49,8 @@ std::optional<std::string> RunLevels(const std::string& path, CommandContext& co
     const bool showPitch = options.overlayPitch || options.kind == PitchAnalysis;
     if (showPitch) {
         context.progress.Start(label + ": pitch track");
-        ComputeColumnPitch(view, settings);
+        ComputeColumnPitch(view, settings,
+                           [&](double fraction) { context.progress.Update(fraction); });
     }
 
     context.progress.Start(label + ": image");

@@ -70,7 +70,8 @@ std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int
                                  settings.pitchSnThreshold, hop, sink);
 }
 
-void ComputeColumnPitch(StreamedView& view, const AnalysisSettings& settings) {
+void ComputeColumnPitch(StreamedView& view, const AnalysisSettings& settings,
+                        const ProgressCallback& progress) {
     const int count = view.engine.ColumnCount();
     view.columnPitch.assign(static_cast<std::size_t>(count), 0.0);
     const int scrolled = view.geometry.VisibleColumns().first;
@@ -79,6 +80,9 @@ void ComputeColumnPitch(StreamedView& view, const AnalysisSettings& settings) {
     // Entries of the columns in order: the centre samples grow with the column.
     const auto keep = [&](std::int64_t first, std::span<const double> values) {
         const std::int64_t end = first + static_cast<std::int64_t>(values.size());
+        if (progress) {
+            progress(static_cast<double>(first) * hop / static_cast<double>(view.sound.frames));
+        }
         for (; column < count; ++column) {
             const SampleSpan span =
                 view.geometry.VisibleSampleRange(scrolled + view.firstColumn + column);

@@ -49,6 +49,7 @@ std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int
                               const PitchValueSink& sink);
 
 // Fills view.columnPitch for the computed columns from the streamed track.
-void ComputeColumnPitch(StreamedView& view, const AnalysisSettings& settings);
+void ComputeColumnPitch(StreamedView& view, const AnalysisSettings& settings,
+                        const ProgressCallback& progress = {});
 
 }  // namespace tonalyx::cli
