@@ -37,7 +37,6 @@ std::optional<std::string> OpenView(const std::string& path, CommandContext& con
 void ComputeViewColumns(StreamedView& view, int kind, int first, int count,
                         const AnalysisSettings& settings, const ProgressCallback& progress) {
     SpectrogramEngine& engine = view.engine;
-    view.firstColumn = first;
     engine.SetSource(count, view.sound.sampleRate);
     engine.SetupKind(kind, settings);
     if (!engine.KindComputesColumns(kind)) return;
@@ -70,26 +69,24 @@ std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int
                                  settings.pitchSnThreshold, hop, sink);
 }
 
-void ComputeColumnPitch(StreamedView& view, const AnalysisSettings& settings,
+void ComputeColumnPitch(StreamedView& view, int first, int count, const AnalysisSettings& settings,
                         const ProgressCallback& progress) {
-    const int count = view.engine.ColumnCount();
     view.columnPitch.assign(static_cast<std::size_t>(count), 0.0);
     const int scrolled = view.geometry.VisibleColumns().first;
     int hop = 1;
     int column = 0;  // the next column whose entry is awaited
     // Entries of the columns in order: the centre samples grow with the column.
-    const auto keep = [&](std::int64_t first, std::span<const double> values) {
-        const std::int64_t end = first + static_cast<std::int64_t>(values.size());
+    const auto keep = [&](std::int64_t from, std::span<const double> values) {
+        const std::int64_t end = from + static_cast<std::int64_t>(values.size());
         if (progress) {
-            progress(static_cast<double>(first) * hop / static_cast<double>(view.sound.frames));
+            progress(static_cast<double>(from) * hop / static_cast<double>(view.sound.frames));
         }
         for (; column < count; ++column) {
-            const SampleSpan span =
-                view.geometry.VisibleSampleRange(scrolled + view.firstColumn + column);
+            const SampleSpan span = view.geometry.VisibleSampleRange(scrolled + first + column);
             const std::int64_t entry = (static_cast<std::int64_t>(span.start) + span.end) / 2 / hop;
             if (entry >= end) return;
             view.columnPitch[static_cast<std::size_t>(column)] =
-                values[static_cast<std::size_t>(entry - first)];
+                values[static_cast<std::size_t>(entry - from)];
         }
     };
     StreamPitchTrack(view.sound, settings, hop, keep);

@@ -22,9 +22,8 @@ struct StreamedView {
     OpenedSound sound;
     ViewGeometry geometry;
     SpectrogramEngine engine;
-    int firstColumn = 0;  // the view column held in the engine's column 0
-    // F0 of the track entry each computed column shows (the block holding its centre sample,
-    // 0 where there is none); empty unless the pitch is shown.
+    // F0 of the track entry each view column of ComputeColumnPitch shows (the block holding its
+    // centre sample, 0 where there is none); empty unless the pitch is shown.
     std::vector<double> columnPitch;
 };
 
@@ -48,8 +47,9 @@ void ComputeViewColumns(StreamedView& view, int kind, int first, int count,
 std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int& hop,
                               const PitchValueSink& sink);
 
-// Fills view.columnPitch for the computed columns from the streamed track.
-void ComputeColumnPitch(StreamedView& view, const AnalysisSettings& settings,
+// Fills view.columnPitch with the entries of the view columns [first, first + count), from the
+// streamed track.
+void ComputeColumnPitch(StreamedView& view, int first, int count, const AnalysisSettings& settings,
                         const ProgressCallback& progress = {});
 
 }  // namespace tonalyx::cli
