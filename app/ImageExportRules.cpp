@@ -1,23 +1,14 @@
 #include "app/ImageExportRules.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdint>
+
+#include "document/SoundFormats.h"
 
 namespace tonalyx {
 
 std::string DerivedImageName(const std::string& soundPath) {
-    // The extension starts at the last dot of the file-name part, not of a folder name.
-    const size_t separator = soundPath.find_last_of("/\\");
-    const size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
-    const size_t dot = soundPath.rfind('.');
     std::string base = soundPath;
-    if (dot != std::string::npos && dot >= nameStart) {
-        std::string extension = soundPath.substr(dot);
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (extension == ".wav") base.erase(dot);
-    }
+    if (HasSoundFileExtension(soundPath)) base.erase(soundPath.rfind('.'));
     return base + ".bmp";
 }
 

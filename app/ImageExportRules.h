@@ -6,8 +6,9 @@ namespace tonalyx {
 
 // The file-name and print-size rules of the image commands (Save Image, Print).
 
-// The bitmap name Save Image writes for a sound: a ".wav" extension (in any letter case) is
-// removed and ".bmp" appended, so "voice.WAV" gives "voice.bmp" and "take.1" gives "take.1.bmp".
+// The bitmap name Save Image writes for a sound: the extension of any sound format the program
+// opens (in any letter case) is replaced by ".bmp", and ".bmp" is appended to other names, so
+// "voice.WAV" gives "voice.bmp", "voice.flac" "voice.bmp" and "take.1" gives "take.1.bmp".
 std::string DerivedImageName(const std::string& soundPath);
 
 // The main window's design resolution: the composite has its physical size at this many pixels

@@ -8,7 +8,8 @@
 #include "app/TAboutBox.h"
 #include "app/TMainForm.h"
 #include "display/TFreqForm.h"
-#include "document/WaveReader.h"
+#include "document/SoundFile.h"
+#include "document/SoundFormats.h"
 #include "settings/TOptionForm.h"
 
 namespace tonalyx {
@@ -58,7 +59,7 @@ bool TMainForm::OpenFile(const QString& path) {
     }
     sound_.maxSoundLength = fileSettings_.maxSoundLength;
 
-    if (!ReadWaveFile(sound_, fileName_.toStdString(), fileSettings_.channelIndex)) {
+    if (!ReadSoundFile(sound_, fileName_.toStdString(), fileSettings_.channelIndex)) {
         QMessageBox::warning(this, baseCaption_, "File Cannot Open: " + fileName_);
         return false;
     }
@@ -88,8 +89,11 @@ bool TMainForm::CloseFile() {
 }
 
 void TMainForm::AFileOpenExecute() {
-    const QString chosen = QFileDialog::getOpenFileName(
-        this, "Open", QString(), "Windows wave file (*.wav);;all wave files (*)");
+    // Every kind the program opens first, then waves alone as before, then anything: a file
+    // is recognised by its content, whatever its name.
+    const QString filter = "Sound files (" + QString::fromStdString(SoundFilePatterns()) +
+                           ");;Windows wave file (*.wav);;all files (*)";
+    const QString chosen = QFileDialog::getOpenFileName(this, "Open", QString(), filter);
     if (!chosen.isEmpty()) OpenFile(chosen);
 }
 

@@ -144,6 +144,13 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
         return seconds(options.time);
     } else if (option == "--to-time") {
         return seconds(options.toTime);
+    } else if (option == "--max-seconds" || option == "--step") {
+        double parsed = 0;
+        if (!ParseSeconds(value, parsed) || parsed <= 0) {
+            error = MustBe(option, "a number of seconds above 0", value);
+            return false;
+        }
+        (option == "--step" ? options.step : options.maxSeconds) = parsed;
     }
     return true;
 }
@@ -222,6 +229,10 @@ bool CheckCombination(const CliOptions& options, std::string& error) {
     }
     if (options.command == Command::Settings && !options.files.empty()) {
         error = "settings takes no file, but got '" + options.files.front() + "'";
+        return false;
+    }
+    if (options.whole && options.maxSeconds) {
+        error = "--whole reads all of each file: it takes no --max-seconds";
         return false;
     }
     const ViewOptions& view = options.view;
@@ -313,6 +324,7 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
             }
             if (name == "--fit") options.view.fit = true;
             if (name == "--overlay-pitch") options.overlayPitch = true;
+            if (name == "--whole") options.whole = true;
             continue;
         }
         std::string value;

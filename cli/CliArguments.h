@@ -45,6 +45,9 @@ struct CliOptions {
     std::optional<int> toColumn;  // spectrum: the last column of the range (included)
     std::optional<double> time;   // spectrum: seconds from the start of the sound
     std::optional<double> toTime;
+    std::optional<double> maxSeconds;  // read up to that many seconds of each file
+    bool whole = false;                // read all of each file
+    std::optional<double> step;        // pitch: one row every step seconds
 };
 
 inline constexpr int kMaxViewColumns = 32768;

@@ -1,8 +1,8 @@
 #include "cli/CliMain.h"
 
 #include <exception>
+#include <filesystem>
 #include <optional>
-#include <sstream>
 
 #include "cli/CliArguments.h"
 #include "cli/Commands.h"
@@ -85,49 +85,66 @@ std::optional<std::string> CheckOutputs(const CliOptions& options, OutputMode mo
     return std::nullopt;
 }
 
+// The folders of each output made where {path} asks for them.
+std::optional<std::string> MakeFolders(const std::string& target) {
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    if (folder.empty()) return std::nullopt;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) return "cannot write '" + target + "': " + SystemReason(error.value());
+    return std::nullopt;
+}
+
 int RunFiles(const CliOptions& options, const RecordSet& records, std::ostream& out,
              std::ostream& err, bool progressOnTerminal) {
     const OutputMode mode = ModeOf(options);
     const bool makeFolders = options.output.find(kPathPlaceholder) != std::string::npos;
+    // One table of all inputs goes to its file as it grows, and into place at the end.
+    WholeFileStream wholeTable(options.output);
+    std::ostream wholeTableStream(&wholeTable);
     if (mode == OutputMode::OneFile) {
-        if (auto failure = CheckOutputFolder(options.output, false)) {
+        if (auto failure = wholeTable.Open()) {
             err << kProgram << *failure << '\n';
             return kExitFileFailed;
         }
     }
     ProgressBar progress(err, progressOnTerminal);
-    std::ostringstream wholeTable;
     bool headerWritten = false;
     int status = kExitDone;
     const int count = static_cast<int>(options.files.size());
     for (int number = 1; number <= count; ++number) {
         const std::string& path = options.files[static_cast<std::size_t>(number - 1)];
         progress.SetFile(number, count);
-        std::ostringstream fileOutput;
+        const std::string target =
+            mode == OutputMode::OnePerInput ? OutputPath(options.output, path) : std::string();
+        WholeFileStream fileOutput(target);
+        std::ostream fileStream(&fileOutput);
         std::ostream& results = mode == OutputMode::StandardOutput ? out
-                                : mode == OutputMode::OneFile      ? wholeTable
-                                                                   : fileOutput;
+                                : mode == OutputMode::OneFile      ? wholeTableStream
+                                                                   : fileStream;
         CommandContext context{options, records, results, err, progress};
         context.headerWritten = mode != OutputMode::OnePerInput && headerWritten;
         std::optional<std::string> failure;
-        const std::string target =
-            mode == OutputMode::OnePerInput ? OutputPath(options.output, path) : std::string();
-        if (mode == OutputMode::OnePerInput) failure = CheckOutputFolder(target, makeFolders);
+        if (mode == OutputMode::OnePerInput) {
+            if (makeFolders) failure = MakeFolders(target);
+            if (!failure) failure = fileOutput.Open();
+        }
         if (!failure) failure = RunGuarded(path, context);
         headerWritten = context.headerWritten;
         progress.Finish();
-        if (!failure && mode == OutputMode::OnePerInput) {
-            failure = WriteFileWhole(target, fileOutput.view());
-        }
+        if (!failure && mode == OutputMode::OnePerInput) failure = fileOutput.Commit();
         if (failure) {
             err << kProgram << path << ": " << *failure << '\n';
             status = kExitFileFailed;
         }
         // A standard output that fails takes every later result too: stop here.
         if (!out.flush()) return kExitFileFailed;
+        // So does the one table's file.
+        if (mode == OutputMode::OneFile && wholeTable.Failure()) break;
     }
     if (mode == OutputMode::OneFile && headerWritten) {
-        if (auto failure = WriteFileWhole(options.output, wholeTable.view())) {
+        wholeTableStream.flush();
+        if (auto failure = wholeTable.Commit()) {
             err << kProgram << *failure << '\n';
             status = kExitFileFailed;
         }

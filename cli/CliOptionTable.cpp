@@ -10,10 +10,14 @@ constexpr CommandEntry kCommands[] = {
      "the same Calculate command: one pixel column per analysis column,\n"
      "imageHeight rows, the lowest frequency (or shortest lag) at the\n"
      "bottom. PNG holds grey 255 - level, PGM the raw levels 0 .. 255."},
-    {"pitch", Command::Pitch, kPitch, "FILE... [-o OUT]",
+    {"pitch", Command::Pitch, kPitch, "FILE... [--step SECONDS] [-o OUT]",
      "The pitch track: file, index, time of the block start in seconds (6\n"
      "decimals) and F0 in Hz (6 significant digits; 0 where unvoiced unless\n"
-     "--missing-as)."},
+     "--missing-as). With --step, one row per step instead: file, index, time\n"
+     "(index x step) and the F0 there, interpolated linearly between the two\n"
+     "track values around it, each standing at the middle of its block of\n"
+     "samples; unvoiced (0) where either of the two is unvoiced. Before the\n"
+     "first and after the last value the nearest value holds."},
     {"spectrum", Command::Spectrum, kSpectrum,
      "FILE... (--column C [--to-column D] | --time T [--to-time T2])",
      "The levels of one analysis column, or the mean of a range of columns,\n"
@@ -22,8 +26,8 @@ constexpr CommandEntry kCommands[] = {
      "frequency in Hz (or lag in ms) and its level in dB (or % for AC and\n"
      "cepstrum). --time picks the column whose samples hold that time."},
     {"info", Command::Info, kInfo, "FILE...",
-     "Reader, format tag, channels, rate, bits and length of each file, what\n"
-     "was loaded, or why the file is refused."},
+     "Reader, container, codec, format tag, channels, rate, bits and length\n"
+     "of each file, what is read of it, or why the file is refused."},
     {"settings", Command::Settings, kSettings, "[--set NAME=VALUE]...",
      "Every NAME that --set takes, with its accepted values, current value,\n"
      "meaning and whether it changes what the command line computes."},
@@ -43,6 +47,9 @@ constexpr OptionSpec kOptions[] = {
     {"--time", "T", kSpectrum, "the column that holds T seconds"},
     {"--to-time", "T2", kSpectrum, "the columns from T to T2 seconds, averaged"},
     {"--channel", "K", kSoundCommands, "the channel read, from 0 (sets channelIndex)"},
+    {"--max-seconds", "S", kSoundCommands, "read up to S seconds (beyond maxSoundLength)"},
+    {"--whole", "", kSoundCommands, "read all of each file, however long"},
+    {"--step", "SECONDS", kPitch, "one row per step, F0 interpolated"},
     {"--set", "NAME=VALUE", kAllCommands, "a field of the settings (repeatable)"},
     {"--format", "png|pgm", kLevels, "image format (default: OUT's extension)"},
     {"--format", "csv|tsv", kTableCommands, "table format (default csv)"},

@@ -29,10 +29,17 @@ constexpr std::string_view kTables =
     "Tables always begin with the file column, for one file as for many.\n";
 
 constexpr std::string_view kNotes =
-    "Notes on standard error say whenever the input is changed: a sound cut to\n"
-    "maxSoundLength, a channel that does not exist replaced by the last one, a data\n"
-    "chunk shorter than its header claims, a --fit that a short sound ignores, a\n"
-    "first column beyond the scroll range.\n";
+    "Notes on standard error say whenever the input is changed: a sound cut to its\n"
+    "length limit, a channel that does not exist replaced by the last one, a file\n"
+    "shorter than its header claims, a --fit that a short sound ignores, a first\n"
+    "column beyond the scroll range.\n";
+
+constexpr std::string_view kFiles =
+    "Files: waves, FLAC, Ogg, Opus, MP3, AIFF, AU, CAF, W64, RF64, NIST SPHERE and\n"
+    "compressed waves, recognised by their content. Each is read up to maxSoundLength\n"
+    "seconds (120 by default, at most 300, as in the window), or up to S seconds with\n"
+    "--max-seconds S, or all of it with --whole: recordings of hours are worked in\n"
+    "bounded memory, reading only the frames each command needs.\n";
 
 constexpr std::string_view kView =
     "Without --fit and --samples-per-column the view is the one the window shows\n"
@@ -82,6 +89,8 @@ std::string ProgramUsage() {
     text += "\n";
     text += kTables;
     text += "\n";
+    text += kFiles;
+    text += "\n";
     text += kNotes;
     text += "\n";
     text += kView;
@@ -102,7 +111,10 @@ std::string CommandUsage(const CommandEntry& command) {
     text += OptionLine("-h, --help", "", "this text");
     if (command.mask & (kLevels | kTableCommands)) text += "\n" + std::string(kOutputNames);
     if (command.mask & kTableCommands) text += "\n" + std::string(kTables);
-    if (command.mask & kSoundCommands) text += "\n" + std::string(kNotes);
+    if (command.mask & kSoundCommands) {
+        text += "\n" + std::string(kFiles);
+        text += "\n" + std::string(kNotes);
+    }
     if (command.mask & kViewCommands) text += "\n" + std::string(kView);
     text += "\n" + std::string(kExitStatus);
     return text;

@@ -12,6 +12,7 @@
 
 #include "cli/OutputFiles.h"
 #include "document/ByteSource.h"
+#include "document/SoundFile.h"
 #include "document/WaveFormatDecode.h"
 #include "document/WaveReader.h"
 
@@ -19,9 +20,8 @@ namespace tonalyx::cli {
 
 namespace {
 
-// The option that changes how much of a long file is read.
+// The setting that limits how much of a long file the window reads.
 constexpr std::string_view kLengthSetting = "maxSoundLength";
-constexpr int kLongestLengthSetting = 300;
 
 // Why the file cannot be opened for reading, in the system's words.
 std::string OpenFailure(const std::string& path) {
@@ -33,24 +33,27 @@ std::string OpenFailure(const std::string& path) {
     return DescribeWaveReadError(WaveReadError::CannotOpen);
 }
 
-// The file's own format and the frames its data chunk claims and holds, before the reader
-// turned it into one 16-bit channel. False when the chunks cannot be found again.
-bool ReadFileFacts(const std::string& path, LoadReport& report) {
+bool IsPlainCoding(std::uint16_t tag) {
+    return tag == kWaveFormatPcm || tag == kWaveFormatIeeeFloat || tag == kWaveFormatExtensible;
+}
+
+// The frames the data chunk of a RIFF wave of PCM or float samples claims; none for other
+// files, whose header claim is the reader's frame count.
+std::optional<std::int64_t> DataChunkClaim(const std::string& path) {
     FileByteSource file(path);
     SoundData probe;
-    if (!file.IsOpen() || !ScanChunks(probe, file) || probe.fmtChunk.offset == 0) return false;
+    if (!file.IsOpen() || !ScanChunks(probe, file) || probe.fmtChunk.offset == 0) {
+        return std::nullopt;
+    }
     std::array<std::uint8_t, kFormatChunkMinSize> body{};
     if (!file.Seek(probe.fmtChunk.offset) || file.Read(body.data(), body.size()) < body.size()) {
-        return false;
+        return std::nullopt;
     }
-    report.fileFormat = ParseWaveFormat(body.data());
-    const std::int64_t frameBytes = std::int64_t{std::max<int>(report.fileFormat.channels, 1)} *
-                                    ((std::max<int>(report.fileFormat.bitsPerSample, 8) + 7) / 8);
-    const std::int64_t claimed = std::max<std::int64_t>(probe.dataChunk.size, 0);
-    const std::int64_t inFile = std::max<std::int64_t>(file.Size() - probe.dataChunk.offset, 0);
-    report.claimedFrames = claimed / frameBytes;
-    report.framesInFile = std::min(claimed, inFile) / frameBytes;
-    return true;
+    const WaveFormat format = ParseWaveFormat(body.data());
+    if (!IsPlainCoding(format.formatTag)) return std::nullopt;
+    const std::int64_t frameBytes = std::int64_t{std::max<int>(format.channels, 1)} *
+                                    ((std::max<int>(format.bitsPerSample, 8) + 7) / 8);
+    return std::max<std::int64_t>(probe.dataChunk.size, 0) / frameBytes;
 }
 
 std::string Seconds(double seconds) {
@@ -65,48 +68,76 @@ std::string FileNamePart(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
+std::string RefusalText(const std::string& path, const SoundReadError& error) {
+    if (error.wave == WaveReadError::CannotOpen) return "cannot open: " + OpenFailure(path);
+    return "cannot open: " + error.Describe();
+}
+
+bool FillLoadReport(const std::string& path, const SoundFileInfo& origin, int channelAsked,
+                    int channelRead, std::int64_t framesWanted, std::int64_t framesRead,
+                    LoadReport& report) {
+    report.origin = origin;
+    report.reader = origin.reader == SoundReader::Wave ? "wave" : "libsndfile";
+    report.channelAsked = channelAsked;
+    report.channelRead = channelRead;
+    report.sampleRate = origin.sampleRate;
+    report.framesLoaded = framesRead;
+    report.claimedFrames = origin.frames;
+    report.framesInFile = origin.frames;
+    if (origin.container == "WAV") {
+        if (auto claim = DataChunkClaim(path)) report.claimedFrames = *claim;
+    }
+    // A read that stopped before the frames it asked for found the end of what decodes.
+    if (framesRead < framesWanted) report.framesInFile = framesRead;
+    report.framesInFile = std::min(report.framesInFile, report.claimedFrames);
+    return framesRead <= report.framesInFile;
+}
+
 std::optional<std::string> LoadSound(const std::string& path, const FileSettings& file,
                                      SoundData& sound, LoadReport* report) {
     sound.maxSoundLength = file.maxSoundLength;
-    WaveReadError error = WaveReadError::None;
-    if (!ReadWaveFile(sound, path, file.channelIndex, &error)) {
-        if (error == WaveReadError::CannotOpen) return "cannot open: " + OpenFailure(path);
-        return "cannot open: " + DescribeWaveReadError(error, sound.format);
-    }
+    SoundReadError error;
+    if (!ReadSoundFile(sound, path, file.channelIndex, &error)) return RefusalText(path, error);
     if (report == nullptr) return std::nullopt;
     *report = LoadReport{};
-    report->channelAsked = file.channelIndex;
-    report->channelRead = sound.channelIndex;
-    report->framesLoaded = sound.sampleCount;
-    report->sampleRate = sound.format.sampleRate;
-    report->maxSoundLength = file.maxSoundLength;
-    if (!ReadFileFacts(path, *report)) return "the file changed while it was read";
+    const SoundFileInfo& origin = sound.origin;
+    std::int64_t wanted = origin.frames;
+    if (file.maxSoundLength >= 1) {
+        wanted =
+            std::min<std::int64_t>(wanted, std::int64_t{file.maxSoundLength} * origin.sampleRate);
+    }
+    report->limit = std::string(kLengthSetting) + " " + std::to_string(file.maxSoundLength) + " s";
+    if (!FillLoadReport(path, origin, file.channelIndex, sound.channelIndex, wanted,
+                        sound.sampleCount, *report)) {
+        return "the file changed while it was read";
+    }
     return std::nullopt;
 }
 
 std::vector<std::string> LoadNotes(const LoadReport& report) {
     std::vector<std::string> notes;
     const double rate = report.sampleRate > 0 ? report.sampleRate : 1;
+    const int channels = report.origin.channels;
     if (report.channelRead != report.channelAsked) {
         notes.push_back("channel " + std::to_string(report.channelAsked) + " does not exist in " +
-                        std::to_string(report.fileFormat.channels) +
-                        (report.fileFormat.channels == 1 ? " channel" : " channels") +
+                        std::to_string(channels) + (channels == 1 ? " channel" : " channels") +
                         "; read channel " + std::to_string(report.channelRead) + ", the last one");
     }
     if (report.framesInFile < report.claimedFrames) {
-        notes.push_back("the data chunk holds " + std::to_string(report.framesInFile) + " of the " +
+        const bool wave = report.reader == "wave" || report.origin.container == "WAV";
+        notes.push_back((wave ? "the data chunk holds " : "the file decodes to ") +
+                        std::to_string(report.framesInFile) + " of the " +
                         std::to_string(report.claimedFrames) +
                         " samples its header claims; read what it holds");
     }
     if (report.framesLoaded < report.framesInFile) {
-        const double whole = static_cast<double>(report.framesInFile) / rate;
         std::string note = "read the first " + Seconds(report.framesLoaded / rate) + " of " +
-                           Seconds(whole) + " (" + std::string(kLengthSetting) + " " +
-                           std::to_string(report.maxSoundLength) + " s)";
-        const int wanted = std::min(kLongestLengthSetting, static_cast<int>(std::ceil(whole)));
-        if (wanted > report.maxSoundLength) {
-            note += "; --set " + std::string(kLengthSetting) + "=" + std::to_string(wanted) +
-                    (wanted < whole ? " reads the most" : " reads it whole");
+                           Seconds(static_cast<double>(report.framesInFile) / rate);
+        if (report.limitedByAddressing) {
+            note += ", the most the command line addresses (" +
+                    std::to_string(report.framesLoaded) + " samples)";
+        } else {
+            note += " (" + report.limit + "); --whole reads it all";
         }
         notes.push_back(note);
     }

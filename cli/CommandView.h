@@ -8,6 +8,8 @@
 #include "app/ViewGeometry.h"
 #include "cli/CliArguments.h"
 #include "document/SoundData.h"
+#include "document/SoundFile.h"
+#include "document/SoundFileInfo.h"
 #include "settings/SettingsRecords.h"
 
 namespace tonalyx::cli {
@@ -17,26 +19,37 @@ std::string FileNamePart(const std::string& path);
 
 // What the file held and what the read took of it, for the notes and for info.
 struct LoadReport {
-    std::string reader = "wave";  // the reader that took the file
-    WaveFormat fileFormat;        // the file's own format, before the conversion to mono 16 bits
+    SoundFileInfo origin;  // the file as the reader that took it describes it
+    std::string reader;    // "wave", the program's own reader, or "libsndfile"
     int channelAsked = 0;
     int channelRead = 0;
-    std::int64_t claimedFrames = 0;  // the frames the data chunk's header claims
-    std::int64_t framesInFile = 0;  // the frames the file holds: the claim, or fewer when cut short
-    std::int64_t framesLoaded = 0;
+    std::int64_t claimedFrames = 0;  // the frames the file's header claims
+    std::int64_t framesInFile = 0;   // the frames that can be read: the claim, or fewer when cut
+    std::int64_t framesLoaded = 0;   // the frames read: framesInFile, or fewer when limited
     double sampleRate = 0;
-    int maxSoundLength = 0;  // the limit in seconds the read was given
+    std::string limit;  // what limited the read: "maxSoundLength 120 s", "--max-seconds 60"
+    bool limitedByAddressing = false;  // cut to the most samples the view arithmetic addresses
 };
 
-// Reads the sound as the window's Open does, with the channel and the length limit of the
-// file settings; the one place where the command line reads a sound file. Returns why the file
-// was refused, with the system's reason when it cannot be opened, or none; report (when given)
-// receives what was read.
+// Reads the sound with ReadSoundFile, as the window's Open does, with the channel and the
+// length limit of the file settings: every format the program reads, recognised by its
+// content. Returns why the file was refused (the system's reason when it cannot be opened,
+// else the wave reader's or libsndfile's), or none; report (when given) receives what was read.
 std::optional<std::string> LoadSound(const std::string& path, const FileSettings& file,
                                      SoundData& sound, LoadReport* report = nullptr);
 
-// One line for each change the read made to the input: a sound cut to maxSoundLength, a
-// channel replaced by the last one, a data chunk shorter than its header claims.
+// "cannot open: " and why neither reader takes the file.
+std::string RefusalText(const std::string& path, const SoundReadError& error);
+
+// The report of a read from the file at path that took framesRead frames of origin's
+// channelRead, where framesWanted were asked for (the limit); the header's claim of a RIFF
+// wave comes from its data chunk. False when the file changed while it was read.
+bool FillLoadReport(const std::string& path, const SoundFileInfo& origin, int channelAsked,
+                    int channelRead, std::int64_t framesWanted, std::int64_t framesRead,
+                    LoadReport& report);
+
+// One line for each change the read made to the input: a sound cut to its length limit, a
+// channel replaced by the last one, a file shorter than its header claims.
 std::vector<std::string> LoadNotes(const LoadReport& report);
 
 // The view right after the window opened a sound of sampleCount samples in a wave view

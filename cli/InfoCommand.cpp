@@ -3,7 +3,9 @@
 
 #include "cli/CommandView.h"
 #include "cli/Commands.h"
+#include "cli/StreamedView.h"
 #include "document/SoundData.h"
+#include "document/SoundFileInfo.h"
 
 namespace tonalyx::cli {
 
@@ -17,6 +19,22 @@ const char* FormatTagName(std::uint16_t tag) {
             return "IEEE float";
         case kWaveFormatExtensible:
             return "extensible";
+        case 0x0000:
+            return "none";
+        case 0x0002:
+            return "Microsoft ADPCM";
+        case 0x0006:
+            return "A-law";
+        case 0x0007:
+            return "u-law";
+        case 0x0011:
+            return "IMA ADPCM";
+        case 0x0031:
+            return "GSM 6.10";
+        case 0x0055:
+            return "MPEG layer 3";
+        case 0xF1AC:
+            return "FLAC";
         default:
             return "other";
     }
@@ -33,28 +51,28 @@ std::string Seconds(double seconds) {
 std::optional<std::string> RunInfo(const std::string& path, CommandContext& context) {
     std::ostream& out = context.out;
     out << "file: " << path << '\n';
-    SoundData sound;
-    LoadReport report;
-    if (auto refused = LoadSoundWithNotes(path, context, sound, report)) {
+    OpenedSound sound;
+    if (auto refused = OpenSoundWithNotes(path, context, sound)) {
         out << "refused: " << *refused << "\n\n";
         return refused;
     }
-    const WaveFormat& format = report.fileFormat;
+    const LoadReport& report = sound.report;
+    const SoundFileInfo& origin = report.origin;
     char tag[16];
-    std::snprintf(tag, sizeof tag, "0x%04X", static_cast<unsigned>(format.formatTag));
+    std::snprintf(tag, sizeof tag, "0x%04X", static_cast<unsigned>(origin.formatTag));
     const double rate = report.sampleRate;
-    out << "reader: " << report.reader << '\n'
-        << "format tag: " << tag << " (" << FormatTagName(format.formatTag) << ")\n"
-        << "channels: " << format.channels << '\n'
-        << "sample rate: " << format.sampleRate << " Hz\n"
-        << "bits per sample: " << format.bitsPerSample << '\n'
+    out << "reader: " << report.reader << " (" << SoundReaderName(origin.reader) << ")\n"
+        << "container: " << origin.container << '\n'
+        << "codec: " << origin.codec << '\n'
+        << "format tag: " << tag << " (" << FormatTagName(origin.formatTag) << ")\n"
+        << "channels: " << origin.channels << '\n'
+        << "sample rate: " << origin.sampleRate << " Hz\n"
+        << "bits per sample: " << origin.bitsPerSample << '\n'
         << "length: " << report.framesInFile << " samples, " << Seconds(report.framesInFile / rate)
         << '\n'
         << "channel read: " << report.channelRead << '\n'
         << "loaded: " << report.framesLoaded << " samples, " << Seconds(report.framesLoaded / rate);
-    if (report.framesLoaded < report.framesInFile) {
-        out << " (maxSoundLength " << report.maxSoundLength << " s)";
-    }
+    if (report.framesLoaded < report.framesInFile) out << " (" << report.limit << ")";
     out << "\n\n";
     return std::nullopt;
 }

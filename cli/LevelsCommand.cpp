@@ -1,16 +1,21 @@
+#include <algorithm>
 #include <cstddef>
 #include <ostream>
 #include <vector>
 
+#include "analysis/AnalysisKind.h"
 #include "analysis/LevelImage.h"
 #include "cli/CommandView.h"
 #include "cli/Commands.h"
 #include "cli/ImageFiles.h"
+#include "cli/StreamedView.h"
 #include "cli/ViewAnalysis.h"
 
 namespace tonalyx::cli {
 
 namespace {
+
+constexpr int kColumnsAtOnce = 512;
 
 // The top-left columns x rows of the level image, as levels or as grey 255 - level.
 GreyImage Crop(const LevelImage& levels, int columns, int rows, bool asGrey) {
@@ -28,25 +33,64 @@ GreyImage Crop(const LevelImage& levels, int columns, int rows, bool asGrey) {
 
 }  // namespace
 
+std::vector<std::uint8_t> LevelsImageBytes(const LevelImage& levels, int columns, int rows,
+                                           const CliOptions& options) {
+    const ImageFileType type = LevelsImageType(options);
+    const GreyImage image = Crop(levels, columns, rows, type == ImageFileType::Png);
+    return type == ImageFileType::Png ? EncodePng(image) : EncodePgm(image);
+}
+
 std::optional<std::string> RunLevels(const std::string& path, CommandContext& context) {
     const CliOptions& options = context.options;
-    ViewAnalysis analysis;
-    if (auto failure = AnalyseView(path, options.kind, options.overlayPitch, context, analysis)) {
-        return failure;
+    StreamedView view;
+    if (auto failure = OpenView(path, context, view)) return failure;
+    const std::string label = FileNamePart(path);
+    const AnalysisSettings& settings = context.records.analysis;
+    const int columns = view.geometry.VisibleColumns().count;
+    const bool showPitch = options.overlayPitch || options.kind == PitchAnalysis;
+    if (showPitch) {
+        context.progress.Start(label + ": pitch track");
+        ComputeColumnPitch(view, 0, columns, settings,
+                           [&](double fraction) { context.progress.Update(fraction); });
     }
-    context.progress.Start(FileNamePart(path) + ": image");
-    const std::optional<PitchOverlay> pitch = PitchToDraw(analysis);
-    LevelImage levels;
-    std::vector<double> levelColumn;
-    RenderLevelImage(analysis.engine, options.kind, context.records.display, analysis.geometry,
-                     pitch ? &*pitch : nullptr, levels, levelColumn,
-                     [&](double fraction) { context.progress.Update(fraction); });
 
-    const ImageFileType type = LevelsImageType(options);
-    const GreyImage image = Crop(levels, analysis.engine.ColumnCount(),
-                                 analysis.engine.ImageHeight(), type == ImageFileType::Png);
-    const std::vector<std::uint8_t> bytes =
-        type == ImageFileType::Png ? EncodePng(image) : EncodePgm(image);
+    // A few hundred columns at a time: each column's levels depend on its own frame alone, and
+    // the engine's columns of the largest transforms would otherwise take gigabytes.
+    context.progress.Start(label + ": columns");
+    LevelImage levels;
+    LevelImage piece;
+    std::vector<double> levelColumn;
+    int rows = 0;
+    for (int first = 0; first < columns; first += kColumnsAtOnce) {
+        const int count = std::min(kColumnsAtOnce, columns - first);
+        ComputeViewColumns(view, options.kind, first, count, settings, [&](double fraction) {
+            context.progress.Update((first + fraction * count) / columns);
+        });
+        RenderLevelImage(view.engine, options.kind, context.records.display, view.geometry, nullptr,
+                         piece, levelColumn);
+        rows = view.engine.ImageHeight();
+        if (levels.pixels.empty()) {
+            levels.width = columns;
+            levels.height = rows;
+            levels.pixels.resize(static_cast<std::size_t>(columns) * rows);
+        }
+        for (int y = 0; y < rows; ++y) {
+            std::copy_n(piece.pixels.begin() + static_cast<std::ptrdiff_t>(y) * piece.width, count,
+                        levels.pixels.begin() + static_cast<std::ptrdiff_t>(y) * columns + first);
+        }
+        // The pitch marks, drawn as the window draws the track over the levels.
+        for (int i = first; showPitch && i < first + count; ++i) {
+            const int row = PitchMarkRow(view.engine.PitchScale(),
+                                         view.columnPitch[static_cast<std::size_t>(i)], rows);
+            if (row >= 0) {
+                levels.pixels[static_cast<std::size_t>(rows - 1 - row) * columns + i] =
+                    static_cast<std::uint8_t>(kPitchMarkLevel);
+            }
+        }
+    }
+
+    context.progress.Start(label + ": image");
+    const std::vector<std::uint8_t> bytes = LevelsImageBytes(levels, columns, rows, options);
     context.progress.Finish();
     context.out.write(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<std::streamsize>(bytes.size()));

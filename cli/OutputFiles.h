@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <streambuf>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tonalyx::cli {
 
@@ -19,6 +21,42 @@ std::string SystemReason(int error);
 std::optional<std::string> WriteFileWhole(const std::string& path,
                                           std::span<const std::uint8_t> bytes);
 std::optional<std::string> WriteFileWhole(const std::string& path, std::string_view text);
+
+// A file written as the results come and put in place whole, so that a long table is never
+// held in memory: the bytes go to a new temporary file in the folder of path; Commit flushes
+// it to the disk, closes it and renames it over path. Until then a file at path is left as it
+// was; without Commit (a failure, or the object destroyed first) the temporary file is
+// removed. Messages are worded as WriteFileWhole words them.
+class WholeFileStream : public std::streambuf {
+public:
+    explicit WholeFileStream(std::string path);
+    ~WholeFileStream() override;
+    WholeFileStream(const WholeFileStream&) = delete;
+    WholeFileStream& operator=(const WholeFileStream&) = delete;
+
+    // Creates the temporary file.
+    std::optional<std::string> Open();
+    // The first failed write so far; none while every write went well.
+    std::optional<std::string> Failure() const;
+    // Writes what is buffered, flushes the file to the disk, closes it and renames it.
+    std::optional<std::string> Commit();
+
+protected:
+    int_type overflow(int_type character) override;
+    std::streamsize xsputn(const char* data, std::streamsize size) override;
+    int sync() override;
+
+private:
+    bool Drain();
+    void Discard();
+
+    std::string path_;
+    std::string temporary_;
+    int descriptor_ = -1;
+    int error_ = 0;
+    std::size_t written_ = 0;
+    std::vector<char> buffer_;
+};
 
 // Checks, before long work, that a file can be created in the folder that will hold path, by
 // creating and removing an empty temporary file there; with makeFolders the missing folders

@@ -1,9 +1,11 @@
+#include <optional>
 #include <vector>
 
+#include "analysis/PitchSteps.h"
 #include "cli/CommandView.h"
 #include "cli/Commands.h"
+#include "cli/StreamedView.h"
 #include "cli/TableWriter.h"
-#include "pitch/SoundPitchTrack.h"
 
 namespace tonalyx::cli {
 
@@ -12,33 +14,56 @@ namespace {
 constexpr int kTimeDecimals = 6;
 constexpr int kFrequencyDigits = 6;
 
+void WriteRow(TableWriter& table, MissingValues missing, std::int64_t index, double seconds,
+              double f0) {
+    table.Integer(index).Fixed(seconds, kTimeDecimals);
+    if (f0 == 0 && missing != MissingValues::Window) {
+        table.Missing(missing);
+    } else {
+        table.General(f0, kFrequencyDigits);
+    }
+    table.EndLine();
+}
+
 }  // namespace
 
 std::optional<std::string> RunPitch(const std::string& path, CommandContext& context) {
-    SoundData sound;
-    LoadReport report;
-    if (auto refused = LoadSoundWithNotes(path, context, sound, report)) return refused;
+    OpenedSound sound;
+    if (auto refused = OpenSoundWithNotes(path, context, sound)) return refused;
     context.progress.Start(FileNamePart(path) + ": pitch track");
-    int hop = 1;
-    const std::vector<double> track = ComputeSoundPitchTrack(sound, context.records.analysis, hop);
-    context.progress.Finish();
 
-    const double rate = sound.format.sampleRate;
+    const double rate = sound.sampleRate;
     const MissingValues missing = context.options.missing;
     TableWriter table(context.out, context.options.format, path);
     if (!context.headerWritten) table.Header({"index", "time_s", "f0_hz"});
     context.headerWritten = true;
-    for (std::size_t i = 0; i < track.size(); ++i) {
-        // Value i describes the block of samples that starts at i hop.
-        const double start = static_cast<double>(i) * hop / rate;
-        table.Integer(static_cast<long long>(i)).Fixed(start, kTimeDecimals);
-        if (track[i] == 0 && missing != MissingValues::Window) {
-            table.Missing(missing);
+
+    const auto row = [&](std::int64_t index, double seconds, double f0) {
+        WriteRow(table, missing, index, seconds, f0);
+    };
+    // The rows go out as the track comes, so that an hour's track is never held whole.
+    int hop = 1;
+    std::optional<PitchStepSampler> steps;
+    const auto write = [&](std::int64_t first, std::span<const double> values) {
+        if (context.options.step) {
+            if (!steps) steps.emplace(hop, rate, *context.options.step, sound.frames);
+            steps->Add(values, row);
         } else {
-            table.General(track[i], kFrequencyDigits);
+            // Value i describes the block of samples that starts at i hop.
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                const std::int64_t index = first + static_cast<std::int64_t>(i);
+                row(index, static_cast<double>(index) * hop / rate, values[i]);
+            }
         }
-        table.EndLine();
+        context.progress.Update(static_cast<double>(first) * hop /
+                                static_cast<double>(sound.frames));
+    };
+    StreamPitchTrack(sound, context.records.analysis, hop, write);
+    if (context.options.step) {
+        if (!steps) steps.emplace(hop, rate, *context.options.step, sound.frames);
+        steps->Finish(row);
     }
+    context.progress.Finish();
     return std::nullopt;
 }
 

@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "analysis/AnalysisKind.h"
+#include "cli/CommandView.h"
 #include "cli/Commands.h"
+#include "cli/StreamedView.h"
 #include "cli/TableWriter.h"
-#include "cli/ViewAnalysis.h"
 #include "display/AxisScale.h"
 #include "dsp/PowerSpectrum.h"
 
@@ -57,12 +58,10 @@ std::string Seconds(double seconds) {
 
 // The columns the options name: --column and --to-column, or the columns holding --time and
 // --to-time. Returns why they cannot be read, or none.
-std::optional<std::string> ChosenColumns(const CliOptions& options, const ViewAnalysis& analysis,
-                                         int& first, int& last) {
-    const ViewGeometry& geometry = analysis.geometry;
-    const int columns = analysis.engine.ColumnCount();
+std::optional<std::string> ChosenColumns(const CliOptions& options, const ViewGeometry& geometry,
+                                         double rate, int& first, int& last) {
+    const int columns = geometry.VisibleColumns().count;
     if (options.time) {
-        const double rate = analysis.sound.format.sampleRate;
         const std::optional<int> from = ColumnAtTime(geometry, rate, *options.time);
         const std::optional<int> to =
             ColumnAtTime(geometry, rate, options.toTime.value_or(*options.time));
@@ -90,19 +89,24 @@ std::optional<std::string> ChosenColumns(const CliOptions& options, const ViewAn
 
 std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& context) {
     const CliOptions& options = context.options;
-    ViewAnalysis analysis;
-    if (auto failure = AnalyseView(path, options.kind, false, context, analysis)) return failure;
-    context.progress.Finish();
-    SpectrogramEngine& engine = analysis.engine;
+    StreamedView view;
+    if (auto failure = OpenView(path, context, view)) return failure;
+    const double rate = view.sound.sampleRate;
     int first = 0;
     int last = 0;
-    if (auto failure = ChosenColumns(options, analysis, first, last)) return failure;
+    if (auto failure = ChosenColumns(options, view.geometry, rate, first, last)) return failure;
+    // Only the chosen columns are computed, from their own frames.
+    context.progress.Start(FileNamePart(path) + ": columns");
+    ComputeViewColumns(view, options.kind, first, last - first + 1, context.records.analysis,
+                       [&](double fraction) { context.progress.Update(fraction); });
+    context.progress.Finish();
+    SpectrogramEngine& engine = view.engine;
 
     engine.SetupDisplay(options.kind, context.records.display);
     const int rows = engine.ImageHeight();
     std::vector<double> levels(static_cast<std::size_t>(rows));
     // The plot is as wide as the image is high and its level range is its height: top = rows.
-    engine.RenderLevelColumn(levels.data(), first, last + 1, rows, true);
+    engine.RenderLevelColumn(levels.data(), 0, last - first + 1, rows, true);
 
     const DisplaySettings& display = engine.Display();
     const bool percent =
@@ -112,8 +116,7 @@ std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& 
     const AxisScale lagAxis = LagAxis(display, rows);
 
     // The samples of the chosen columns, in seconds.
-    const ViewGeometry& geometry = analysis.geometry;
-    const double rate = analysis.sound.format.sampleRate;
+    const ViewGeometry& geometry = view.geometry;
     const int scrolled = geometry.ScrollPosition();
     const double start = geometry.VisibleSampleRange(first + scrolled).start / rate;
     const double end = geometry.VisibleSampleRange(last + scrolled).end / rate;

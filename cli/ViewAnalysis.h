@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,8 +26,10 @@ struct ViewAnalysis {
     bool showPitch = false;
 };
 
-// Loads the file and computes the analysis of context's view and kind; returns why the file
-// failed, or none. The notes on the read and on the view go to context's messages.
+// Loads the whole sound (LoadSound) and computes the analysis of context's view and kind;
+// returns why the file failed, or none. The notes on the read and on the view go to context's
+// messages. The commands stream instead (StreamedView.h) and give the same results; this
+// loaded path serves callers of the library that hold the sound.
 std::optional<std::string> AnalyseView(const std::string& path, int kind, bool withPitch,
                                        CommandContext& context, ViewAnalysis& analysis);
 
@@ -34,6 +37,11 @@ std::optional<std::string> AnalyseView(const std::string& path, int kind, bool w
 // the library); path names it in notes and progress labels.
 void AnalyseLoadedSound(const std::string& path, int kind, bool withPitch, CommandContext& context,
                         ViewAnalysis& analysis);
+
+// The file of the levels command from the top-left columns x rows of the level image: PNG of
+// grey 255 - level or PGM of the levels, as the options choose.
+std::vector<std::uint8_t> LevelsImageBytes(const LevelImage& levels, int columns, int rows,
+                                           const CliOptions& options);
 
 // The pitch track to draw over the image, or none.
 std::optional<PitchOverlay> PitchToDraw(const ViewAnalysis& analysis);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "document/SoundFileInfo.h"
+
 namespace tonalyx {
 
 // A RIFF chunk id: four bytes, not NUL-terminated.
@@ -51,12 +53,15 @@ struct SoundData {
     int32_t channelIndex = 0;
     // Longest stretch loaded, in seconds; below 1 means no limit.
     int maxSoundLength = 120;
+    // The file the samples came from: its reader, container, codec and own layout.
+    SoundFileInfo origin;
 
     // Empties the sound as closing a file does.
     void Clear() {
         samples = {};
         sampleCount = 0;
         dataChunk.size = 0;
+        origin = {};
     }
 };
 

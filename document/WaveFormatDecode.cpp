@@ -28,16 +28,6 @@ SampleCoding PcmCoding(int bits) {
     }
 }
 
-// Full scale is ±1.0; values beyond it clip, and NaN (which has no level) becomes silence.
-// The conversion truncates toward zero like every other real-to-integer step of the program.
-int16_t FloatToSample(double value) {
-    if (!(value == value)) return 0;
-    const double scaled = value * 32768.0;
-    if (scaled >= 32767.0) return 32767;
-    if (scaled <= -32768.0) return -32768;
-    return static_cast<int16_t>(scaled);
-}
-
 // Integer samples wider than 16 bits keep their top 16 bits: the last two bytes of the sample.
 int16_t TopSixteenBits(const uint8_t* lastTwoBytes) {
     return static_cast<int16_t>(LoadLe16(lastTwoBytes));
@@ -50,6 +40,16 @@ void ConvertEach(const uint8_t* first, std::size_t stride, std::span<int16_t> ou
 }
 
 }  // namespace
+
+// Full scale is ±1.0; values beyond it clip, and NaN (which has no level) becomes silence.
+// The conversion truncates toward zero like every other real-to-integer step of the program.
+int16_t FloatToSample(double value) {
+    if (!(value == value)) return 0;
+    const double scaled = value * 32768.0;
+    if (scaled >= 32767.0) return 32767;
+    if (scaled <= -32768.0) return -32768;
+    return static_cast<int16_t>(scaled);
+}
 
 int BytesPerSample(SampleCoding coding) {
     switch (coding) {

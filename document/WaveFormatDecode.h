@@ -26,6 +26,10 @@ WaveFormat ParseWaveFormat(const uint8_t* body);
 // the reason the samples cannot be converted.
 WaveReadError ChooseSampleCoding(std::span<const uint8_t> formatBody, SampleCoding& coding);
 
+// A real sample of full scale ±1.0 as a 16-bit value: scaled by 32768, truncated toward zero,
+// clipped to the 16-bit range; NaN becomes 0.
+int16_t FloatToSample(double value);
+
 // Converts one channel of interleaved frames to 16 bits: out[i] comes from frame i, at
 // sampleOffset bytes into it. Stops at the last whole frame or when out is full; the sample
 // must lie inside the frame (sampleOffset + BytesPerSample(coding) <= frameBytes).

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/LittleEndian.h"
+#include "document/WaveDataLayout.h"
 #include "document/WaveFormatDecode.h"
 
 namespace tonalyx {
@@ -32,11 +33,10 @@ ChunkId LoadChunkId(const uint8_t* p) {
             static_cast<char>(p[3])};
 }
 
-// The frames worth reading: the data chunk as far as the file really holds it, cut to
-// maxSoundLength seconds and to the longest sound the program keeps.
-int64_t FramesToRead(const SoundData& sound, int64_t fileSize, int64_t frameBytes) {
-    const int64_t bytesInFile = std::max<int64_t>(0, fileSize - sound.dataChunk.offset);
-    int64_t frames = std::min<int64_t>(sound.dataChunk.size, bytesInFile) / frameBytes;
+// The frames worth reading: the whole frames the file holds, cut to maxSoundLength seconds and
+// to the longest sound the program keeps.
+int64_t FramesToRead(const SoundData& sound, int64_t framesInFile) {
+    int64_t frames = framesInFile;
     if (sound.maxSoundLength >= 1) {
         frames = std::min(frames, int64_t{sound.maxSoundLength} * sound.format.sampleRate);
     }
@@ -174,21 +174,34 @@ bool ScanChunks(SoundData& sound, ByteSource& source) {
     return true;
 }
 
-bool ReadWaveData(SoundData& sound, ByteSource& source, int channel, WaveReadError* error) {
-    if (!source.Seek(0) || !ScanChunks(sound, source)) {
-        return Fail(error, WaveReadError::NotRiffWave);
-    }
+WaveReadError LocateWaveData(SoundData& sound, ByteSource& source, int channel,
+                             WaveDataLayout& layout) {
+    if (!source.Seek(0) || !ScanChunks(sound, source)) return WaveReadError::NotRiffWave;
     SampleCoding coding = SampleCoding::Signed16;
     const WaveReadError formatError = ReadFormatChunk(sound, source, coding);
-    if (formatError != WaveReadError::None) return Fail(error, formatError);
-    if (sound.dataChunk.size <= 0) return Fail(error, WaveReadError::NoData);
+    if (formatError != WaveReadError::None) return formatError;
+    if (sound.dataChunk.size <= 0) return WaveReadError::NoData;
 
     const int channels = sound.format.channels;
     const int sampleBytes = BytesPerSample(coding);
-    const int64_t frameBytes = int64_t{sampleBytes} * channels;
-    const int taken = std::clamp(channel, 0, channels - 1);
-    const int64_t frames = FramesToRead(sound, source.Size(), frameBytes);
-    if (frames == 0) return Fail(error, WaveReadError::NoWholeFrame);
+    layout.coding = coding;
+    layout.frameBytes = int64_t{sampleBytes} * channels;
+    layout.channel = std::clamp(channel, 0, channels - 1);
+    layout.sampleOffset = int64_t{layout.channel} * sampleBytes;
+    layout.dataOffset = sound.dataChunk.offset;
+    // The data chunk as far as the file really holds it.
+    const int64_t bytesInFile = std::max<int64_t>(0, source.Size() - layout.dataOffset);
+    layout.frames = std::min<int64_t>(sound.dataChunk.size, bytesInFile) / layout.frameBytes;
+    return layout.frames == 0 ? WaveReadError::NoWholeFrame : WaveReadError::None;
+}
+
+bool ReadWaveData(SoundData& sound, ByteSource& source, int channel, WaveReadError* error) {
+    WaveDataLayout layout;
+    const WaveReadError reason = LocateWaveData(sound, source, channel, layout);
+    if (reason != WaveReadError::None) return Fail(error, reason);
+    const int64_t frameBytes = layout.frameBytes;
+    const int taken = layout.channel;
+    const int64_t frames = FramesToRead(sound, layout.frames);
 
     std::vector<int16_t> samples;
     try {
@@ -201,7 +214,7 @@ bool ReadWaveData(SoundData& sound, ByteSource& source, int channel, WaveReadErr
         if (count == 0) return Fail(error, WaveReadError::NoWholeFrame);
         samples.resize(count);
         ConvertChannel({buffer.get(), got}, static_cast<std::size_t>(frameBytes),
-                       static_cast<std::size_t>(taken) * sampleBytes, coding, samples);
+                       static_cast<std::size_t>(layout.sampleOffset), layout.coding, samples);
     } catch (const std::bad_alloc&) {
         return Fail(error, WaveReadError::OutOfMemory);
     }

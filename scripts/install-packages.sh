@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6
-    libgtest-dev libbenchmark-dev libfftw3-dev zlib1g-dev
+    libgtest-dev libbenchmark-dev libfftw3-dev zlib1g-dev libsndfile1-dev
     clang-14 libclang-rt-14-dev
     python3 dpkg-dev file desktop-file-utils appstream libxml2-utils groff-base sndfile-programs
     pulseaudio pulseaudio-utils

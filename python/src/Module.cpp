@@ -162,16 +162,15 @@ PYBIND11_MODULE(_tonalyx, module) {
         py::arg("sound"), py::arg("options"));
     module.def(
         "pitch",
-        [](const ModuleSound& sound, const std::vector<std::string>& options,
-           std::optional<double> step) {
+        [](const ModuleSound& sound, const std::vector<std::string>& options) {
             PitchResult result;
             {
                 py::gil_scoped_release release;
-                result = ComputePitch(sound, options, step);
+                result = ComputePitch(sound, options);
             }
             return py::make_tuple(Adopt(std::move(result.times)), Adopt(std::move(result.values)));
         },
-        py::arg("sound"), py::arg("options"), py::arg("step") = py::none());
+        py::arg("sound"), py::arg("options"));
     module.def(
         "pitch_table",
         [](const std::vector<double>& times, const std::vector<double>& values,

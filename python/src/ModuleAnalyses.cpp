@@ -3,12 +3,12 @@
 #include <sstream>
 
 #include "analysis/AnalysisKind.h"
+#include "analysis/PitchSteps.h"
 #include "cli/CliMain.h"
 #include "cli/Commands.h"
 #include "cli/TableWriter.h"
 #include "cli/ViewAnalysis.h"
 #include "display/AxisScale.h"
-#include "pitch/PitchTrackSampling.h"
 #include "pitch/SoundPitchTrack.h"
 
 namespace tonalyx::python {
@@ -158,19 +158,24 @@ SpectrumResult ComputeSpectrum(const ModuleSound& sound, const std::vector<std::
     return result;
 }
 
-PitchResult ComputePitch(const ModuleSound& sound, const std::vector<std::string>& options,
-                         std::optional<double> step) {
+PitchResult ComputePitch(const ModuleSound& sound, const std::vector<std::string>& options) {
     ParsedCommand parsed;
     Parse("pitch", options, parsed);
     int hop = 1;
     std::vector<double> track = ComputeSoundPitchTrack(*sound.data, parsed.records.analysis, hop);
     const double rate = sound.data->format.sampleRate;
-    if (step) {
-        SteppedPitchTrack stepped =
-            SamplePitchTrack(track, hop, rate, sound.data->sampleCount, *step);
-        return {std::move(stepped.times), std::move(stepped.values)};
-    }
     PitchResult result;
+    if (parsed.options.step) {
+        // The times and values that pitch --step prints.
+        PitchStepSampler steps(hop, rate, *parsed.options.step, sound.data->sampleCount);
+        const auto keep = [&](std::int64_t, double seconds, double f0) {
+            result.times.push_back(seconds);
+            result.values.push_back(f0);
+        };
+        steps.Add(track, keep);
+        steps.Finish(keep);
+        return result;
+    }
     result.times.reserve(track.size());
     // Value i describes the block of samples that starts at i hop.
     for (std::size_t i = 0; i < track.size(); ++i)

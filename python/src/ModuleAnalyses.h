@@ -43,8 +43,7 @@ struct PitchResult {
     std::vector<double> times;
     std::vector<double> values;
 };
-PitchResult ComputePitch(const ModuleSound& sound, const std::vector<std::string>& options,
-                         std::optional<double> step);
+PitchResult ComputePitch(const ModuleSound& sound, const std::vector<std::string>& options);
 
 // The pitch table as the pitch command writes it for the file named file, for the given times
 // and values.

@@ -19,7 +19,9 @@ SOUND_EXTENSIONS = frozenset(
 LIST_EXTENSIONS = frozenset((".txt", ".lst", ".list"))
 RECORD_FOLDER = ".tonalyx-corpus"
 SUMMARY_NAME = "summary.csv"
-_PART = re.compile(r"^\..+\.[0-9a-f]{32}\.part(\.[A-Za-z0-9]+)?$")
+# Temporary files of an interrupted run: ours, and those of the command line (process id and
+# counter).
+_PART = re.compile(r"^\..+\.([0-9a-f]{32}\.part(\.[A-Za-z0-9]+)?|[0-9]+\.[0-9]+\.tmp)$")
 
 
 class InputError(Exception):

@@ -10,7 +10,7 @@ from typing import Any, Optional
 import numpy as np
 
 from . import _tonalyx
-from ._corpus_files import Job, temporary_name, write_record, write_whole
+from ._corpus_files import Job, write_record, write_whole
 from ._settings import set_options
 from ._sound import SoundError, TonalyxWarning, read
 
@@ -76,30 +76,22 @@ def _pitch_summary(f0: np.ndarray) -> dict[str, Any]:
     return summary
 
 
-def _pitch_table(job: Job, sound: Any) -> bytes:
-    """The pitch CSV: the command line's own output, or with a step the track read at that
-    step through the same table writer."""
-    if job.step is None:
-        return _command_line(["pitch", *set_options(job.settings), "--", job.path], job.path)
-    times, f0 = _tonalyx.pitch(sound._native, set_options(job.settings), job.step)
-    return _tonalyx.pitch_table(times, f0, job.path, "csv")
+def _pitch_table(job: Job) -> bytes:
+    """The pitch CSV: the command line's own output, read at the step when one is given."""
+    step = [] if job.step is None else ["--step", repr(float(job.step))]
+    return _command_line(["pitch", *step, *set_options(job.settings), "--", job.path], job.path)
 
 
 def _write_levels(job: Job, kind: str) -> None:
-    """The command line writes the image to a temporary name; renamed when it is whole."""
+    """The command line writes the image whole or not at all: into its own temporary file,
+    renamed when complete."""
     final = job.level_output(kind)
     os.makedirs(os.path.dirname(final), exist_ok=True)
-    temporary = temporary_name(final)
-    try:
-        _command_line(
-            ["levels", "--kind", kind, *job.view, *set_options(job.settings), "-o", temporary,
-             "--", job.path],
-            job.path,
-        )
-        os.replace(temporary, final)
-    finally:
-        if os.path.exists(temporary):
-            os.remove(temporary)
+    _command_line(
+        ["levels", "--kind", kind, *job.view, *set_options(job.settings), "-o", final, "--",
+         job.path],
+        job.path,
+    )
 
 
 def analyse_file(job: Job) -> dict[str, Any]:
@@ -121,7 +113,7 @@ def analyse_file(job: Job) -> dict[str, Any]:
         write_record(job, record)
         return record
     try:
-        table = _pitch_table(job, sound)
+        table = _pitch_table(job)
         if job.pitch:
             write_whole(job.pitch_output(), table)
         record.update(_pitch_summary(_f0_column(table)))

@@ -189,11 +189,12 @@ class Sound:
     ) -> PitchTrack:
         """The pitch track of the whole sound (= `tonalyx-cli pitch`): one value per block of
         the extractor's hop, timed at the block's start; with `step` (seconds) the track read
-        at 0, step, 2 step, ... from the block that holds the nearest sample."""
+        at 0, step, 2 step, ... as `tonalyx-cli pitch --step` reads it (linear between
+        neighbouring values, unvoiced where either is unvoiced)."""
         options = set_options(combined(settings, fields))
-        times, f0 = _tonalyx.pitch(
-            self._native, options, None if step is None else float(step)
-        )
+        if step is not None:
+            options += ["--step", repr(float(step))]
+        times, f0 = _tonalyx.pitch(self._native, options)
         return PitchTrack(times, f0)
 
 

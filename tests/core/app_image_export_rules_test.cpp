@@ -12,9 +12,17 @@ TEST(DerivedImageName, WaveExtensionInAnyCaseIsReplaced) {
     EXPECT_EQ(DerivedImageName("a.wav.wav"), "a.wav.bmp");
 }
 
+TEST(DerivedImageName, EverySoundExtensionIsReplaced) {
+    EXPECT_EQ(DerivedImageName("/rec/voice.flac"), "/rec/voice.bmp");
+    EXPECT_EQ(DerivedImageName("/rec/voice.MP3"), "/rec/voice.bmp");
+    EXPECT_EQ(DerivedImageName("/rec/voice.aiff"), "/rec/voice.bmp");
+    EXPECT_EQ(DerivedImageName("/rec/voice.wave"), "/rec/voice.bmp");
+    EXPECT_EQ(DerivedImageName("/rec/take.2.opus"), "/rec/take.2.bmp");
+}
+
 TEST(DerivedImageName, OtherNamesKeepTheirExtension) {
     EXPECT_EQ(DerivedImageName("/rec/take.1"), "/rec/take.1.bmp");
-    EXPECT_EQ(DerivedImageName("/rec/voice.wave"), "/rec/voice.wave.bmp");
+    EXPECT_EQ(DerivedImageName("/rec/voice.txt"), "/rec/voice.txt.bmp");
     EXPECT_EQ(DerivedImageName("/rec/voice"), "/rec/voice.bmp");
     // A dot in a folder name is not the file's extension.
     EXPECT_EQ(DerivedImageName("/rec.wav/voice"), "/rec.wav/voice.bmp");

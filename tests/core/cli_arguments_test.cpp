@@ -57,6 +57,12 @@ TEST(CliArguments, DefaultsAndTheOtherCommands) {
     ASSERT_TRUE(pitch);
     EXPECT_EQ(pitch->command, Command::Pitch);
     EXPECT_EQ(pitch->format, TableFormat::Tsv);
+    EXPECT_FALSE(pitch->step || pitch->maxSeconds || pitch->whole);
+    const auto stepped = Parse({"pitch", "a.wav", "--step=+0.01", "--whole"});
+    ASSERT_TRUE(stepped);
+    EXPECT_EQ(stepped->step, 0.01);
+    EXPECT_TRUE(stepped->whole);
+    EXPECT_EQ(Parse({"levels", "a.wav", "-o", "a.png", "--max-seconds", "7200"})->maxSeconds, 7200);
 
     const auto spectrum =
         Parse({"spectrum", "--column", "7", "--to-column=9", "--kind", "ac", "--fit", "a.wav"});
@@ -110,6 +116,15 @@ TEST(CliArguments, RefusesBadValues) {
               "--format must be csv or tsv, not 'json'");
     EXPECT_EQ(Refusal({"pitch", "a.wav", "--channel", "left"}),
               "--channel must be a whole number from 0 to 2147483647, not 'left'");
+    for (const char* option : {"--max-seconds", "--step"}) {
+        for (const char* seconds : {"0", "-1", "+-1", "1e3", "inf", "x", ""}) {
+            EXPECT_EQ(Refusal({"pitch", "a.wav", option, seconds}),
+                      std::string(option) + " must be a number of seconds above 0, not '" +
+                          seconds + "'");
+        }
+    }
+    EXPECT_EQ(Refusal({"info", "a.wav", "--step", "1"}), "--step does not apply to info");
+    EXPECT_EQ(Refusal({"pitch", "a.wav", "--whole=1"}), "--whole takes no value");
 }
 
 TEST(CliArguments, RefusesOptionsThatDoNotGoTogether) {
@@ -126,6 +141,8 @@ TEST(CliArguments, RefusesOptionsThatDoNotGoTogether) {
     EXPECT_NE(fitted.find("--fit"), std::string::npos);
     EXPECT_FALSE(Parse({"spectrum", "a.wav", "--fit", "--first-column", "4", "--column", "1"}));
     EXPECT_EQ(Refusal({"spectrum", "a.wav"}), "spectrum needs --column C or --time T");
+    EXPECT_EQ(Refusal({"pitch", "a.wav", "--whole", "--max-seconds", "10"}),
+              "--whole reads all of each file: it takes no --max-seconds");
     EXPECT_EQ(Refusal({"spectrum", "a.wav", "--column", "5", "--to-column", "4"}),
               "--to-column must not lie before --column");
     EXPECT_EQ(Refusal({"spectrum", "a.wav", "--column", "5", "--kind", "pitch"}),

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_test_support.h"
+#include "document/SoundFileWriter.h"
 
 namespace tonalyx::cli {
 namespace {
@@ -265,6 +266,57 @@ TEST(CliLevels, WritesTheImageToStandardOutput) {
     ASSERT_EQ(grey.pixels.size(), levels.pixels.size());
     for (std::size_t i = 0; i < grey.pixels.size(); ++i)
         ASSERT_EQ(grey.pixels[i], 255 - levels.pixels[i]);
+}
+
+// The table's rows without their file column.
+std::vector<std::string> RowsWithoutFile(const std::string& table) {
+    std::vector<std::string> rows = Lines(table);
+    for (std::string& row : rows)
+        row = row.substr(row.find(','));
+    return rows;
+}
+
+TEST(CliLevels, LosslessFilesOfEveryFormatGiveTheWavesImageAndTrack) {
+    const auto folder = TestFolder();
+    // Three seconds of two channels, a tone with a glide in the second.
+    std::vector<int32_t> frames(2 * 3 * kRate);
+    for (int i = 0; i < 3 * kRate; ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        frames[2 * i] = static_cast<int32_t>(std::lround(3e8 * std::sin(2 * M_PI * 300 * t)));
+        frames[2 * i + 1] = static_cast<int32_t>(
+            std::lround(9e8 * std::sin(2 * M_PI * (120 * t + 20 * t * t))) & ~0xFF);
+    }
+    const auto write = [&](const char* name, SoundContainer container, SoundCoding coding) {
+        const std::string path = (folder / name).string();
+        std::string error;
+        EXPECT_TRUE(WriteSoundFile(path, {container, coding, 2, kRate}, frames, &error)) << error;
+        return path;
+    };
+    for (SoundCoding coding : {SoundCoding::Pcm16, SoundCoding::Pcm24}) {
+        const std::string wave = write("a.wav", SoundContainer::Wav, coding);
+        const std::vector<std::string> others = {
+            write("a.flac", SoundContainer::Flac, coding),
+            write("a.aiff", SoundContainer::Aiff, coding),
+            write("a.w64", SoundContainer::W64, coding),
+        };
+        const auto levels = [&](const std::string& path) {
+            const std::string out = (folder / "out.pgm").string();
+            const CliRun run = RunCommandLine({"levels", path, "--channel", "1", "--fit",
+                                               "--columns", "300", "--overlay-pitch", "-o", out});
+            EXPECT_EQ(run.status, 0) << run.err;
+            return ReadBytes(out);
+        };
+        const auto pitch = [&](const std::string& path) {
+            return RowsWithoutFile(RunCommandLine({"pitch", path, "--channel", "1"}).out);
+        };
+        const std::vector<uint8_t> image = levels(wave);
+        const std::vector<std::string> track = pitch(wave);
+        ASSERT_GT(track.size(), 100u);
+        for (const std::string& other : others) {
+            EXPECT_EQ(levels(other), image) << other;
+            EXPECT_EQ(pitch(other), track) << other;
+        }
+    }
 }
 
 }  // namespace

@@ -6,6 +6,9 @@
 #include "cli/ProgressBar.h"
 #include "cli/TableWriter.h"
 #include "cli_test_support.h"
+#include "document/SoundFileInfo.h"
+#include "document/SoundFileWriter.h"
+#include "document/WaveReader.h"
 
 namespace tonalyx::cli {
 namespace {
@@ -64,7 +67,8 @@ TEST(CliOutput, InfoDescribesTheFileAndWhatWasLoaded) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
               "file: " + path +
-                  "\nreader: wave\nformat tag: 0x0001 (PCM)\nchannels: 2\nsample rate: 16000 Hz\n"
+                  "\nreader: wave (Tonalyx wave reader)\ncontainer: WAV\ncodec: PCM 8-bit\n"
+                  "format tag: 0x0001 (PCM)\nchannels: 2\nsample rate: 16000 Hz\n"
                   "bits per sample: 8\nlength: 32000 samples, 2.000000 s\n"
                   "channel read: 1\n"
                   "loaded: 16000 samples, 1.000000 s (maxSoundLength 1 s)\n\n");
@@ -81,6 +85,33 @@ TEST(CliOutput, InfoDescribesTheFileAndWhatWasLoaded) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.out.find("refused: cannot open: No such file or directory"),
               std::string::npos);
+
+    // A wave without an extension is known by its content and taken by the general reader.
+    const std::string bare = (folder / "stereo").string();
+    std::filesystem::copy_file(path, bare);
+    const CliRun byContent = RunCommandLine({"info", bare, "--channel", "1"});
+    EXPECT_EQ(byContent.status, 0) << byContent.err;
+    EXPECT_EQ(byContent.out.substr(0, byContent.out.find("format tag")),
+              "file: " + bare + "\nreader: libsndfile (" + SoundReaderName(SoundReader::Sndfile) +
+                  ")\ncontainer: WAV\ncodec: PCM 8-bit\n");
+    EXPECT_NE(byContent.out.find("length: 32000 samples, 2.000000 s\n"), std::string::npos);
+
+    // A wave of an unknown coding: the wave reader's reason, then libsndfile's own text.
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    bytes[20] = 0x99;  // the format tag
+    const std::string odd = (folder / "odd.wav").string();
+    std::ofstream(odd, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    const CliRun corrupt = RunCommandLine({"info", odd});
+    EXPECT_EQ(corrupt.status, 1);
+    EXPECT_EQ(Lines(corrupt.out)[1].rfind(
+                  "refused: cannot open: " +
+                      std::string(DescribeWaveReadError(WaveReadError::UnsupportedFormat)) +
+                      " (libsndfile: ",
+                  0),
+              0u)
+        << corrupt.out;
 }
 
 TEST(CliOutput, SettingsListsEveryFieldWithItsCurrentValue) {
@@ -123,12 +154,24 @@ TEST(CliOutput, EveryChangeToTheInputIsSaidOnStandardError) {
     EXPECT_EQ(cut.status, 0);
     EXPECT_EQ(cut.err, "tonalyx-cli: " + longSound +
                            ": read the first 120.000 s of 130.000 s (maxSoundLength 120 s); "
-                           "--set maxSoundLength=130 reads it whole\n");
+                           "--whole reads it all\n");
     const CliRun whole = RunCommandLine({"info", longSound, "--set", "maxSoundLength=130"});
     EXPECT_TRUE(whole.err.empty()) << whole.err;
-    // Beyond the longest limit the note offers the most there is.
-    const CliRun most = RunCommandLine({"info", longSound, "--set", "maxSoundLength=60"});
-    EXPECT_NE(most.err.find("read the first 60.000 s of 130.000 s"), std::string::npos);
+    // The command line reads past the window's limit, up to a length or all of it.
+    const CliRun upTo = RunCommandLine({"info", longSound, "--max-seconds", "60.5"});
+    EXPECT_EQ(upTo.err, "tonalyx-cli: " + longSound +
+                            ": read the first 60.500 s of 130.000 s (--max-seconds 60.5); "
+                            "--whole reads it all\n");
+    EXPECT_NE(upTo.out.find("loaded: 484000 samples, 60.500000 s (--max-seconds 60.5)\n"),
+              std::string::npos);
+    const CliRun all = RunCommandLine({"info", longSound, "--whole"});
+    EXPECT_EQ(all.err, "");
+    EXPECT_NE(all.out.find("loaded: 1040000 samples, 130.000000 s\n"), std::string::npos);
+    EXPECT_EQ(RunCommandLine({"info", longSound, "--max-seconds", "200"}).err, "");
+    const CliRun none = RunCommandLine({"info", longSound, "--max-seconds", "0.0001"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.out.find("refused: cannot open: --max-seconds reads no whole sample"),
+              std::string::npos);
 
     const std::string mono = WriteWave(folder / "mono.wav", Sine(8000, 8000, 200, 1000), 8000);
     const CliRun channel = RunCommandLine({"pitch", mono, "--channel", "5"});
@@ -154,6 +197,21 @@ TEST(CliOutput, EveryChangeToTheInputIsSaidOnStandardError) {
                              ": the data chunk holds 5000 of the 8000 samples its header "
                              "claims; read what it holds\n");
     EXPECT_NE(chunk.out.find("loaded: 5000 samples"), std::string::npos);
+
+    // The same notes for a file the general reader takes: a FLAC of two channels, 3 s long.
+    const std::string flac = (folder / "stereo.flac").string();
+    ASSERT_TRUE(WriteSoundFile(flac, {SoundContainer::Flac, SoundCoding::Pcm16, 2, 8000},
+                               std::span<const int16_t>(std::vector<int16_t>(2 * 24000, 7))));
+    const CliRun notes = RunCommandLine({"info", flac, "--channel", "3", "--max-seconds", "2.5"});
+    EXPECT_EQ(notes.status, 0);
+    EXPECT_EQ(notes.err, "tonalyx-cli: " + flac +
+                             ": channel 3 does not exist in 2 channels; read channel 1, the last "
+                             "one\ntonalyx-cli: " +
+                             flac +
+                             ": read the first 2.500 s of 3.000 s (--max-seconds 2.5); --whole "
+                             "reads it all\n");
+    EXPECT_NE(notes.out.find("loaded: 20000 samples, 2.500000 s (--max-seconds 2.5)\n"),
+              std::string::npos);
 
     // --fit on a sound with fewer samples than the view has columns.
     const std::string brief = WriteWave(folder / "brief.wav", Sine(800, 8000, 200, 1000), 8000);

@@ -15,7 +15,6 @@
 #include "pitch/NoiseRatio.h"
 #include "pitch/PitchCandidates.h"
 #include "pitch/PitchKernels.h"
-#include "pitch/PitchTrackSampling.h"
 #include "pitch/PitchTracking.h"
 #include "tools/SyntheticVoice.h"
 
@@ -573,59 +572,6 @@ TEST(PitchKernels, BuildsGiveTheSameBitsAsTheScalarFormulas) {
             ExpectSameBits(results, firstResults);
         }
     });
-}
-
-// A track of values m + 1 (m the index), so that every read names the entry it took.
-std::vector<double> CountingTrack(int count) {
-    std::vector<double> track(static_cast<std::size_t>(count));
-    for (int m = 0; m < count; ++m)
-        track[static_cast<std::size_t>(m)] = m + 1;
-    return track;
-}
-
-TEST(PitchTrackSampling, TakesTheBlockOfTheNearestSampleAtEveryStep) {
-    // 1 s at 16 kHz, hop 3: the time 0.5 s is sample 8000, in block 2666.
-    const SteppedPitchTrack stepped = SamplePitchTrack(CountingTrack(5334), 3, 16000, 16000, 0.01);
-    ASSERT_EQ(stepped.times.size(), 100u);
-    ASSERT_EQ(stepped.values.size(), 100u);
-    EXPECT_EQ(stepped.times[50], 50 * 0.01);
-    EXPECT_EQ(stepped.values[50], 2666 + 1);
-    EXPECT_EQ(stepped.values[0], 1);
-    // 0.99 s is sample 15840, block 5280.
-    EXPECT_EQ(stepped.values[99], 5280 + 1);
-
-    // At 8 Hz a step of 3/16 s falls halfway between samples every other time (1.5 -> 2,
-    // 4.5 -> 5); the sample 10.5 -> 11, and later 9.6 -> 10, lie past the sound's end.
-    const SteppedPitchTrack halves = SamplePitchTrack(CountingTrack(10), 1, 8, 10, 0.1875);
-    EXPECT_EQ(halves.values, (std::vector<double>{1, 3, 4, 6, 7, 9, 10}));
-    const SteppedPitchTrack last = SamplePitchTrack(CountingTrack(10), 1, 8, 10, 1.2);
-    EXPECT_EQ(last.values, (std::vector<double>{1}));
-}
-
-TEST(PitchTrackSampling, ReadsZeroPastTheTrackAndDoesNotDrift) {
-    // The extractor's track may end before the sound: reads past it are unvoiced.
-    const SteppedPitchTrack beyond = SamplePitchTrack({100, 200}, 4, 8, 16, 0.5);
-    EXPECT_EQ(beyond.values, (std::vector<double>{100, 200, 0, 0}));
-
-    // A million steps of 1 ms: each time is k x step, not a running sum.
-    const int rate = 1000;
-    const int count = 1000000;
-    const SteppedPitchTrack stepped = SamplePitchTrack(CountingTrack(count), 1, rate, count, 0.001);
-    ASSERT_EQ(stepped.times.size(), static_cast<std::size_t>(count));
-    EXPECT_EQ(stepped.times.back(), (count - 1) * 0.001);
-    EXPECT_EQ(stepped.values.back(), count);
-}
-
-TEST(PitchTrackSampling, RefusesStepsShorterThanASampleAndBadTracks) {
-    const std::vector<double> track = CountingTrack(10);
-    EXPECT_THROW(SamplePitchTrack(track, 1, 100, 10, 0.0), std::invalid_argument);
-    EXPECT_THROW(SamplePitchTrack(track, 1, 100, 10, -0.1), std::invalid_argument);
-    EXPECT_THROW(SamplePitchTrack(track, 1, 100, 10, 0.009), std::invalid_argument);
-    EXPECT_THROW(SamplePitchTrack(track, 1, 100, 10, std::nan("")), std::invalid_argument);
-    EXPECT_THROW(SamplePitchTrack(track, 0, 100, 10, 0.01), std::invalid_argument);
-    EXPECT_THROW(SamplePitchTrack(track, 1, 0, 10, 0.01), std::invalid_argument);
-    EXPECT_EQ(SamplePitchTrack(track, 1, 100, 10, 0.01).values.size(), 10u);
-    EXPECT_TRUE(SamplePitchTrack(track, 1, 100, 0, 0.01).values.empty());
 }
 
 }  // namespace

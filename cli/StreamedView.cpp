@@ -1,0 +1,95 @@
+#include "cli/StreamedView.h"
+
+#include <algorithm>
+
+#include "cli/CommandView.h"
+
+namespace tonalyx::cli {
+
+namespace {
+
+// Filter time scale in periods of each channel's centre frequency, as the window uses it.
+constexpr double kFilterLengthFactor = 1.1;
+
+}  // namespace
+
+std::optional<std::string> OpenSoundWithNotes(const std::string& path, CommandContext& context,
+                                              OpenedSound& sound) {
+    const ReadLimit limit = ReadLimitOf(context.options, context.records.file);
+    if (auto refused = OpenSound(path, context.records.file.channelIndex, limit, sound)) {
+        return refused;
+    }
+    for (const std::string& note : LoadNotes(sound.report))
+        Note(context, path, note);
+    return std::nullopt;
+}
+
+std::optional<std::string> OpenView(const std::string& path, CommandContext& context,
+                                    StreamedView& view) {
+    if (auto refused = OpenSoundWithNotes(path, context, view.sound)) return refused;
+    std::string note;
+    view.geometry =
+        CommandLineView(static_cast<int>(view.sound.frames), context.options.view, note);
+    if (!note.empty()) Note(context, path, note);
+    return std::nullopt;
+}
+
+void ComputeViewColumns(StreamedView& view, int kind, int first, int count,
+                        const AnalysisSettings& settings, const ProgressCallback& progress) {
+    SpectrogramEngine& engine = view.engine;
+    engine.SetSource(count, view.sound.sampleRate);
+    engine.SetupKind(kind, settings);
+    if (!engine.KindComputesColumns(kind)) return;
+
+    SoundFrames frames(view.sound);
+    const int length = engine.FrameLength();
+    double* frame = engine.FrameBuffer();
+    const int scrolled = view.geometry.VisibleColumns().first;
+    for (int i = 0; i < count; ++i) {
+        const SampleSpan span = view.geometry.VisibleSampleRange(scrolled + first + i);
+        frames.Fill(CentredFrameStart(span.start, span.end, length), length, frame);
+        engine.ComputeColumn(frame, i);
+        if (progress) progress(static_cast<double>(i) / count);
+    }
+}
+
+std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int& hop,
+                              const PitchValueSink& sink) {
+    if (settings.pitchMaxFreq < settings.pitchMinFreq + 1) {
+        settings.pitchMaxFreq = settings.pitchMinFreq + 1;
+    }
+    const int channels = PitchChannelCount(settings.pitchMinFreq, settings.pitchMaxFreq,
+                                           settings.pitchChannelsPerOctave);
+    SoundFrames frames(sound);
+    const auto read = [&](std::int64_t from, std::span<std::int16_t> out) {
+        frames.Read(from, out);
+    };
+    return ExtractPitchStreaming(read, sound.frames, sound.sampleRate, settings.pitchMinFreq,
+                                 channels, settings.pitchChannelsPerOctave, kFilterLengthFactor,
+                                 settings.pitchSnThreshold, hop, sink);
+}
+
+void ComputeColumnPitch(StreamedView& view, int first, int count, const AnalysisSettings& settings,
+                        const ProgressCallback& progress) {
+    view.columnPitch.assign(static_cast<std::size_t>(count), 0.0);
+    const int scrolled = view.geometry.VisibleColumns().first;
+    int hop = 1;
+    int column = 0;  // the next column whose entry is awaited
+    // Entries of the columns in order: the centre samples grow with the column.
+    const auto keep = [&](std::int64_t from, std::span<const double> values) {
+        const std::int64_t end = from + static_cast<std::int64_t>(values.size());
+        if (progress) {
+            progress(static_cast<double>(from) * hop / static_cast<double>(view.sound.frames));
+        }
+        for (; column < count; ++column) {
+            const SampleSpan span = view.geometry.VisibleSampleRange(scrolled + first + column);
+            const std::int64_t entry = (static_cast<std::int64_t>(span.start) + span.end) / 2 / hop;
+            if (entry >= end) return;
+            view.columnPitch[static_cast<std::size_t>(column)] =
+                values[static_cast<std::size_t>(entry - from)];
+        }
+    };
+    StreamPitchTrack(view.sound, settings, hop, keep);
+}
+
+}  // namespace tonalyx::cli

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/SpectrogramEngine.h"
+#include "analysis/SpectrogramFraming.h"
+#include "app/ViewGeometry.h"
+#include "cli/Commands.h"
+#include "cli/SoundSource.h"
+#include "pitch/PitchExtractor.h"
+#include "settings/SettingsRecords.h"
+
+namespace tonalyx::cli {
+
+// The view of the options on a sound read on demand: the commands compute what the window
+// computes on the loaded sound, reading only the frames they need, so that a recording of
+// hours takes no more memory than one of minutes.
+struct StreamedView {
+    OpenedSound sound;
+    ViewGeometry geometry;
+    SpectrogramEngine engine;
+    // F0 of the track entry each view column of ComputeColumnPitch shows (the block holding its
+    // centre sample, 0 where there is none); empty unless the pitch is shown.
+    std::vector<double> columnPitch;
+};
+
+// OpenSound with the read limit of the options, and the notes on every change to the input.
+std::optional<std::string> OpenSoundWithNotes(const std::string& path, CommandContext& context,
+                                              OpenedSound& sound);
+
+// Opens the file and sets up the view of the options; the notes on the read and the view go
+// to the messages. Returns why the file failed, or none.
+std::optional<std::string> OpenView(const std::string& path, CommandContext& context,
+                                    StreamedView& view);
+
+// Computes count columns of the kind from view column first on (engine columns 0 ..), each
+// from the frame centred on its column, as ComputeSpectrogramColumns frames the loaded sound.
+void ComputeViewColumns(StreamedView& view, int kind, int first, int count,
+                        const AnalysisSettings& settings, const ProgressCallback& progress = {});
+
+// The pitch track of the whole sound streamed through the blocked extractor, with the pitch
+// settings as ComputeSoundPitchTrack takes them: the same values, handed to sink in order.
+// Returns the number of values; hop as for ComputeSoundPitchTrack.
+std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int& hop,
+                              const PitchValueSink& sink);
+
+// Fills view.columnPitch with the entries of the view columns [first, first + count), from the
+// streamed track.
+void ComputeColumnPitch(StreamedView& view, int first, int count, const AnalysisSettings& settings,
+                        const ProgressCallback& progress = {});
+
+}  // namespace tonalyx::cli

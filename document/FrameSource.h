@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "document/SoundFileInfo.h"
+
+namespace tonalyx {
+
+// One channel of a sound file, handed out in stretches on demand, so that long recordings are
+// never held whole. The samples are 16-bit values converted exactly as the whole-file read
+// (ReadSoundFile) converts them.
+class FrameSource {
+public:
+    virtual ~FrameSource() = default;
+
+    // The file as its reader describes it; Info().frames is the file's length in frames.
+    const SoundFileInfo& Info() const { return info_; }
+    // The channel handed out: the one asked for, clamped to the file's channels.
+    int Channel() const { return channel_; }
+
+    // Reads frames [first, first + out.size()) into out and returns how many came: fewer at
+    // the end of the file, or where damaged data stops the decoder; 0 for a first frame
+    // outside the file.
+    virtual std::size_t ReadFrames(int64_t first, std::span<int16_t> out) = 0;
+
+protected:
+    FrameSource() = default;
+    SoundFileInfo info_;
+    int channel_ = 0;
+};
+
+}  // namespace tonalyx

@@ -1,0 +1,409 @@
+#include <cmath>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "analysis/LevelImage.h"
+#include "analysis/PitchSteps.h"
+#include "cli/CliArguments.h"
+#include "cli/StreamedView.h"
+#include "cli/TableWriter.h"
+#include "cli/ViewAnalysis.h"
+#include "cli_test_support.h"
+#include "document/SoundFileWriter.h"
+#include "pitch/SoundPitchTrack.h"
+#include "tools/SyntheticVoice.h"
+
+namespace tonalyx::cli {
+namespace {
+
+using namespace testing;
+
+// A voice of seconds at rate: every piece seconds long holds one voiced stretch with a glide
+// and vibrato, framed by a second of digital silence, so that pieces cut at the silences are
+// sounds of their own.
+std::vector<int16_t> LongVoice(int seconds, int rate, int piece = 10) {
+    VoiceRecipe recipe;
+    recipe.sampleRate = rate;
+    recipe.duration = seconds;
+    recipe.source = VoiceSource::Pulses;
+    for (int start = 0; start + piece <= seconds; start += piece) {
+        const double f0 = 100 + 7 * (start / piece % 9);
+        recipe.voiced.push_back({start + 1.0, start + piece - 1.0, f0, 1.6 * f0, 0.02, 5});
+    }
+    const std::vector<double> samples = SynthesizeVoice(recipe);
+    return {samples.begin(), samples.end()};
+}
+
+// The options and records of a command line, and a context to run the library's loaded path
+// on them.
+struct ParsedCommand {
+    CliOptions options;
+    RecordSet records;
+    std::ostringstream out;
+    std::ostringstream messages;
+    ProgressBar progress{messages, false};
+
+    CommandContext Context() { return {options, records, out, messages, progress}; }
+};
+
+std::unique_ptr<ParsedCommand> Parse(const std::vector<std::string>& arguments) {
+    auto parsed = std::make_unique<ParsedCommand>();
+    std::string error;
+    std::optional<CliOptions> options = ParseArguments(arguments, error);
+    EXPECT_TRUE(options) << error;
+    if (options) parsed->options = *options;
+    for (const std::string& assignment : parsed->options.settings)
+        EXPECT_FALSE(ApplySetting(parsed->records, assignment));
+    return parsed;
+}
+
+// The levels file the window's loaded path gives: the whole sound loaded, every column framed
+// from it, the whole pitch track laid over the image by the renderer.
+std::vector<uint8_t> LoadedLevels(const std::vector<std::string>& arguments) {
+    auto parsed = Parse(arguments);
+    const CliOptions& options = parsed->options;
+    CommandContext context = parsed->Context();
+    ViewAnalysis analysis;
+    EXPECT_FALSE(
+        AnalyseView(options.files.front(), options.kind, options.overlayPitch, context, analysis));
+    LevelImage image;
+    std::vector<double> column;
+    const std::optional<PitchOverlay> pitch = PitchToDraw(analysis);
+    RenderLevelImage(analysis.engine, options.kind, parsed->records.display, analysis.geometry,
+                     pitch ? &*pitch : nullptr, image, column);
+    return LevelsImageBytes(image, analysis.engine.ColumnCount(), analysis.engine.ImageHeight(),
+                            options);
+}
+
+// The pitch table of the loaded path: the whole sound's track, row by row.
+std::string LoadedPitchTable(const std::string& path, const std::string& maxSoundLength) {
+    auto parsed = Parse({"pitch", path, "--set", "maxSoundLength=" + maxSoundLength});
+    SoundData sound;
+    EXPECT_FALSE(LoadSound(path, parsed->records.file, sound));
+    int hop = 1;
+    const std::vector<double> track = ComputeSoundPitchTrack(sound, parsed->records.analysis, hop);
+    std::ostringstream out;
+    {
+        TableWriter table(out, TableFormat::Csv, path);
+        table.Header({"index", "time_s", "f0_hz"});
+        for (std::size_t i = 0; i < track.size(); ++i) {
+            table.Integer(static_cast<long long>(i))
+                .Fixed(static_cast<double>(i) * hop / sound.format.sampleRate, 6)
+                .General(track[i], 6)
+                .EndLine();
+        }
+    }
+    return out.str();
+}
+
+TEST(CliLongSound, StreamedCommandsEqualTheLoadedSoundByteForByte) {
+    const auto folder = TestFolder();
+    // Two and a half minutes, within the window's limit, read by both paths.
+    const std::string sound = WriteWave(folder / "voice.wav", LongVoice(150, 16000), 16000);
+    const std::string image = (folder / "levels.pgm").string();
+    const std::vector<std::vector<std::string>> views = {
+        {"--fit", "--columns", "1920", "--overlay-pitch"},
+        {"--fit", "--columns", "700", "--kind", "mem"},
+        {"--fit", "--columns", "1000", "--kind", "pitch"},
+        {"--kind", "ac", "--samples-per-column", "4096", "--first-column", "300"},
+        {"--kind", "lif", "--columns", "500"},
+        {"--kind", "cep", "--samples-per-column", "1", "--first-column", "1100000"},
+    };
+    for (const std::vector<std::string>& view : views) {
+        std::vector<std::string> arguments = {
+            "levels",         sound, "-o", image, "--set", "maxSoundLength=300", "--set",
+            "imageHeight=200"};
+        arguments.insert(arguments.end(), view.begin(), view.end());
+        const CliRun run = RunCommandLine(arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(ReadBytes(image), LoadedLevels(arguments)) << view[0] << " " << view[1];
+    }
+
+    const CliRun pitch = RunCommandLine({"pitch", sound, "--set", "maxSoundLength=300"});
+    ASSERT_EQ(pitch.status, 0);
+    EXPECT_EQ(pitch.out, LoadedPitchTable(sound, "300"));
+}
+
+TEST(CliLongSound, SpectrumComputesOnlyItsColumnsAndGivesTheLoadedLevels) {
+    const auto folder = TestFolder();
+    const std::string sound = WriteWave(folder / "voice.wav", LongVoice(150, 16000), 16000);
+    const struct {
+        std::vector<std::string> view;
+        int first, last;
+    } cases[] = {
+        {{"--fit", "--columns", "1920"}, 100, 140},
+        {{"--fit", "--columns", "1920", "--kind", "mem"}, 1919, 1919},
+        {{"--kind", "cep", "--columns", "800"}, 0, 585},  // 586 columns at 4096 samples each
+        {{"--kind", "ac", "--samples-per-column", "8", "--first-column", "290000"}, 10, 10},
+    };
+    for (const auto& entry : cases) {
+        std::vector<std::string> arguments = {"spectrum",    sound,
+                                              "--set",       "maxSoundLength=300",
+                                              "--column",    std::to_string(entry.first),
+                                              "--to-column", std::to_string(entry.last)};
+        arguments.insert(arguments.end(), entry.view.begin(), entry.view.end());
+        auto parsed = Parse(arguments);
+        const CliOptions& options = parsed->options;
+        CommandContext context = parsed->Context();
+
+        ViewAnalysis loaded;
+        ASSERT_FALSE(AnalyseView(sound, options.kind, false, context, loaded));
+        loaded.engine.SetupDisplay(options.kind, parsed->records.display);
+        std::vector<double> expected(loaded.engine.ImageHeight());
+        loaded.engine.RenderLevelColumn(expected.data(), entry.first, entry.last + 1,
+                                        expected.size(), true);
+
+        StreamedView streamed;
+        ASSERT_FALSE(OpenView(sound, context, streamed));
+        const int count = entry.last - entry.first + 1;
+        ComputeViewColumns(streamed, options.kind, entry.first, count, parsed->records.analysis);
+        EXPECT_EQ(streamed.engine.ColumnCount(), count);
+        streamed.engine.SetupDisplay(options.kind, parsed->records.display);
+        std::vector<double> levels(streamed.engine.ImageHeight());
+        streamed.engine.RenderLevelColumn(levels.data(), 0, count, levels.size(), true);
+        EXPECT_EQ(levels, expected) << entry.view[0] << " " << entry.first;
+
+        // The command prints those levels.
+        const CliRun run = RunCommandLine(arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(Lines(run.out).size(), levels.size() + 1);
+    }
+}
+
+TEST(CliLongSound, ALongFileGivesWhatItsPiecesGiveWhereTheyAreSoundsOfTheirOwn) {
+    const auto folder = TestFolder();
+    constexpr int kRate = 16000;
+    constexpr int kPieces = 5;
+    constexpr int kPieceSeconds = 30;
+    constexpr int kHop = 3;  // 16 kHz with the default pitch range
+    // Two and a half minutes: longer than the window's default limit, read with --whole.
+    const std::vector<int16_t> samples = LongVoice(kPieces * kPieceSeconds, kRate, kPieceSeconds);
+    const std::string whole = WriteWave(folder / "whole.wav", samples, kRate);
+    const std::size_t pieceSamples = static_cast<std::size_t>(kPieceSeconds) * kRate;
+    std::vector<std::string> pieces;
+    for (int j = 0; j < kPieces; ++j) {
+        pieces.push_back(WriteWave(
+            folder / ("piece" + std::to_string(j) + ".wav"),
+            {samples.begin() + j * pieceSamples, samples.begin() + (j + 1) * pieceSamples}, kRate));
+    }
+
+    // 480 samples per column in the whole view and in each piece's: column for column the same
+    // frames, silent wherever a piece ends.
+    constexpr int kPieceColumns = 1000;
+    const CliRun run = RunCommandLine({"levels", whole, "--whole", "--fit", "--columns",
+                                       std::to_string(kPieces * kPieceColumns), "--overlay-pitch",
+                                       "-o", (folder / "whole.pgm").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::vector<uint8_t> wholeImage = ReadBytes(folder / "whole.pgm");
+    const std::string header = "P5\n" + std::to_string(kPieces * kPieceColumns) + " 256\n255\n";
+    ASSERT_EQ(std::string(wholeImage.begin(), wholeImage.begin() + header.size()), header);
+    for (int j = 0; j < kPieces; ++j) {
+        const std::string out = (folder / ("piece" + std::to_string(j) + ".pgm")).string();
+        ASSERT_EQ(RunCommandLine({"levels", pieces[j], "--fit", "--columns",
+                                  std::to_string(kPieceColumns), "--overlay-pitch", "-o", out})
+                      .status,
+                  0);
+        const std::vector<uint8_t> piece = ReadBytes(out);
+        const std::string pieceHeader = "P5\n" + std::to_string(kPieceColumns) + " 256\n255\n";
+        ASSERT_EQ(piece.size(), pieceHeader.size() + kPieceColumns * 256u);
+        for (int row = 0; row < 256; ++row) {
+            const auto wholeRow = wholeImage.begin() + header.size() +
+                                  row * kPieces * kPieceColumns + j * kPieceColumns;
+            const auto pieceRow = piece.begin() + pieceHeader.size() + row * kPieceColumns;
+            ASSERT_TRUE(std::equal(pieceRow, pieceRow + kPieceColumns, wholeRow))
+                << "piece " << j << " row " << row;
+        }
+    }
+
+    // The track: value for value, the whole track is its pieces' tracks one after another (the
+    // pieces start on whole hops). Only the rounding of the block FFTs, which fall differently,
+    // may tell them apart.
+    const std::vector<std::string> track = Lines(RunCommandLine({"pitch", whole, "--whole"}).out);
+    const std::size_t pieceValues = pieceSamples / kHop;
+    ASSERT_EQ(track.size(), kPieces * pieceValues + 1);
+    int voiced = 0;
+    for (int j = 0; j < kPieces; ++j) {
+        const std::vector<std::string> piece = Lines(RunCommandLine({"pitch", pieces[j]}).out);
+        ASSERT_EQ(piece.size(), pieceValues + 1);
+        for (std::size_t i = 1; i < piece.size(); ++i) {
+            const double a = std::stod(Fields(piece[i])[3]);
+            const double b = std::stod(Fields(track[j * pieceValues + i])[3]);
+            ASSERT_EQ(a == 0, b == 0) << "piece " << j << " value " << i;
+            ASSERT_NEAR(a, b, 1e-5 * b) << "piece " << j << " value " << i;
+            voiced += a != 0;
+        }
+    }
+    EXPECT_GT(voiced, kPieces * pieceValues / 2);
+}
+
+TEST(CliLongSound, ADamagedFileStreamsAsFarAsAWholeReadGoes) {
+    const auto folder = TestFolder();
+    const std::vector<int16_t> samples = LongVoice(20, 16000);
+    const std::string flac = (folder / "voice.flac").string();
+    ASSERT_TRUE(WriteSoundFile(flac, {SoundContainer::Flac, SoundCoding::Pcm16, 1, 16000},
+                               std::span<const int16_t>(samples)));
+    std::filesystem::resize_file(flac, std::filesystem::file_size(flac) * 3 / 5);
+
+    SoundData loaded;
+    FileSettings file;
+    ASSERT_FALSE(LoadSound(flac, file, loaded));
+    ASSERT_GT(loaded.sampleCount, 16000);
+    ASSERT_LT(loaded.sampleCount, 16000 * 20);
+
+    const CliRun info = RunCommandLine({"info", flac});
+    EXPECT_EQ(info.status, 0);
+    EXPECT_EQ(info.err, "tonalyx-cli: " + flac + ": the file decodes to " +
+                            std::to_string(loaded.sampleCount) +
+                            " of the 320000 samples its header claims; read what it holds\n");
+    const std::string image = (folder / "voice.pgm").string();
+    const std::vector<std::string> arguments = {
+        "levels", flac, "--fit", "--columns", "900", "--overlay-pitch", "-o", image};
+    ASSERT_EQ(RunCommandLine(arguments).status, 0);
+    EXPECT_EQ(ReadBytes(image), LoadedLevels(arguments));
+    EXPECT_EQ(RunCommandLine({"pitch", flac}).out, LoadedPitchTable(flac, "120"));
+}
+
+TEST(CliLongSound, ACodecThatCannotSeekExactlyIsDecodedForwardToTheSameFrames) {
+    const auto folder = TestFolder();
+    const std::vector<int16_t> samples = LongVoice(20, 16000);
+    const std::string ogg = (folder / "voice.ogg").string();
+    ASSERT_TRUE(WriteSoundFile(ogg, {SoundContainer::Ogg, SoundCoding::Vorbis, 1, 16000},
+                               std::span<const int16_t>(samples)));
+    const std::string image = (folder / "voice.pgm").string();
+    for (const std::vector<std::string>& view :
+         {std::vector<std::string>{"--fit", "--columns", "640", "--overlay-pitch"},
+          std::vector<std::string>{"--samples-per-column", "64", "--first-column", "2000"}}) {
+        std::vector<std::string> arguments = {"levels", ogg, "-o", image};
+        arguments.insert(arguments.end(), view.begin(), view.end());
+        const CliRun run = RunCommandLine(arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(ReadBytes(image), LoadedLevels(arguments)) << view[0];
+    }
+    EXPECT_EQ(RunCommandLine({"pitch", ogg}).out, LoadedPitchTable(ogg, "120"));
+}
+
+// The F0 at a time read off the printed track as a phonetician would: the two values whose
+// blocks' middles lie either side, interpolated linearly, unvoiced when either is.
+double ReadOffTrack(const std::vector<double>& middles, const std::vector<double>& f0,
+                    double seconds) {
+    if (seconds <= middles.front()) return f0.front();
+    if (seconds >= middles.back()) return f0.back();
+    std::size_t after = 0;
+    while (middles[after] < seconds)
+        ++after;
+    if (middles[after] == seconds) return f0[after];
+    const double a = f0[after - 1];
+    const double b = f0[after];
+    if (a == 0 || b == 0) return 0;
+    return a + (b - a) * (seconds - middles[after - 1]) / (middles[after] - middles[after - 1]);
+}
+
+TEST(CliLongSound, PitchStepsReadTheTrackAtEveryStep) {
+    const auto folder = TestFolder();
+    constexpr int kRate = 44100;
+    const std::string sound = WriteWave(folder / "voice.wav", LongVoice(20, kRate), kRate);
+    const std::vector<std::string> full = Lines(RunCommandLine({"pitch", sound}).out);
+    std::vector<double> middles;
+    std::vector<double> f0;
+    for (std::size_t i = 1; i < full.size(); ++i) {
+        f0.push_back(std::stod(Fields(full[i])[3]));
+    }
+    const int hop = 10;  // 44100 Hz with the default pitch range
+    ASSERT_EQ(full[2], sound + ",1,0.000227," + Fields(full[2])[3]);
+    for (std::size_t i = 0; i < f0.size(); ++i)
+        middles.push_back((static_cast<double>(i) * hop + (hop - 1) / 2.0) / kRate);
+
+    const CliRun run = RunCommandLine({"pitch", sound, "--step", "0.01", "--missing-as", "nan"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> steps = Lines(run.out);
+    ASSERT_EQ(steps.size(), 2001u);  // 0 .. 19.99 s
+    EXPECT_EQ(steps[0], "file,index,time_s,f0_hz");
+    int voiced = 0;
+    for (std::size_t k = 0; k < 2000; ++k) {
+        const std::vector<std::string> fields = Fields(steps[k + 1]);
+        ASSERT_EQ(std::stoul(fields[1]), k);
+        const double seconds = 0.01 * static_cast<double>(k);
+        ASSERT_NEAR(std::stod(fields[2]), seconds, 1e-9);
+        const double expected = ReadOffTrack(middles, f0, seconds);
+        if (expected == 0) {
+            ASSERT_EQ(fields[3], "NaN") << steps[k + 1];
+        } else {
+            ASSERT_NEAR(std::stod(fields[3]), expected, 1e-5 * expected) << steps[k + 1];
+            ++voiced;
+        }
+    }
+    EXPECT_GT(voiced, 1000);
+}
+
+TEST(CliPitchSteps, InterpolatesVoicedNeighboursAndHoldsTheEnds) {
+    // Values stand at the middles of their blocks: hop 4 puts value i at sample 4 i + 1.5.
+    const std::vector<double> track = {100, 110, 120, 0, 140, 150};
+    const double rate = 1000;
+    // Steps of 2 ms over 24 samples: 12 steps at samples 0, 2, 4, ...
+    const std::vector<double> steps = SamplePitchTrack(track, 4, rate, 0.002, 24);
+    ASSERT_EQ(steps.size(), 12u);
+    const std::vector<double> expected = {
+        100,     // sample 0, before the first middle: held
+        101.25,  // sample 2: an eighth of the way from 100 to 110
+        106.25,  // sample 4
+        111.25,  // sample 6
+        116.25,  // sample 8
+        0,       // sample 10: between 120 and an unvoiced value
+        0,       // sample 12
+        0,       // sample 14: between an unvoiced value and 140
+        0,       // sample 16
+        141.25,  // sample 18
+        146.25,  // sample 20
+        150,     // sample 22, past the last middle: held
+    };
+    for (std::size_t k = 0; k < expected.size(); ++k)
+        EXPECT_DOUBLE_EQ(steps[k], expected[k]) << k;
+
+    // Exactly on a voiced value next to an unvoiced one: that value.
+    EXPECT_EQ(SamplePitchTrack(track, 1, 1, 1, 6), track);
+
+    // Fed in pieces of any size, the steps are the same.
+    std::vector<double> long_track(1000);
+    for (std::size_t i = 0; i < long_track.size(); ++i)
+        long_track[i] = i % 97 < 10 ? 0 : 80 + std::sin(0.01 * i) * 30;
+    const std::vector<double> whole = SamplePitchTrack(long_track, 3, 8000, 0.0007, 3002);
+    for (std::size_t piece : {1u, 2u, 7u, 500u}) {
+        PitchStepSampler sampler(3, 8000, 0.0007, 3002);
+        std::vector<double> got;
+        const auto keep = [&](std::int64_t k, double seconds, double value) {
+            EXPECT_EQ(k, static_cast<std::int64_t>(got.size()));
+            EXPECT_DOUBLE_EQ(seconds, 0.0007 * k);
+            got.push_back(value);
+        };
+        for (std::size_t at = 0; at < long_track.size(); at += piece) {
+            sampler.Add(std::span<const double>(long_track)
+                            .subspan(at, std::min(piece, long_track.size() - at)),
+                        keep);
+        }
+        sampler.Finish(keep);
+        EXPECT_EQ(got, whole) << piece;
+    }
+}
+
+TEST(CliPitchSteps, CountsTheStepsWithinTheSoundAndRefusesBadArguments) {
+    // 1 s at 0.01 s: 0 .. 0.99, not 1.00; a step longer than the sound: only 0.
+    EXPECT_EQ(PitchStepSampler(10, 44100, 0.01, 44100).StepCount(), 100);
+    EXPECT_EQ(PitchStepSampler(10, 44100, 0.01, 44101).StepCount(), 101);
+    EXPECT_EQ(PitchStepSampler(10, 44100, 0.1, 44099).StepCount(), 10);
+    EXPECT_EQ(PitchStepSampler(10, 44100, 5, 44100).StepCount(), 1);
+    EXPECT_EQ(PitchStepSampler(10, 44100, 5, 0).StepCount(), 0);
+    // No track at all: unvoiced throughout.
+    EXPECT_EQ(SamplePitchTrack({}, 10, 44100, 0.01, 5), std::vector<double>{0});
+    EXPECT_THROW(PitchStepSampler(0, 44100, 0.01, 1), std::invalid_argument);
+    EXPECT_THROW(PitchStepSampler(1, 0, 0.01, 1), std::invalid_argument);
+    EXPECT_THROW(PitchStepSampler(1, 44100, NAN, 1), std::invalid_argument);
+    EXPECT_THROW(PitchStepSampler(1, 44100, -1, 1), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace tonalyx::cli

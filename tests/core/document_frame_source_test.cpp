@@ -1,0 +1,175 @@
+// Frame sources hand out stretches of one channel on demand; every stretch must equal the same
+// stretch of the whole-file read, for every format, wherever it starts and however long it is.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/document_sound_test_files.h"
+#include "document/SndfileFrameSource.h"
+#include "document/SoundFile.h"
+#include "document/WaveFrameSource.h"
+
+namespace tonalyx {
+namespace {
+
+using namespace tonalyx::testing;
+
+struct SourceCase {
+    const char* name;
+    SoundFileLayout layout;  // written with libsndfile unless ourWave is set
+    bool ourWave = false;    // written with our wave writer in this coding
+    WaveEncoding encoding{};
+    SoundReader reader = SoundReader::Sndfile;
+};
+
+std::string WriteCase(const TempDir& dir, const SourceCase& c) {
+    const int channels = c.ourWave ? c.encoding.channels : c.layout.channels;
+    const double rate = c.ourWave ? c.encoding.sampleRate : c.layout.sampleRate;
+    const std::vector<int16_t> stereo = TwoVoices(1.3, rate);
+    std::vector<int16_t> frames;
+    for (std::size_t i = 0; i < stereo.size() / 2; ++i) {
+        for (int channel = 0; channel < channels; ++channel)
+            frames.push_back(stereo[2 * i + channel % 2]);
+    }
+    if (!c.ourWave) return WriteSound(dir, c.name, c.layout, frames);
+    const std::string path = dir.File(c.name);
+    if (!WriteWaveFile(path, c.encoding, frames)) throw std::runtime_error("cannot write");
+    return path;
+}
+
+class FrameSources : public ::testing::TestWithParam<SourceCase> {};
+
+TEST_P(FrameSources, EveryStretchEqualsTheWholeRead) {
+    const SourceCase& c = GetParam();
+    const TempDir dir;
+    const std::string path = WriteCase(dir, c);
+    SoundData whole;
+    whole.maxSoundLength = 0;
+    SoundReadError error;
+    ASSERT_TRUE(ReadSoundFile(whole, path, 1, &error)) << error.Describe();
+
+    auto source = OpenFrameSource(path, 1, &error);
+    ASSERT_TRUE(source) << error.Describe();
+    const SoundFileInfo& info = source->Info();
+    EXPECT_EQ(info.reader, c.reader);
+    EXPECT_EQ(info.container, whole.origin.container);
+    EXPECT_EQ(info.codec, whole.origin.codec);
+    EXPECT_EQ(info.frames, whole.origin.frames);
+    EXPECT_EQ(info.sampleRate, whole.format.sampleRate);
+    EXPECT_EQ(source->Channel(), whole.channelIndex);
+    const auto total = static_cast<int64_t>(whole.samples.size());
+    ASSERT_LE(total, info.frames);
+
+    // Stretches anywhere, backwards and forwards, short and long, some running past the end.
+    std::mt19937 random(11);
+    std::vector<int16_t> stretch;
+    for (int trial = 0; trial < 60; ++trial) {
+        const int64_t first = trial == 0 ? 0 : static_cast<int64_t>(random() % total);
+        const std::size_t count = 1 + random() % (trial % 3 == 0 ? 40000 : 700);
+        stretch.assign(count, 0x5A5A);
+        const std::size_t got = source->ReadFrames(first, stretch);
+        const auto expected = static_cast<std::size_t>(std::min<int64_t>(count, total - first));
+        ASSERT_GE(got, expected) << "first " << first << " count " << count;
+        ASSERT_TRUE(
+            std::equal(stretch.begin(), stretch.begin() + expected, whole.samples.begin() + first))
+            << c.name << ": first " << first << " count " << count;
+    }
+    // Consecutive blocks of odd sizes put the whole sound together again.
+    std::vector<int16_t> joined;
+    for (int64_t first = 0; first < total;) {
+        stretch.assign(1 + random() % 5000, 0);
+        const std::size_t got = source->ReadFrames(first, stretch);
+        ASSERT_GT(got, 0u);
+        joined.insert(joined.end(), stretch.begin(), stretch.begin() + got);
+        first += static_cast<int64_t>(got);
+    }
+    joined.resize(static_cast<std::size_t>(total));
+    EXPECT_EQ(joined, whole.samples);
+
+    stretch.assign(10, 0);
+    EXPECT_EQ(source->ReadFrames(info.frames, stretch), 0u);
+    EXPECT_EQ(source->ReadFrames(-1, stretch), 0u);
+    EXPECT_EQ(source->ReadFrames(total - 4, stretch),
+              std::min<std::size_t>(10, info.frames - total + 4));
+}
+
+constexpr SourceCase Sndfile(const char* name, SoundContainer container, SoundCoding coding,
+                             int channels, int rate) {
+    return {name, {container, coding, channels, rate}};
+}
+
+SourceCase OurWave(const char* name, WaveEncoding encoding) {
+    SourceCase c{name, {}, true, encoding, SoundReader::Wave};
+    return c;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryFormat, FrameSources,
+    ::testing::Values(OurWave("pcm16.wav", Pcm(16, 2, 16000)), OurWave("pcm8.wav", Pcm(8, 3, 8000)),
+                      OurWave("pcm24.wav", Extensible(Pcm(24, 2, 22050))),
+                      OurWave("float32.wav", Float(32, 2, 16000)),
+                      OurWave("float64.wav", Float(64, 1, 8000)),
+                      Sndfile("named.wave", SoundContainer::Wav, SoundCoding::Pcm16, 2, 8000),
+                      Sndfile("a.flac", SoundContainer::Flac, SoundCoding::Pcm16, 2, 44100),
+                      Sndfile("b.flac", SoundContainer::Flac, SoundCoding::Pcm24, 3, 16000),
+                      Sndfile("c.aiff", SoundContainer::Aiff, SoundCoding::Pcm16, 2, 16000),
+                      Sndfile("d.w64", SoundContainer::W64, SoundCoding::Pcm32, 2, 16000),
+                      Sndfile("e.caf", SoundContainer::Caf, SoundCoding::Float32, 2, 16000),
+                      Sndfile("f.rf64", SoundContainer::Rf64, SoundCoding::Pcm24, 2, 16000),
+                      Sndfile("g.au", SoundContainer::Au, SoundCoding::Ulaw, 2, 8000),
+                      Sndfile("h.sph", SoundContainer::Nist, SoundCoding::Pcm16, 2, 16000),
+                      Sndfile("i.wav", SoundContainer::Wav, SoundCoding::ImaAdpcm, 2, 16000),
+                      Sndfile("j.wav", SoundContainer::Wav, SoundCoding::MsAdpcm, 2, 16000),
+                      Sndfile("k.wav", SoundContainer::Wav, SoundCoding::Gsm610, 1, 8000),
+                      Sndfile("l.wav", SoundContainer::Wav, SoundCoding::Alaw, 2, 8000),
+                      Sndfile("m.mp3", SoundContainer::Mpeg, SoundCoding::Mp3, 2, 44100),
+                      Sndfile("n.ogg", SoundContainer::Ogg, SoundCoding::Vorbis, 2, 44100),
+                      Sndfile("o.opus", SoundContainer::Ogg, SoundCoding::Opus, 2, 48000)),
+    [](const auto& test) {
+        std::string name = test.param.name;
+        std::replace(name.begin(), name.end(), '.', '_');
+        return name;
+    });
+
+TEST(FrameSources, OpenRefusesWhatNeitherReaderTakes) {
+    const TempDir dir;
+    SoundReadError error;
+    EXPECT_FALSE(OpenFrameSource(dir.File("missing.wav"), 0, &error));
+    EXPECT_EQ(error.wave, WaveReadError::CannotOpen);
+    EXPECT_FALSE(OpenFrameSource(dir.Write("text.mp3", {'n', 'o', 't'}), 0, &error));
+    EXPECT_FALSE(error.Describe().empty());
+
+    // The wave source refuses on the bytes what the wave reader refuses.
+    std::vector<uint8_t> compressed = EncodeWave(Pcm(16, 1), NumberedFrames(10, 1));
+    PutLe(compressed, kFormatBody, 0x0055, 2);
+    WaveReadError reason = WaveReadError::None;
+    EXPECT_FALSE(WaveFrameSource::Open(std::make_unique<MemoryByteSource>(compressed), 0, &reason));
+    EXPECT_EQ(reason, WaveReadError::UnsupportedFormat);
+    std::string sndfileReason;
+    EXPECT_FALSE(SndfileFrameSource::Open(
+        std::make_unique<MemoryByteSource>(std::span<const uint8_t>()), 0, &sndfileReason));
+    EXPECT_FALSE(sndfileReason.empty());
+}
+
+TEST(FrameSources, ReadFromMemoryAsFromAFile) {
+    const TempDir dir;
+    const std::vector<int16_t> frames = TwoVoices(0.3, 8000);
+    const std::string path =
+        WriteSound(dir, "m.flac", {SoundContainer::Flac, SoundCoding::Pcm16, 2, 8000}, frames);
+    FileByteSource file(path);
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(file.Size()));
+    ASSERT_EQ(file.Read(bytes.data(), bytes.size()), bytes.size());
+    auto source = SndfileFrameSource::Open(std::make_unique<MemoryByteSource>(bytes), 5);
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->Channel(), 1);
+    std::vector<int16_t> all(frames.size() / 2);
+    ASSERT_EQ(source->ReadFrames(0, all), all.size());
+    EXPECT_EQ(all, ChannelOf(frames, 2, 1));
+}
+
+}  // namespace
+}  // namespace tonalyx
