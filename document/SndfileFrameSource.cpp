@@ -150,6 +150,16 @@ std::unique_ptr<SndfileFrameSource> SndfileFrameSource::Open(std::unique_ptr<Byt
     handle->reals = SndfileDecodesToReals(info.format);
     handle->exactSeek = SndfileSeeksExactly(info.format);
     handle->channel = std::clamp(channel, 0, info.channels - 1);
+    int64_t frames = info.frames;
+    if (frames == SF_COUNT_MAX) {
+        // A stream that does not say how long it is (an MP3 without a usable header) is
+        // decoded once to count its frames: every user of a source needs the length.
+        frames = handle->Decode(SF_COUNT_MAX, nullptr);
+        if (frames <= 0 || !handle->Open(error)) {
+            if (error && frames <= 0) *error = "the file holds no sample frames";
+            return nullptr;
+        }
+    }
 
     std::unique_ptr<SndfileFrameSource> source(new SndfileFrameSource(std::move(handle)));
     const SF_INFO& opened = source->handle_->info;
@@ -162,7 +172,7 @@ std::unique_ptr<SndfileFrameSource> SndfileFrameSource::Open(std::unique_ptr<Byt
     described.sampleRate = static_cast<uint32_t>(opened.samplerate);
     described.channels = opened.channels;
     described.bitsPerSample = SndfileBitsPerSample(opened.format);
-    described.frames = opened.frames;
+    described.frames = frames;
     source->channel_ = source->handle_->channel;
     return source;
 }

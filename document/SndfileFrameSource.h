@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "document/ByteSource.h"
 #include "document/FrameSource.h"

@@ -1,7 +1,5 @@
 #include "document/SoundFile.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <limits>
 #include <new>

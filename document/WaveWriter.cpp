@@ -166,10 +166,17 @@ std::vector<uint8_t> EncodeWave(const WaveEncoding& encoding, std::span<const in
 }
 
 bool WriteBytesToFile(const std::string& path, std::span<const uint8_t> bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    // Whole or not at all: a temporary file beside the target, renamed once complete. An
+    // empty span has no data pointer to hand to fwrite.
+    const std::string partial = path + ".partial";
+    std::FILE* file = std::fopen(partial.c_str(), "wb");
     if (!file) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    const bool written =
+        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed && std::rename(partial.c_str(), path.c_str()) == 0) return true;
+    std::remove(partial.c_str());
+    return false;
 }
 
 bool WriteWaveFile(const std::string& path, const WaveEncoding& encoding,

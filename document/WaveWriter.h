@@ -49,7 +49,8 @@ std::vector<uint8_t> AssembleRiffWave(std::span<const RiffChunk> chunks);
 std::vector<uint8_t> EncodeWave(const WaveEncoding& encoding, std::span<const double> samples);
 std::vector<uint8_t> EncodeWave(const WaveEncoding& encoding, std::span<const int16_t> samples);
 
-// Writes bytes to a file; false when it cannot be created or written completely.
+// Writes bytes to a file, whole or not at all (a temporary file beside it, then a rename);
+// false when it cannot be created or written completely.
 bool WriteBytesToFile(const std::string& path, std::span<const uint8_t> bytes);
 
 // EncodeWave written to a file.

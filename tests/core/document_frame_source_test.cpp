@@ -155,6 +155,43 @@ TEST(FrameSources, OpenRefusesWhatNeitherReaderTakes) {
     EXPECT_FALSE(sndfileReason.empty());
 }
 
+// A damaged last page hides an Ogg stream's length from libsndfile. No source may then claim
+// an endless sound: the frames are counted by decoding them once, and when none decode (as
+// libsndfile's Vorbis reader does after such damage) the file is refused.
+TEST(FrameSources, AStreamOfUnknownLengthIsCountedOrRefused) {
+    const TempDir dir;
+    const std::string path =
+        WriteSound(dir, "v.ogg", {SoundContainer::Ogg, SoundCoding::Vorbis, 1, 16000},
+                   ChannelOf(TwoVoices(1.0, 16000), 2, 0));
+    std::vector<uint8_t> bytes;
+    {
+        FileByteSource file(path);
+        bytes.resize(static_cast<std::size_t>(file.Size()));
+        ASSERT_EQ(file.Read(bytes.data(), bytes.size()), bytes.size());
+    }
+    bytes[bytes.size() - 10] ^= 0xFF;
+    const std::string damaged = dir.Write("damaged.ogg", bytes);
+
+    SoundReadError error;
+    auto source = OpenFrameSource(damaged, 0, &error);
+    SoundData whole;
+    whole.maxSoundLength = 0;
+    SoundReadError wholeError;
+    ASSERT_EQ(ReadSoundFile(whole, damaged, 0, &wholeError), source != nullptr);
+    if (!source) {
+        EXPECT_EQ(error.Describe(), "the file holds no sample frames");
+        EXPECT_EQ(wholeError.Describe(), error.Describe());
+        return;
+    }
+    const int64_t frames = source->Info().frames;
+    EXPECT_GT(frames, 8000);
+    EXPECT_LE(frames, 16000);
+    EXPECT_EQ(whole.sampleCount, frames);
+    std::vector<int16_t> tail(300);
+    ASSERT_EQ(source->ReadFrames(frames - 100, tail), 100u);
+    EXPECT_TRUE(std::equal(tail.begin(), tail.begin() + 100, whole.samples.end() - 100));
+}
+
 TEST(FrameSources, ReadFromMemoryAsFromAFile) {
     const TempDir dir;
     const std::vector<int16_t> frames = TwoVoices(0.3, 8000);
