@@ -4,28 +4,10 @@
 #include "analysis/PitchSteps.h"
 #include "cli/CommandView.h"
 #include "cli/Commands.h"
+#include "cli/PitchRows.h"
 #include "cli/StreamedView.h"
-#include "cli/TableWriter.h"
 
 namespace tonalyx::cli {
-
-namespace {
-
-constexpr int kTimeDecimals = 6;
-constexpr int kFrequencyDigits = 6;
-
-void WriteRow(TableWriter& table, MissingValues missing, std::int64_t index, double seconds,
-              double f0) {
-    table.Integer(index).Fixed(seconds, kTimeDecimals);
-    if (f0 == 0 && missing != MissingValues::Window) {
-        table.Missing(missing);
-    } else {
-        table.General(f0, kFrequencyDigits);
-    }
-    table.EndLine();
-}
-
-}  // namespace
 
 std::optional<std::string> RunPitch(const std::string& path, CommandContext& context) {
     OpenedSound sound;
@@ -35,11 +17,11 @@ std::optional<std::string> RunPitch(const std::string& path, CommandContext& con
     const double rate = sound.sampleRate;
     const MissingValues missing = context.options.missing;
     TableWriter table(context.out, context.options.format, path);
-    if (!context.headerWritten) table.Header({"index", "time_s", "f0_hz"});
+    if (!context.headerWritten) WritePitchHeader(table);
     context.headerWritten = true;
 
     const auto row = [&](std::int64_t index, double seconds, double f0) {
-        WriteRow(table, missing, index, seconds, f0);
+        WritePitchRow(table, missing, index, seconds, f0);
     };
     // The rows go out as the track comes, so that an hour's track is never held whole.
     int hop = 1;

@@ -6,9 +6,9 @@
 #include "analysis/AnalysisKind.h"
 #include "cli/CommandView.h"
 #include "cli/Commands.h"
+#include "cli/SpectrumRows.h"
 #include "cli/StreamedView.h"
 #include "cli/TableWriter.h"
-#include "display/AxisScale.h"
 #include "dsp/PowerSpectrum.h"
 
 namespace tonalyx::cli {
@@ -17,28 +17,6 @@ namespace {
 
 constexpr int kDigits = 6;
 constexpr int kTimeDecimals = 6;
-// The minimum tick spacing and label interval of the window's axes; they choose ticks only and
-// do not change the values read off an axis.
-constexpr int kMinTickSpacing = 5;
-constexpr int kLabelSpacing = 4;
-
-// The power-spectrum window's level axis over top pixels: dB between the dB thresholds, or
-// percent between the percent thresholds for the auto-correlation and cepstrum kinds.
-AxisScale LevelAxis(const DisplaySettings& display, bool percent, int top) {
-    AxisScale axis;
-    const double from = percent ? display.minPercent * 100 : display.minDb;
-    const double to = percent ? display.maxPercent * 100 : display.maxDb;
-    SetAxis(axis, AxisKind::Linear, top, from, to, kMinTickSpacing, kLabelSpacing);
-    return axis;
-}
-
-// The spectrogram's lag axis in milliseconds.
-AxisScale LagAxis(const DisplaySettings& display, int rows) {
-    AxisScale axis;
-    SetAxis(axis, AxisKind::Linear, rows, display.minTime * 1000, display.maxTime * 1000,
-            kMinTickSpacing, kLabelSpacing);
-    return axis;
-}
 
 // The view column whose samples hold that time, or none when the view does not show it.
 std::optional<int> ColumnAtTime(const ViewGeometry& geometry, double rate, double seconds) {
@@ -78,11 +56,7 @@ std::optional<std::string> ChosenColumns(const CliOptions& options, const ViewGe
     }
     first = options.column;
     last = options.toColumn.value_or(first);
-    if (last >= columns) {
-        return "column " + std::to_string(last) + " lies beyond the " + std::to_string(columns) +
-               " columns of this view";
-    }
-    return std::nullopt;
+    return ColumnRangeProblem(last, columns);
 }
 
 }  // namespace
@@ -100,20 +74,10 @@ std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& 
     ComputeViewColumns(view, options.kind, first, last - first + 1, context.records.analysis,
                        [&](double fraction) { context.progress.Update(fraction); });
     context.progress.Finish();
-    SpectrogramEngine& engine = view.engine;
 
-    engine.SetupDisplay(options.kind, context.records.display);
-    const int rows = engine.ImageHeight();
-    std::vector<double> levels(static_cast<std::size_t>(rows));
-    // The plot is as wide as the image is high and its level range is its height: top = rows.
-    engine.RenderLevelColumn(levels.data(), 0, last - first + 1, rows, true);
-
-    const DisplaySettings& display = engine.Display();
-    const bool percent =
-        options.kind == AutoCorrelationAnalysis || options.kind == CepstrumAnalysis;
-    const bool lag = engine.LagAxis();
-    const AxisScale levelAxis = LevelAxis(display, percent, rows);
-    const AxisScale lagAxis = LagAxis(display, rows);
+    // The engine holds only the chosen columns, from its column 0.
+    const SpectrumRows spectrum = ComputeSpectrumRows(view.engine, options.kind,
+                                                      context.records.display, 0, last - first + 1);
 
     // The samples of the chosen columns, in seconds.
     const ViewGeometry& geometry = view.geometry;
@@ -123,18 +87,17 @@ std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& 
 
     TableWriter table(context.out, options.format, path);
     if (!context.headerWritten)
-        table.Header({"start_s", "end_s", "row", lag ? "lag_ms" : "frequency_hz",
-                      percent ? "level_percent" : "level_db"});
+        table.Header({"start_s", "end_s", "row", spectrum.lag ? "lag_ms" : "frequency_hz",
+                      spectrum.percent ? "level_percent" : "level_db"});
     context.headerWritten = true;
-    for (int row = 0; row < rows; ++row) {
-        const double position = lag ? ValueAt(lagAxis, row) : Map(engine.PitchScale(), row);
-        const double level = ValueAt(levelAxis, levels[static_cast<std::size_t>(row)]);
+    for (std::size_t row = 0; row < spectrum.levels.size(); ++row) {
+        const double level = spectrum.levels[row];
         table.Fixed(start, kTimeDecimals)
             .Fixed(end, kTimeDecimals)
-            .Integer(row)
-            .General(position, kDigits);
+            .Integer(static_cast<long long>(row))
+            .General(spectrum.positions[row], kDigits);
         // Pure digital silence reads as the floor of the dB conversion, or below it.
-        if (!percent && level <= kFloorDb && options.missing != MissingValues::Window) {
+        if (!spectrum.percent && level <= kFloorDb && options.missing != MissingValues::Window) {
             table.Missing(options.missing);
         } else {
             table.General(level, kDigits);

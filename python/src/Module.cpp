@@ -7,6 +7,7 @@
 
 #include <limits>
 
+#include "cli/CommandView.h"
 #include "cli/SettingsTable.h"
 #include "python/src/ModuleAnalyses.h"
 #include "python/src/ModuleSound.h"
@@ -84,6 +85,14 @@ py::list SettingFields() {
     return fields;
 }
 
+// The command line's notes on what the read changed (a channel the file lacks, a file shorter
+// than its header claims), without the one on a length limit, whose remedy differs here.
+std::vector<std::string> ReadNotes(const ModuleSound& sound) {
+    cli::LoadReport whole = sound.report;
+    whole.framesLoaded = whole.framesInFile;
+    return cli::LoadNotes(whole);
+}
+
 void CheckSettings(const std::vector<std::string>& assignments) {
     cli::RecordSet records;
     for (const std::string& assignment : assignments) {
@@ -116,7 +125,26 @@ PYBIND11_MODULE(_tonalyx, module) {
             "rate", [](const ModuleSound& sound) { return sound.data->format.sampleRate; })
         .def_property_readonly("channel",
                                [](const ModuleSound& sound) { return sound.data->channelIndex; })
-        .def_property_readonly("name", [](const ModuleSound& sound) { return sound.name; });
+        .def_property_readonly("name", [](const ModuleSound& sound) { return sound.name; })
+        .def_property_readonly("reader",
+                               [](const ModuleSound& sound) { return sound.report.reader; })
+        .def_property_readonly(
+            "container", [](const ModuleSound& sound) { return sound.report.origin.container; })
+        .def_property_readonly("codec",
+                               [](const ModuleSound& sound) { return sound.report.origin.codec; })
+        .def_property_readonly(
+            "format_tag", [](const ModuleSound& sound) { return sound.report.origin.formatTag; })
+        .def_property_readonly(
+            "channels", [](const ModuleSound& sound) { return sound.report.origin.channels; })
+        .def_property_readonly(
+            "bits_per_sample",
+            [](const ModuleSound& sound) { return sound.report.origin.bitsPerSample; })
+        .def_property_readonly("frames_claimed",
+                               [](const ModuleSound& sound) { return sound.report.claimedFrames; })
+        .def_property_readonly("frames_in_file",
+                               [](const ModuleSound& sound) { return sound.report.framesInFile; })
+        .def_property_readonly("limit", [](const ModuleSound& sound) { return sound.report.limit; })
+        .def_property_readonly("read_notes", &ReadNotes);
 
     module.def(
         "read",
@@ -155,9 +183,9 @@ PYBIND11_MODULE(_tonalyx, module) {
                 py::gil_scoped_release release;
                 result = ComputeSpectrum(sound, options);
             }
-            return py::make_tuple(Adopt(std::move(result.positions)),
-                                  Adopt(std::move(result.levels)), result.lag, result.percent,
-                                  result.notes);
+            cli::SpectrumRows& rows = result.rows;
+            return py::make_tuple(Adopt(std::move(rows.positions)), Adopt(std::move(rows.levels)),
+                                  rows.lag, rows.percent, result.notes);
         },
         py::arg("sound"), py::arg("options"));
     module.def(
@@ -174,15 +202,15 @@ PYBIND11_MODULE(_tonalyx, module) {
     module.def(
         "pitch_table",
         [](const std::vector<double>& times, const std::vector<double>& values,
-           const std::string& file, const std::string& format) {
+           const std::string& file, const std::vector<std::string>& options) {
             std::string table;
             {
                 py::gil_scoped_release release;
-                table = PitchTable(times, values, file, format);
+                table = PitchTable(times, values, file, options);
             }
             return py::bytes(table);
         },
-        py::arg("times"), py::arg("values"), py::arg("file"), py::arg("format") = "csv");
+        py::arg("times"), py::arg("values"), py::arg("file"), py::arg("options"));
     module.def(
         "run_cli",
         [](const std::vector<std::string>& arguments) {

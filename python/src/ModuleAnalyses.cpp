@@ -1,14 +1,16 @@
 #include "python/src/ModuleAnalyses.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "analysis/AnalysisKind.h"
 #include "analysis/PitchSteps.h"
 #include "cli/CliMain.h"
 #include "cli/Commands.h"
+#include "cli/PitchRows.h"
+#include "cli/SpectrumRows.h"
 #include "cli/TableWriter.h"
 #include "cli/ViewAnalysis.h"
-#include "display/AxisScale.h"
 #include "pitch/SoundPitchTrack.h"
 
 namespace tonalyx::python {
@@ -17,12 +19,6 @@ namespace {
 
 // The file name the parser sees; the sound itself is already loaded.
 constexpr const char* kLoadedSound = "loaded-sound";
-// The tick choices of the spectrum command's axes; they do not change the values read.
-constexpr int kMinTickSpacing = 5;
-constexpr int kLabelSpacing = 4;
-constexpr int kTimeDecimals = 6;
-constexpr int kFrequencyDigits = 6;
-
 // The options and records the command line builds from one command's arguments.
 struct ParsedCommand {
     cli::CliOptions options;
@@ -69,28 +65,6 @@ void Analyse(const ModuleSound& sound, int kind, bool withPitch, ParsedCommand& 
     cli::AnalyseLoadedSound(kLoadedSound, kind, withPitch, context, analysis);
 }
 
-// The spectrum command's level axis: dB, or percent for the auto-correlation and cepstrum.
-AxisScale LevelAxis(const DisplaySettings& display, bool percent, int top) {
-    AxisScale axis;
-    const double from = percent ? display.minPercent * 100 : display.minDb;
-    const double to = percent ? display.maxPercent * 100 : display.maxDb;
-    SetAxis(axis, AxisKind::Linear, top, from, to, kMinTickSpacing, kLabelSpacing);
-    return axis;
-}
-
-// The spectrogram's lag axis in milliseconds.
-AxisScale LagAxis(const DisplaySettings& display, int rows) {
-    AxisScale axis;
-    SetAxis(axis, AxisKind::Linear, rows, display.minTime * 1000, display.maxTime * 1000,
-            kMinTickSpacing, kLabelSpacing);
-    return axis;
-}
-
-// Frequency in Hz or lag in ms of image row `row` (0 at the bottom).
-double RowPosition(const SpectrogramEngine& engine, const AxisScale& lagAxis, int row) {
-    return engine.LagAxis() ? ValueAt(lagAxis, row) : Map(engine.PitchScale(), row);
-}
-
 }  // namespace
 
 LevelsResult ComputeLevels(const ModuleSound& sound, const std::vector<std::string>& options) {
@@ -117,9 +91,9 @@ LevelsResult ComputeLevels(const ModuleSound& sound, const std::vector<std::stri
         const SampleSpan span = analysis.geometry.VisibleSampleRange(first + i);
         result.times.push_back((static_cast<double>(span.start) + span.end) / 2 / rate);
     }
-    const AxisScale lagAxis = LagAxis(engine.Display(), result.rows);
-    for (int line = 0; line < result.rows; ++line)
-        result.axis.push_back(RowPosition(engine, lagAxis, result.rows - 1 - line));
+    // Image line 0 is the top row.
+    result.axis = cli::RowPositions(engine);
+    std::reverse(result.axis.begin(), result.axis.end());
     result.notes = Notes(parsed, sound.name);
     return result;
 }
@@ -130,30 +104,14 @@ SpectrumResult ComputeSpectrum(const ModuleSound& sound, const std::vector<std::
     const cli::CliOptions& chosen = parsed.options;
     cli::ViewAnalysis analysis;
     Analyse(sound, chosen.kind, false, parsed, analysis);
-    SpectrogramEngine& engine = analysis.engine;
-    const int columns = engine.ColumnCount();
     const int first = chosen.column;
     const int last = chosen.toColumn.value_or(first);
-    if (last >= columns) {
-        throw UsageProblem(sound.name + ": column " + std::to_string(last) + " lies beyond the " +
-                           std::to_string(columns) + " columns of this view");
+    if (auto problem = cli::ColumnRangeProblem(last, analysis.engine.ColumnCount())) {
+        throw UsageProblem(sound.name + ": " + *problem);
     }
-
-    engine.SetupDisplay(chosen.kind, parsed.records.display);
-    const int rows = engine.ImageHeight();
     SpectrumResult result;
-    result.levels.resize(static_cast<std::size_t>(rows));
-    // As the power-spectrum window: as wide as the image is high, its level range its height.
-    engine.RenderLevelColumn(result.levels.data(), first, last + 1, rows, true);
-    result.percent = chosen.kind == AutoCorrelationAnalysis || chosen.kind == CepstrumAnalysis;
-    result.lag = engine.LagAxis();
-    const AxisScale levelAxis = LevelAxis(engine.Display(), result.percent, rows);
-    const AxisScale lagAxis = LagAxis(engine.Display(), rows);
-    for (int row = 0; row < rows; ++row) {
-        double& level = result.levels[static_cast<std::size_t>(row)];
-        level = ValueAt(levelAxis, level);
-        result.positions.push_back(RowPosition(engine, lagAxis, row));
-    }
+    result.rows = cli::ComputeSpectrumRows(analysis.engine, chosen.kind, parsed.records.display,
+                                           first, last + 1);
     result.notes = Notes(parsed, sound.name);
     return result;
 }
@@ -185,25 +143,19 @@ PitchResult ComputePitch(const ModuleSound& sound, const std::vector<std::string
 }
 
 std::string PitchTable(const std::vector<double>& times, const std::vector<double>& values,
-                       const std::string& file, const std::string& format) {
+                       const std::string& file, const std::vector<std::string>& options) {
     if (times.size() != values.size()) {
         throw std::invalid_argument("a pitch table needs as many times as values");
     }
-    cli::TableFormat table = cli::TableFormat::Csv;
-    if (format == "tsv") {
-        table = cli::TableFormat::Tsv;
-    } else if (format != "csv") {
-        throw UsageProblem("--format takes csv or tsv, not '" + format + "'");
-    }
+    ParsedCommand parsed;
+    Parse("pitch", options, parsed);
     std::ostringstream out;
     {
-        cli::TableWriter writer(out, table, file);
-        writer.Header({"index", "time_s", "f0_hz"});
+        cli::TableWriter writer(out, parsed.options.format, file);
+        cli::WritePitchHeader(writer);
         for (std::size_t i = 0; i < times.size(); ++i) {
-            writer.Integer(static_cast<long long>(i))
-                .Fixed(times[i], kTimeDecimals)
-                .General(values[i], kFrequencyDigits)
-                .EndLine();
+            cli::WritePitchRow(writer, parsed.options.missing, static_cast<std::int64_t>(i),
+                               times[i], values[i]);
         }
     }
     return out.str();

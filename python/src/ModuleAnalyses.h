@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/LevelImage.h"
+#include "cli/SpectrumRows.h"
 #include "python/src/ModuleSound.h"
 
 namespace tonalyx::python {
@@ -29,10 +30,7 @@ LevelsResult ComputeLevels(const ModuleSound& sound, const std::vector<std::stri
 
 // The rows of `tonalyx-cli spectrum`, row 0 (lowest frequency or shortest lag) first.
 struct SpectrumResult {
-    std::vector<double> positions;  // frequency in Hz, or lag in ms
-    std::vector<double> levels;     // dB, or percent for the auto-correlation and cepstrum
-    bool lag = false;
-    bool percent = false;
+    cli::SpectrumRows rows;
     std::string notes;
 };
 SpectrumResult ComputeSpectrum(const ModuleSound& sound, const std::vector<std::string>& options);
@@ -46,9 +44,9 @@ struct PitchResult {
 PitchResult ComputePitch(const ModuleSound& sound, const std::vector<std::string>& options);
 
 // The pitch table as the pitch command writes it for the file named file, for the given times
-// and values.
+// and values, with the pitch command's table options (--format, --missing-as).
 std::string PitchTable(const std::vector<double>& times, const std::vector<double>& values,
-                       const std::string& file, const std::string& format);
+                       const std::string& file, const std::vector<std::string>& options);
 
 // tonalyx-cli run in this process on the arguments (without the program name), without a
 // progress bar: its exit status, standard output and standard error.

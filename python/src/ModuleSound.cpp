@@ -13,10 +13,11 @@ ModuleSound ReadSound(const std::string& path, const std::vector<std::string>& s
         if (auto error = cli::ApplySetting(records, assignment)) throw UsageProblem(*error);
     }
     auto sound = std::make_shared<SoundData>();
-    if (auto refused = cli::LoadSound(path, records.file, *sound)) {
+    cli::LoadReport report;
+    if (auto refused = cli::LoadSound(path, records.file, *sound, &report)) {
         throw SoundRefused(path + ": " + *refused);
     }
-    return {std::move(sound), path};
+    return {std::move(sound), path, std::move(report)};
 }
 
 ModuleSound SoundFromSamples(std::vector<int16_t> samples, long long rate) {
@@ -34,7 +35,13 @@ ModuleSound SoundFromSamples(std::vector<int16_t> samples, long long rate) {
     sound->samples = std::move(samples);
     sound->format.sampleRate = static_cast<uint32_t>(rate);
     sound->format.bytesPerSecond = static_cast<uint32_t>(rate * 2);
-    return {std::move(sound), "<array>"};
+    cli::LoadReport report;
+    report.origin.sampleRate = sound->format.sampleRate;
+    report.origin.channels = 1;
+    report.origin.frames = sound->sampleCount;
+    report.claimedFrames = report.framesInFile = report.framesLoaded = sound->sampleCount;
+    report.sampleRate = sound->format.sampleRate;
+    return {std::move(sound), "<array>", std::move(report)};
 }
 
 }  // namespace tonalyx::python

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandView.h"
 #include "document/SoundData.h"
 
 namespace tonalyx::python {
@@ -27,6 +28,9 @@ public:
 struct ModuleSound {
     std::shared_ptr<const SoundData> data;
     std::string name;  // the path it was read from, or "<array>"
+    // What the file held and what the read took of it; for a sound made from samples, a mono
+    // file of exactly those samples with no reader.
+    cli::LoadReport report;
 };
 
 // Reads the file through the command line's loader with the records the settings give

@@ -16,9 +16,10 @@ from ._sound import (
     Spectrum,
     TonalyxWarning,
     UsageError,
+    pitch_table,
     read,
 )
-from ._tonalyx import pitch_table, run_cli
+from ._tonalyx import run_cli
 
 __all__ = [
     "KINDS",

@@ -79,15 +79,14 @@ class Sound:
     """One channel of a sound as signed 16-bit samples, as the window and the command line
     load it. `samples` is a read-only view of the loaded samples (no copy)."""
 
-    def __init__(self, native: Any, source: Optional[dict[str, str]] = None) -> None:
+    def __init__(self, native: Any) -> None:
         self._native = native
-        self.source: dict[str, str] = dict(source or {})
 
     @classmethod
     def from_array(cls, samples: Any, rate: int) -> "Sound":
         """A sound from integer samples in the 16-bit range at `rate` Hz."""
         array = np.asarray(samples)
-        return cls(_tonalyx.from_samples(array, int(rate)), {"format": "array"})
+        return cls(_tonalyx.from_samples(array, int(rate)))
 
     @property
     def samples(self) -> np.ndarray:
@@ -110,12 +109,46 @@ class Sound:
     @property
     def channels(self) -> int:
         """The channels of the file read (1 for a sound made from an array)."""
-        return int(self.source.get("channels", "1"))
+        return self._native.channels
+
+    @property
+    def reader(self) -> str:
+        """The reader that took the file: "wave" (the program's own) or "libsndfile"; "" for a
+        sound made from an array."""
+        return self._native.reader
+
+    @property
+    def container(self) -> str:
+        """The file's container as its reader names it: "WAV", "FLAC", "AIFF", ..."""
+        return self._native.container
+
+    @property
+    def codec(self) -> str:
+        """The file's coding as its reader names it: "PCM 16-bit", "FLAC 24-bit", "u-law", ..."""
+        return self._native.codec
+
+    @property
+    def format_tag(self) -> int:
+        """The wave format code of the coding (0 where the coding has none)."""
+        return self._native.format_tag
+
+    @property
+    def bits_per_sample(self) -> int:
+        """Bits of one coded sample (0 for codecs without a fixed size)."""
+        return self._native.bits_per_sample
+
+    @property
+    def frames_in_file(self) -> int:
+        """The samples per channel that the file holds; more than `len(self)` when the read
+        was cut at maxSoundLength."""
+        return self._native.frames_in_file
 
     @property
     def format(self) -> str:
-        """The file's coding as `tonalyx-cli info` reports it, e.g. "PCM 16-bit"."""
-        return self.source.get("format", "unknown")
+        """The file's coding, as `codec` ("PCM 16-bit"); "array" for a sound made from one."""
+        if self.path is None:
+            return "array"
+        return self.codec or "unknown"
 
     @property
     def seconds(self) -> float:
@@ -198,22 +231,19 @@ class Sound:
         return PitchTrack(times, f0)
 
 
-def _source_of(path: str, assignments: list[str]) -> dict[str, str]:
-    """The file's own description as `tonalyx-cli info` reports it."""
-    status, out, _ = _tonalyx.run_cli(["info", *set_options(assignments), "--", path])
-    source: dict[str, str] = {}
-    if status != 0:
-        return source
-    for line in out.decode("utf-8", "replace").splitlines():
-        key, colon, value = line.partition(": ")
-        if colon:
-            source[key.strip()] = value.strip()
-    tag = source.get("format tag", "")
-    coding = tag[tag.find("(") + 1 : tag.rfind(")")] if "(" in tag else tag
-    bits = source.get("bits per sample")
-    if coding:
-        source["format"] = f"{coding} {bits}-bit" if bits else coding
-    return source
+def _warn_load_notes(name: str, sound: Sound) -> None:
+    """Says what the read changed, in the command line's words where its remedy is the same."""
+    native = sound._native
+    for note in native.read_notes:
+        warnings.warn(f"{name}: {note}", TonalyxWarning, stacklevel=3)
+    if len(sound) < native.frames_in_file:
+        warnings.warn(
+            f"{name}: only {len(sound)} samples, {sound.seconds:.6f} s ({native.limit}) of "
+            f"{native.frames_in_file} samples, {native.frames_in_file / sound.rate:.6f} s "
+            "were loaded; max_seconds reads more",
+            TonalyxWarning,
+            stacklevel=3,
+        )
 
 
 def read(
@@ -221,25 +251,31 @@ def read(
 ) -> Sound:
     """Reads one channel of a sound file as `tonalyx-cli` does. `max_seconds` is the
     maxSoundLength setting, whole seconds from 1 to 300 (the program's 120 when None). A
-    refused file raises `SoundError` with the command line's reason; a cut sound or a channel
-    that the file lacks gives a `TonalyxWarning`."""
+    refused file raises `SoundError` with the command line's reason; a cut sound, a file
+    shorter than its header claims or a channel that the file lacks gives a
+    `TonalyxWarning`."""
     name = os.fspath(path)
     assignments = [f"channelIndex={channel}"]
     if max_seconds is not None:
         assignments.append(f"maxSoundLength={max_seconds}")
-    sound = Sound(_tonalyx.read(name, assignments), None)
-    sound.source = _source_of(name, assignments)
-    if sound.channel != channel:
-        warnings.warn(
-            f"{name}: has no channel {channel}; read channel {sound.channel}",
-            TonalyxWarning,
-            stacklevel=2,
-        )
-    loaded = sound.source.get("loaded", "")
-    if "(maxSoundLength" in loaded:
-        warnings.warn(
-            f"{name}: only {loaded} of {sound.source.get('length', '?')} were loaded",
-            TonalyxWarning,
-            stacklevel=2,
-        )
+    sound = Sound(_tonalyx.read(name, assignments))
+    _warn_load_notes(name, sound)
     return sound
+
+
+def pitch_table(
+    times: Any,
+    values: Any,
+    file: str,
+    format: str = "csv",
+    missing_as: Optional[str] = None,
+) -> bytes:
+    """The pitch table `tonalyx-cli pitch --format FORMAT [--missing-as MISSING_AS]` writes
+    for `file`, for these times (s) and F0 values (Hz, 0 where unvoiced): csv or tsv, and an
+    unvoiced value as 0, or with `missing_as` "empty" or "nan"."""
+    options = ["--format", str(format)]
+    if missing_as is not None:
+        options += ["--missing-as", str(missing_as)]
+    return _tonalyx.pitch_table(
+        np.asarray(times, dtype=float), np.asarray(values, dtype=float), file, options
+    )

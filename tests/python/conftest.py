@@ -43,6 +43,14 @@ def write_wave(path: Path, channels: Sequence[np.ndarray], rate: int, width: int
     return path
 
 
+def convert(source: Path, target: Path) -> Path:
+    """The sound of source in target's container (by its extension), written by libsndfile's
+    own sndfile-convert with 16-bit samples."""
+    subprocess.run(["sndfile-convert", "-pcm16", str(source), str(target)], check=True,
+                   capture_output=True)
+    return target
+
+
 def run_cli(*arguments: str) -> subprocess.CompletedProcess:
     assert CLI, "TONALYX_CLI names the tonalyx-cli program"
     return subprocess.run([CLI, *arguments], capture_output=True, check=False)

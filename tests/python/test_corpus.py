@@ -16,7 +16,7 @@ import pytest
 import tonalyx
 from tonalyx._corpus_files import (InputError, Job, collect_inputs, input_fingerprint,
                                    is_complete)
-from conftest import cli_error, cli_output, voice, write_wave
+from conftest import cli_error, cli_output, convert, voice, write_wave
 
 KINDS = ["fft", "ac"]
 PYTHON = "/usr/bin/python3"
@@ -320,13 +320,27 @@ def test_an_existing_cluster_runs_the_files_and_stays_up(corpus, reference, tmp_
     assert rows[str(corpus / "garbage.wav")]["error"] == reference["garbage.wav"]["error"]
 
 
-def test_a_cut_sound_is_said_in_the_summary(tmp_path):
+def test_the_summary_describes_other_containers_and_says_what_the_reading_changed(tmp_path):
     long_path = write_wave(tmp_path / "in" / "long.wav", [voice(8000, 2.5, 150)], 8000)
+    stereo = write_wave(tmp_path / "stereo.wav",
+                        [voice(16000, 0.5, 120, 1), voice(16000, 0.5, 240, 2)], 16000)
+    flac = convert(stereo, tmp_path / "in" / "stereo.flac")
     out = tmp_path / "out"
     run = subprocess.run(
-        [PYTHON, "-m", "tonalyx.corpus", str(long_path), "--out", str(out), "--workers", "1",
-         "--set", "maxSoundLength=1"], capture_output=True, check=False)
+        [PYTHON, "-m", "tonalyx.corpus", str(long_path), str(flac), "--out", str(out),
+         "--workers", "1", "--set", "maxSoundLength=1", "--set", "channelIndex=1"],
+        capture_output=True, check=False)
     assert run.returncode == 0, run.stderr.decode()
-    row = summary(out)[str(long_path)]
+    rows = summary(out)
+    row = rows[str(long_path)]
     assert row["seconds"] == "1" and "maxSoundLength 1 s" in row["notes"]
     assert "maxSoundLength 1 s" in run.stderr.decode()
+    # The mono file has no channel 1: the command line's own note.
+    assert "channel 1 does not exist in 1 channel; read channel 0, the last one" in row["notes"]
+    row = rows[str(flac)]
+    assert (row["format"], row["rate"], row["channels"], row["seconds"]) == (
+        "FLAC 16-bit", "16000", "2", "0.5")
+    assert (row["status"], row["notes"]) == ("done", "")
+    table = out / f"{flac.relative_to('/')}.pitch.csv"
+    assert table.read_bytes() == cli_output("pitch", str(flac), "--set", "maxSoundLength=1",
+                                            "--set", "channelIndex=1")

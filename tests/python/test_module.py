@@ -12,7 +12,7 @@ import numpy as np
 import pytest
 
 import tonalyx
-from conftest import cli_error, cli_output, read_pgm, run_cli, voice, write_wave
+from conftest import cli_error, cli_output, convert, read_pgm, run_cli, voice, write_wave
 
 # View options as keywords of Sound.levels / Sound.spectrum and as tonalyx-cli options.
 VIEWS = [
@@ -89,6 +89,14 @@ def test_pitch_equals_the_command_lines_table(sounds, name):
     assert columns["f0_hz"] == [f"{v:.6g}" for v in f0]
     assert np.count_nonzero(f0) > len(f0) // 3
     assert tonalyx.pitch_table(times, f0, file=str(path)) == expected
+    for table_format, missing in [("tsv", None), ("csv", "empty"), ("tsv", "nan")]:
+        options = ["--format", table_format] + (["--missing-as", missing] if missing else [])
+        expected = cli_output("pitch", str(path), "--set", "pitchMinFreq=70", *options)
+        written = tonalyx.pitch_table(times, f0, str(path), table_format, missing)
+        assert written == expected, options
+    with pytest.raises(tonalyx.UsageError) as refused:
+        tonalyx.pitch_table(times, f0, str(path), missing_as="zero")
+    assert str(refused.value) == cli_error("pitch", str(path), "--missing-as", "zero")
 
 
 def test_pitch_at_a_fixed_step_equals_the_command_lines_steps(sounds):
@@ -106,16 +114,24 @@ def test_pitch_at_a_fixed_step_equals_the_command_lines_steps(sounds):
         sound.pitch(step=0)
 
 
-@pytest.mark.parametrize("kind", [k for k in tonalyx.KINDS if k != "pitch"])
-def test_spectrum_equals_the_command_lines_table(sounds, kind):
+SPECTRUM_CASES = [(k, {}, []) for k in tonalyx.KINDS if k != "pitch"] + [
+    # The auto-correlation and cepstrum on their lag axis: rows in ms.
+    (k, {"show_as_frequency": False}, ["--set", "showAsFrequency=false"]) for k in ("ac", "cep")
+]
+
+
+@pytest.mark.parametrize("kind, keywords, settings", SPECTRUM_CASES)
+def test_spectrum_equals_the_command_lines_table(sounds, kind, keywords, settings):
     path = sounds["stereo44k"]
     sound = tonalyx.read(path)
-    for column, to_column in [(40, None), (10, 30), (0, 0)]:
+    last = sound.levels(kind=kind, **keywords).image.shape[1] - 1
+    for column, to_column in [(40, None), (10, 30), (0, 0), (last, None), (last - 3, last)]:
         options = ["--column", str(column)]
         if to_column is not None:
             options += ["--to-column", str(to_column)]
-        columns = _columns(cli_output("spectrum", str(path), "--kind", kind, *options))
-        spectrum = sound.spectrum(column, to_column, kind=kind)
+        columns = _columns(cli_output("spectrum", str(path), "--kind", kind, *options, *settings))
+        spectrum = sound.spectrum(column, to_column, kind=kind, **keywords)
+        assert (spectrum.lags is not None) == bool(keywords)
         positions = spectrum.lags if spectrum.frequencies is None else spectrum.frequencies
         position = "lag_ms" if spectrum.frequencies is None else "frequency_hz"
         level = "level_percent" if spectrum.unit == "%" else "level_db"
@@ -162,6 +178,11 @@ def test_errors_carry_the_command_lines_messages(sounds, tmp_path):
     with pytest.raises(tonalyx.UsageError) as beyond:
         sound.spectrum(5000)
     assert str(beyond.value) == cli_error("spectrum", path, "--column", "5000")
+    columns = sound.levels().image.shape[1]
+    with pytest.raises(tonalyx.UsageError) as beyond:
+        sound.spectrum(0, to_column=columns)
+    assert str(beyond.value) == cli_error(
+        "spectrum", path, "--column", "0", "--to-column", str(columns))
 
 
 def test_a_clamped_first_column_is_said(sounds):
@@ -178,8 +199,11 @@ def test_read_reports_the_file_and_says_what_it_changed(sounds, tmp_path):
     sound = tonalyx.read(sounds["stereo44k"], channel=1)
     assert (sound.rate, sound.channels, sound.channel, sound.format) == (44100, 2, 1, "PCM 16-bit")
     assert tonalyx.read(sounds["short8bit"]).format == "PCM 8-bit"
-    with pytest.warns(tonalyx.TonalyxWarning, match="has no channel 5; read channel 1"):
+    with pytest.warns(tonalyx.TonalyxWarning) as caught:
         assert tonalyx.read(sounds["stereo44k"], channel=5).channel == 1
+    run = run_cli("pitch", str(sounds["stereo44k"]), "--set", "channelIndex=5")
+    assert [str(w.message) for w in caught] == [
+        run.stderr.decode().strip().removeprefix("tonalyx-cli: ")]
 
     long_path = write_wave(tmp_path / "long.wav", [voice(8000, 2.5, 150)], 8000)
     with pytest.warns(tonalyx.TonalyxWarning, match="maxSoundLength 1 s"):
@@ -192,6 +216,51 @@ def test_read_reports_the_file_and_says_what_it_changed(sounds, tmp_path):
         tonalyx.read(long_path, max_seconds=0)
 
 
+@pytest.mark.parametrize(
+    "extension, reader, container, codec",
+    [
+        ("wav", "wave", "WAV", "PCM 16-bit"),
+        ("flac", "libsndfile", "FLAC", "FLAC 16-bit"),
+        ("aiff", "libsndfile", "AIFF", "PCM 16-bit"),
+    ],
+)
+def test_other_containers_read_and_analyse_as_the_wave(sounds, tmp_path, extension, reader,
+                                                       container, codec):
+    wave_path = sounds["stereo44k"]
+    path = convert(wave_path, tmp_path / f"stereo.{extension}")
+    sound = tonalyx.read(path, channel=1)
+    described = (sound.reader, sound.container, sound.codec, sound.format, sound.channels)
+    assert described == (reader, container, codec, codec, 2)
+    info = cli_output("info", str(path)).decode()
+    assert f"reader: {reader} (" in info and f"container: {container}\n" in info
+    assert f"codec: {codec}\n" in info
+    assert (sound.rate, sound.frames_in_file, sound.channel) == (44100, 26460, 1)
+
+    reference = tonalyx.read(wave_path, channel=1)
+    np.testing.assert_array_equal(sound.samples, reference.samples)
+    for kind in ("fft", "cep"):
+        np.testing.assert_array_equal(sound.levels(kind=kind).image,
+                                      reference.levels(kind=kind).image)
+    times, f0 = sound.pitch()
+    np.testing.assert_array_equal(f0, reference.pitch().f0)
+    expected = cli_output("pitch", str(path), "--set", "channelIndex=1")
+    assert tonalyx.pitch_table(times, f0, file=str(path)) == expected
+
+
+def test_a_file_shorter_than_its_header_claims_is_said(sounds, tmp_path):
+    whole = sounds["voice16k"].read_bytes()
+    cut = tmp_path / "cut.wav"
+    cut.write_bytes(whole[: len(whole) - 2000])
+    with pytest.warns(tonalyx.TonalyxWarning) as caught:
+        sound = tonalyx.read(cut)
+    run = run_cli("pitch", str(cut))
+    assert [str(w.message) for w in caught] == [
+        run.stderr.decode().strip().removeprefix("tonalyx-cli: ")]
+    claimed = (len(whole) - 44) // 2
+    assert f"holds {claimed - 1000} of the {claimed} samples" in str(caught[0].message)
+    assert len(sound) == sound.frames_in_file == claimed - 1000
+
+
 def test_from_array_round_trips(sounds, tmp_path):
     samples = voice(16000, 1.2, 140)
     sound = tonalyx.Sound.from_array(samples, 16000)
@@ -201,6 +270,7 @@ def test_from_array_round_trips(sounds, tmp_path):
     with pytest.raises(ValueError):
         sound.samples[0] = 1
     assert (sound.rate, sound.channels, sound.path, sound.format) == (16000, 1, None, "array")
+    assert (sound.reader, sound.container, sound.frames_in_file) == ("", "", len(samples))
 
     # The same samples from a file analyse the same.
     read = tonalyx.read(sounds["voice16k"])

@@ -1,0 +1,67 @@
+#include "cli/SpectrumRows.h"
+
+#include "display/AxisScale.h"
+
+namespace tonalyx::cli {
+
+namespace {
+
+// The minimum tick spacing and label interval of the window's axes; they choose ticks only and
+// do not change the values read off an axis.
+constexpr int kMinTickSpacing = 5;
+constexpr int kLabelSpacing = 4;
+
+// The power-spectrum window's level axis over top pixels: dB between the dB thresholds, or
+// percent between the percent thresholds for the auto-correlation and cepstrum kinds.
+AxisScale LevelAxis(const DisplaySettings& display, bool percent, int top) {
+    AxisScale axis;
+    const double from = percent ? display.minPercent * 100 : display.minDb;
+    const double to = percent ? display.maxPercent * 100 : display.maxDb;
+    SetAxis(axis, AxisKind::Linear, top, from, to, kMinTickSpacing, kLabelSpacing);
+    return axis;
+}
+
+// The spectrogram's lag axis in milliseconds.
+AxisScale LagAxis(const DisplaySettings& display, int rows) {
+    AxisScale axis;
+    SetAxis(axis, AxisKind::Linear, rows, display.minTime * 1000, display.maxTime * 1000,
+            kMinTickSpacing, kLabelSpacing);
+    return axis;
+}
+
+}  // namespace
+
+std::optional<std::string> ColumnRangeProblem(int last, int columns) {
+    if (last < columns) return std::nullopt;
+    return "column " + std::to_string(last) + " lies beyond the " + std::to_string(columns) +
+           " columns of this view";
+}
+
+SpectrumRows ComputeSpectrumRows(SpectrogramEngine& engine, int kind,
+                                 const DisplaySettings& display, int firstColumn, int endColumn) {
+    engine.SetupDisplay(kind, display);
+    const int rows = engine.ImageHeight();
+    SpectrumRows result;
+    result.levels.resize(static_cast<std::size_t>(rows));
+    engine.RenderLevelColumn(result.levels.data(), firstColumn, endColumn, rows, true);
+    result.percent = kind == AutoCorrelationAnalysis || kind == CepstrumAnalysis;
+    result.lag = engine.LagAxis();
+    const AxisScale levelAxis = LevelAxis(engine.Display(), result.percent, rows);
+    for (double& level : result.levels)
+        level = ValueAt(levelAxis, level);
+    result.positions = RowPositions(engine);
+    return result;
+}
+
+std::vector<double> RowPositions(const SpectrogramEngine& engine) {
+    const int rows = engine.ImageHeight();
+    std::vector<double> positions(static_cast<std::size_t>(rows));
+    const AxisScale lagAxis = LagAxis(engine.Display(), rows);
+    for (int row = 0; row < rows; ++row) {
+        positions[static_cast<std::size_t>(row)] =
+            engine.LagAxis() ? ValueAt(lagAxis, row) : Map(engine.PitchScale(), row);
+    }
+    return positions;
+}
+
+}  // namespace tonalyx::cli

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/SpectrogramEngine.h"
+
+namespace tonalyx::cli {
+
+// The rows of the power-spectrum window, row 0 (lowest frequency or shortest lag) first, as
+// the spectrum command writes them and the Python module returns them.
+struct SpectrumRows {
+    std::vector<double> positions;  // frequency in Hz, or lag in ms on a lag axis
+    std::vector<double> levels;     // dB, or percent for the auto-correlation and cepstrum
+    bool lag = false;
+    bool percent = false;
+};
+
+// Why a column range ending at view column `last` cannot be read from a view of `columns`
+// columns, or none.
+std::optional<std::string> ColumnRangeProblem(int last, int columns);
+
+// Sets the engine's display up for kind with display and reads the mean of its computed
+// columns [firstColumn, endColumn) as the power-spectrum window does: the plot as wide as the
+// image is high, its level range its height.
+SpectrumRows ComputeSpectrumRows(SpectrogramEngine& engine, int kind,
+                                 const DisplaySettings& display, int firstColumn, int endColumn);
+
+// The frequency in Hz, or the lag in ms on a lag axis, of each image row of an engine whose
+// display is set up, row 0 at the bottom.
+std::vector<double> RowPositions(const SpectrogramEngine& engine);
+
+}  // namespace tonalyx::cli
