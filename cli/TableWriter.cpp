@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "cli/NumberText.h"
+
 namespace tonalyx::cli {
 
 namespace {
@@ -67,19 +69,13 @@ TableWriter& TableWriter::Integer(long long value) {
 
 TableWriter& TableWriter::Fixed(double value, int decimals) {
     Separate();
-    char text[400];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    buffer_.append(text, result.ptr);
+    AppendFixed(buffer_, value, decimals);
     return *this;
 }
 
 TableWriter& TableWriter::General(double value, int digits) {
     Separate();
-    char text[64];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
-    buffer_.append(text, result.ptr);
+    AppendGeneral(buffer_, value, digits);
     return *this;
 }
 
