@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace tonalyx::cli {
 
@@ -42,7 +43,7 @@ std::uint64_t RoundedScaled(double magnitude, int power) {
         mantissa |= std::uint64_t{1} << 52;
         exponent = biased - 1075;
     }
-    const Wide scaled = static_cast<Wide>(mantissa) * kPowersOfTen[power];
+    const Wide scaled = static_cast<Wide>(mantissa) * kPowersOfTen[static_cast<std::size_t>(power)];
     if (exponent >= 0) return static_cast<std::uint64_t>(scaled << exponent);
     const int shift = -exponent;
     // scaled < 2^117, so beyond 127 bits of shift it is below half a unit.
@@ -54,12 +55,30 @@ std::uint64_t RoundedScaled(double magnitude, int power) {
     return whole + ((rest > half || (rest == half && (whole & 1) != 0)) ? 1 : 0);
 }
 
-// Writes the last count digits of value, leading zeros included, ending at end.
-void WriteDigits(char* end, std::uint64_t value, int count) {
-    for (int i = 0; i < count; ++i) {
-        *--end = static_cast<char>('0' + value % 10);
-        value /= 10;
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
     }
+    return pairs;
+}();
+
+// Writes the last count digits of value, leading zeros included, ending at end; two at a time.
+void WriteDigits(char* end, std::uint64_t value, int count) {
+    for (; count >= 2; count -= 2) {
+        end -= 2;
+        std::memcpy(end, &kDigitPairs[static_cast<std::size_t>(2 * (value % 100))], 2);
+        value /= 100;
+    }
+    if (count > 0) *--end = static_cast<char>('0' + value % 10);
+}
+
+int DigitCount(std::uint64_t value) {
+    int count = 1;
+    while (count < 19 && value >= kPowersOfTen[static_cast<std::size_t>(count)])
+        ++count;
+    return count;
 }
 
 // Appends scaled 10^-decimals: the whole part, then the decimals when there are any.
@@ -67,11 +86,14 @@ void AppendScaled(std::string& out, bool negative, std::uint64_t scaled, int dec
     char text[48];
     char* end = text;
     if (negative) *end++ = '-';
-    end = std::to_chars(end, text + sizeof text, scaled / kPowersOfTen[decimals]).ptr;
+    const std::uint64_t whole = scaled / kPowersOfTen[static_cast<std::size_t>(decimals)];
+    const int wholeDigits = DigitCount(whole);
+    end += wholeDigits;
+    WriteDigits(end, whole, wholeDigits);
     if (decimals > 0) {
         *end++ = '.';
         end += decimals;
-        WriteDigits(end, scaled % kPowersOfTen[decimals], decimals);
+        WriteDigits(end, scaled % kPowersOfTen[static_cast<std::size_t>(decimals)], decimals);
     }
     out.append(text, end);
 }
