@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace tonalyx::cli {
 
@@ -81,34 +82,52 @@ int DigitCount(std::uint64_t value) {
     return count;
 }
 
-// Appends scaled 10^-decimals: the whole part, then the decimals when there are any.
-void AppendScaled(std::string& out, bool negative, std::uint64_t scaled, int decimals) {
+// Appends scaled 10^-Decimals: the whole part, then the decimals when there are any. The
+// number of decimals is a constant so that the divisions become multiplications.
+template <int Decimals>
+void AppendScaledTo(std::string& out, bool negative, std::uint64_t scaled) {
+    constexpr std::uint64_t kUnit = kPowersOfTen[static_cast<std::size_t>(Decimals)];
     char text[48];
     char* end = text;
     if (negative) *end++ = '-';
-    const std::uint64_t whole = scaled / kPowersOfTen[static_cast<std::size_t>(decimals)];
+    const std::uint64_t whole = scaled / kUnit;
     const int wholeDigits = DigitCount(whole);
     end += wholeDigits;
     WriteDigits(end, whole, wholeDigits);
-    if (decimals > 0) {
+    if constexpr (Decimals > 0) {
         *end++ = '.';
-        end += decimals;
-        WriteDigits(end, scaled % kPowersOfTen[static_cast<std::size_t>(decimals)], decimals);
+        end += Decimals;
+        WriteDigits(end, scaled % kUnit, Decimals);
     }
-    out.append(text, end);
+    out.append(text, static_cast<std::size_t>(end - text));
+}
+
+using ScaledWriter = void (*)(std::string&, bool, std::uint64_t);
+
+template <std::size_t... Decimals>
+constexpr std::array<ScaledWriter, sizeof...(Decimals)> ScaledWriters(
+    std::index_sequence<Decimals...>) {
+    return {&AppendScaledTo<static_cast<int>(Decimals)>...};
+}
+
+// Fixed values take up to kMostFastDigits decimals; general ones four more, down to 10^-4.
+constexpr auto kScaledWriters = ScaledWriters(std::make_index_sequence<kMostFastDigits + 4>());
+
+void AppendScaled(std::string& out, bool negative, std::uint64_t scaled, int decimals) {
+    kScaledWriters[static_cast<std::size_t>(decimals)](out, negative, scaled);
 }
 
 void AppendSlowly(std::string& out, double value, std::chars_format format, int precision) {
     char text[64];
     auto result = std::to_chars(text, text + sizeof text, value, format, precision);
     if (result.ec == std::errc()) {
-        out.append(text, result.ptr);
+        out.append(text, static_cast<std::size_t>(result.ptr - text));
         return;
     }
     // Large fixed values: up to 309 digits before the point.
     std::string wide(400 + static_cast<std::size_t>(precision), '\0');
     result = std::to_chars(wide.data(), wide.data() + wide.size(), value, format, precision);
-    out.append(wide.data(), result.ptr);
+    out.append(wide.data(), static_cast<std::size_t>(result.ptr - wide.data()));
 }
 
 // The decade of magnitude (in [10^-4, 10^digits)) judged by doubles. 10^-k is not a double,

@@ -67,7 +67,8 @@ TableWriter& TableWriter::Text(std::string_view field) {
 TableWriter& TableWriter::Integer(long long value) {
     Separate();
     char text[24];
-    buffer_.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+    const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+    buffer_.append(text, static_cast<std::size_t>(end - text));
     return *this;
 }
 
