@@ -2,19 +2,34 @@
 
 #include <charconv>
 
+#include "cli/NumberText.h"
+
 namespace tonalyx::cli {
 
 namespace {
 
 constexpr std::size_t kFlushSize = 1 << 16;
 
+// The file column's text: quoted in CSV when the name holds a separator, a quote or a line
+// break, with its quotes doubled.
+std::string FileField(std::string_view name, TableFormat format) {
+    if (format != TableFormat::Csv || name.find_first_of(",\"\r\n") == std::string::npos)
+        return std::string(name);
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
 }  // namespace
 
 TableWriter::TableWriter(std::ostream& out, TableFormat format, std::string_view fileName)
     : out_(out),
       separator_(format == TableFormat::Csv ? ',' : '\t'),
-      format_(format),
-      fileName_(fileName) {
+      hasFileColumn_(!fileName.empty()),
+      fileField_(FileField(fileName, format)) {
     buffer_.reserve(kFlushSize + 256);
 }
 
@@ -32,22 +47,13 @@ void TableWriter::Header(std::initializer_list<std::string_view> names) {
 void TableWriter::StartLine(std::string_view fileField) {
     lineStarted_ = true;
     fieldsInLine_ = 0;
-    if (fileName_.empty()) return;
+    if (!hasFileColumn_) return;
     ++fieldsInLine_;
-    if (format_ == TableFormat::Csv && fileField.find_first_of(",\"\r\n") != std::string::npos) {
-        buffer_ += '"';
-        for (char c : fileField) {
-            if (c == '"') buffer_ += '"';
-            buffer_ += c;
-        }
-        buffer_ += '"';
-    } else {
-        buffer_ += fileField;
-    }
+    buffer_ += fileField;
 }
 
 void TableWriter::Separate() {
-    if (!lineStarted_) StartLine(fileName_);
+    if (!lineStarted_) StartLine(fileField_);
     if (fieldsInLine_ > 0) buffer_ += separator_;
     ++fieldsInLine_;
 }
@@ -61,25 +67,20 @@ TableWriter& TableWriter::Text(std::string_view field) {
 TableWriter& TableWriter::Integer(long long value) {
     Separate();
     char text[24];
-    buffer_.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+    const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+    buffer_.append(text, static_cast<std::size_t>(end - text));
     return *this;
 }
 
 TableWriter& TableWriter::Fixed(double value, int decimals) {
     Separate();
-    char text[400];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    buffer_.append(text, result.ptr);
+    AppendFixed(buffer_, value, decimals);
     return *this;
 }
 
 TableWriter& TableWriter::General(double value, int digits) {
     Separate();
-    char text[64];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
-    buffer_.append(text, result.ptr);
+    AppendGeneral(buffer_, value, digits);
     return *this;
 }
 

@@ -31,15 +31,16 @@ public:
     void EndLine();
 
 private:
-    // Begins a line with the file column (when there is one) holding fileField.
+    // Begins a line with the file column (when there is one) holding fileField, as written.
     void StartLine(std::string_view fileField);
     void Separate();
     void Flush();
 
     std::ostream& out_;
     const char separator_;
-    const TableFormat format_;
-    const std::string fileName_;
+    const bool hasFileColumn_;
+    // The file name as the file column holds it, quoted when needed.
+    const std::string fileField_;
     std::string buffer_;
     bool lineStarted_ = false;
     int fieldsInLine_ = 0;

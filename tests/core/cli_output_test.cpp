@@ -1,8 +1,16 @@
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "cli/NumberText.h"
 #include "cli/ProgressBar.h"
 #include "cli/TableWriter.h"
 #include "cli_test_support.h"
@@ -34,6 +42,126 @@ TEST(CliOutput, TablesQuoteFileNamesAndFormatNumbersAlike) {
         table.General(2e-7, 6).General(-1500, 6).EndLine();
     }
     EXPECT_EQ(tsv.str(), "a\tb\n0\t0.333333\n2e-07\t-1500\n");
+}
+
+// Compares the table's number formatting with the C library's printf, value by value, and
+// keeps the first few differences to show.
+class PrintfComparison {
+public:
+    void Check(double value, char conversion, int precision) {
+        ++checked_;
+        char format[] = {'%', '.', '*', conversion, '\0'};
+        char expected[512];
+        std::snprintf(expected, sizeof expected, format, precision, value);
+        std::string written;
+        if (conversion == 'f') {
+            AppendFixed(written, value, precision);
+        } else {
+            AppendGeneral(written, value, precision);
+        }
+        if (written == expected) return;
+        if (++differences_ <= 10) {
+            char exact[64];
+            std::snprintf(exact, sizeof exact, "%a", value);
+            shown_ += std::string(format).replace(2, 1, std::to_string(precision)) + " of " +
+                      exact + ": " + written + " instead of " + expected + "\n";
+        }
+    }
+    void CheckBoth(double value) {
+        Check(value, 'f', 6);
+        Check(value, 'g', 6);
+    }
+
+    long long checked_ = 0;
+    long long differences_ = 0;
+    std::string shown_;
+};
+
+TEST(CliOutput, NumbersAreWrittenExactlyAsPrintfWritesThem) {
+    PrintfComparison compare;
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (double value : {0.0,          -0.0,          1.0,           -1.0,
+                         0.5,          1e-7,          -1e-7,         5e-7,
+                         4.9999999e-7, 1e-300,        -1e-300,       DBL_MIN,
+                         DBL_TRUE_MIN, -DBL_TRUE_MIN, DBL_MIN / 3,   DBL_MAX,
+                         -DBL_MAX,     9.9999995,     9.99999949999, 99999.95,
+                         999999.5,     999999.4999,   0.00999999,    0.000099999951,
+                         0.0001,       1e6,           1e9,           1e12,
+                         1e15,         2e18,          1e22,          9.2233720368547758e18,
+                         0.0078125,    0.0234375,     1234.125,      100000.5,
+                         3.0000005,    inf,           -inf,          nan,
+                         -nan}) {
+        compare.CheckBoth(value);
+        for (int precision = 0; precision <= 12; ++precision) {
+            compare.Check(value, 'f', precision);
+            compare.Check(value, 'g', precision);
+        }
+    }
+
+    // Around every value where the rounding goes up a digit or a decade, ulp by ulp: the
+    // boundaries of six significant digits and of six decimals, in every decade.
+    std::mt19937_64 random(20261207);
+    for (int decade = -320; decade <= 308; ++decade) {
+        for (const char* digits : {"9.999995e%d", "1.000005e%d", "1.234565e%d", "1e%d"}) {
+            char text[32];
+            std::snprintf(text, sizeof text, digits, decade);
+            double value = std::strtod(text, nullptr);
+            for (int step = 0; step < 8; ++step)
+                value = std::nextafter(value, 0.0);
+            for (int step = 0; step < 16; ++step) {
+                compare.CheckBoth(value);
+                compare.CheckBoth(-value);
+                value = std::nextafter(value, inf);
+            }
+        }
+    }
+    std::uniform_int_distribution<long long> micros(0, 50'000'000'000LL);
+    for (int i = 0; i < 20000; ++i) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%lld.%06lld5", micros(random) / 1'000'000,
+                      micros(random) % 1'000'000);
+        double value = std::strtod(text, nullptr);
+        for (int step = 0; step < 2; ++step)
+            value = std::nextafter(value, 0.0);
+        for (int step = 0; step < 5; ++step) {
+            compare.CheckBoth(value);
+            value = std::nextafter(value, inf);
+        }
+    }
+
+    // Exact ties, which go to the even digit: multiples of small powers of two.
+    for (int bits = 0; bits <= 24; ++bits) {
+        std::uniform_int_distribution<long long> count(0, 20000LL << bits);
+        for (int i = 0; i < 4000; ++i)
+            compare.CheckBoth(std::ldexp(static_cast<double>(count(random)), -bits));
+    }
+
+    // The values a table holds: times as the pitch track computes them and at random up to
+    // 50,000 s, frequencies up to 20 kHz, then any magnitude and any bit pattern.
+    const int rates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000, 96000};
+    std::uniform_int_distribution<long long> index(0, 2'000'000'000LL);
+    std::uniform_int_distribution<int> pick(0, 7);
+    std::uniform_int_distribution<int> hop(1, 12);
+    std::uniform_real_distribution<double> time(0, 50000), frequency(0, 20000), exponent(-9, 13);
+    std::uniform_int_distribution<std::uint64_t> anyBits;
+    for (int i = 0; i < 1'000'000; ++i) {
+        const double rate = rates[pick(random)];
+        compare.Check(static_cast<double>(index(random) % static_cast<long long>(50000 * rate)) *
+                          hop(random) / rate,
+                      'f', 6);
+        compare.Check(time(random), 'f', 6);
+        compare.Check(frequency(random), 'g', 6);
+        compare.Check(std::pow(10.0, exponent(random)), 'g', 6);
+    }
+    for (int i = 0; i < 200'000; ++i) {
+        const double value = std::pow(10.0, exponent(random)) * (pick(random) < 4 ? 1 : -1);
+        compare.Check(value, 'f', 6);
+        compare.CheckBoth(std::bit_cast<double>(anyBits(random)));
+        compare.Check(value, 'f', pick(random) + 1);
+        compare.Check(value, 'g', pick(random) + 1);
+    }
+    EXPECT_EQ(compare.differences_, 0) << "of " << compare.checked_ << "\n" << compare.shown_;
 }
 
 TEST(CliOutput, ProgressLinesShowTheShareDoneOrTheTimeSpent) {
