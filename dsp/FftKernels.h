@@ -5,6 +5,8 @@
 // header holds only plain data and declarations: no inline code that the linker could merge
 // across those builds.
 
+#include <cstddef>
+
 namespace tonalyx {
 
 constexpr int kMaxFftPasses = 16;
@@ -35,9 +37,23 @@ struct FftKernels {
     // k < n/4, n = 2^(log2Half + 1).
     void (*splitRealSpectrum)(int log2Half, double* data, const double* splitTwiddles,
                               bool forward);
+    const struct FftProducts* products;
+};
+
+// The pointwise products of the FFT filters. They are built without fused multiply-add, so
+// that each product equals the plain complex product of scalar code in every build: the
+// filters give the same values whichever build runs.
+struct FftProducts {
+    // a[k] = a[k] b[k] for count complex values (re, im pairs).
+    void (*multiplySpectrum)(double* a, const double* b, std::size_t count);
+    // a holds the unpacked spectrum X[0 .. size/2] of size real values (size >= 4): completes
+    // it to size complex values with X[k] = conj X[size - k], then multiplies it by b[0, size).
+    void (*multiplyHermitianSpectrum)(double* a, const double* b, std::size_t size);
 };
 
 extern const FftKernels kSse2FftKernels;
 extern const FftKernels kAvx2FftKernels;
+extern const FftProducts kSse2FftProducts;
+extern const FftProducts kAvx2FftProducts;
 
 }  // namespace tonalyx
