@@ -98,17 +98,22 @@ void DirectOutputs(const double* x, int N, const Filter* h, int M, std::int64_t 
 // Outputs before start + M - 1 were begun by the block before; the others begin here, as
 // 0 + value, the same sum a cleared output would hold.
 template <class Out>
-void AddBlockOutputs(const Out* block, std::size_t start, std::size_t blockOutputs, int M,
-                     std::int64_t first, int count, Out* y) {
+void AddBlockOutputs(const FftFilterSteps& steps, const Out* block, std::size_t start,
+                     std::size_t blockOutputs, int M, std::int64_t first, int count, Out* y) {
+    // Out is double or std::complex<double>, which is laid out as two doubles.
+    constexpr std::int64_t kDoubles = sizeof(Out) / sizeof(double);
     const std::int64_t from = std::max<std::int64_t>(static_cast<std::int64_t>(start), first);
     const std::int64_t to =
         std::min<std::int64_t>(static_cast<std::int64_t>(start + blockOutputs), first + count);
     const std::int64_t begun =
         start == 0 ? from : std::min<std::int64_t>(to, static_cast<std::int64_t>(start) + M - 1);
-    for (std::int64_t t = from; t < begun; ++t)
-        y[t - first] += block[t - static_cast<std::int64_t>(start)];
-    for (std::int64_t t = std::max(from, begun); t < to; ++t)
-        y[t - first] = Out{} + block[t - static_cast<std::int64_t>(start)];
+    const auto output = [&](std::int64_t t) { return reinterpret_cast<double*>(y + (t - first)); };
+    const auto value = [&](std::int64_t t) {
+        return reinterpret_cast<const double*>(block + (t - static_cast<std::int64_t>(start)));
+    };
+    if (begun > from) steps.addTo(output(from), value(from), kDoubles * (begun - from));
+    const std::int64_t fresh = std::max(from, begun);
+    if (to > fresh) steps.startWith(output(fresh), value(fresh), kDoubles * (to - fresh));
 }
 
 // Whether the block at start reaches any of the outputs [first, first + count).
@@ -138,7 +143,7 @@ void RealFftFilter::Convolve(const double* x, int N, std::int64_t first, int cou
         RealFftUnpacked(plan.log2, spectrum_.data(), true);
         log2_ = plan.log2;
     }
-    const FftProducts& products = *ActiveFftKernels().products;
+    const FftFilterSteps& steps = *ActiveFftKernels().filterSteps;
 
     block_.resize(plan.size + 2);
     for (std::size_t start = 0; start < static_cast<std::size_t>(N); start += plan.step) {
@@ -148,9 +153,9 @@ void RealFftFilter::Convolve(const double* x, int N, std::int64_t first, int cou
         std::copy(x + start, x + start + length, block_.begin());
         std::fill(block_.begin() + static_cast<std::ptrdiff_t>(length), block_.end(), 0.0);
         RealFftUnpacked(plan.log2, block_.data(), true);
-        products.multiplySpectrum(block_.data(), spectrum_.data(), half + 1);
+        steps.multiplySpectrum(block_.data(), spectrum_.data(), half + 1);
         RealFftUnpacked(plan.log2, block_.data(), false);
-        AddBlockOutputs(block_.data(), start, blockOutputs, M, first, count, y);
+        AddBlockOutputs(steps, block_.data(), start, blockOutputs, M, first, count, y);
     }
 }
 
@@ -175,7 +180,7 @@ void ComplexFftFilter::Convolve(const double* x, int N, std::int64_t first, int 
 
     // The block is transformed as real values (its first S doubles, S/2 + 1 complex values
     // out), then completed to the full spectrum by conjugate symmetry.
-    const FftProducts& products = *ActiveFftKernels().products;
+    const FftFilterSteps& steps = *ActiveFftKernels().filterSteps;
     block_.resize(plan.size);
     double* blockValues = reinterpret_cast<double*>(block_.data());
     for (std::size_t start = 0; start < static_cast<std::size_t>(N); start += plan.step) {
@@ -185,10 +190,10 @@ void ComplexFftFilter::Convolve(const double* x, int N, std::int64_t first, int 
         std::copy(x + start, x + start + length, blockValues);
         std::fill(blockValues + length, blockValues + plan.size + 2, 0.0);
         RealFftUnpacked(plan.log2, blockValues, true);
-        products.multiplyHermitianSpectrum(
+        steps.multiplyHermitianSpectrum(
             blockValues, reinterpret_cast<const double*>(spectrum_.data()), plan.size);
         ComplexFft(plan.log2, blockValues, false, 1.0);
-        AddBlockOutputs(block_.data(), start, blockOutputs, M, first, count, y);
+        AddBlockOutputs(steps, block_.data(), start, blockOutputs, M, first, count, y);
     }
 }
 

@@ -206,11 +206,12 @@ TEST_P(FftKernelTest, LargeTransformsMatchSampledBins) {
         CheckSampledBins(m, 12);
 }
 
-// The filters' spectrum products give the values of the plain scalar complex product, bit for
-// bit, in every build: a fused multiply-add or a swapped operand would change the last bits of
-// the pitch track. Odd counts and the smallest Hermitian sizes reach the scalar tails.
-TEST_P(FftKernelTest, SpectrumProductsEqualTheScalarComplexProductExactly) {
-    const FftProducts& products = *ActiveFftKernels().products;
+// The filters' pointwise steps give the values of plain scalar arithmetic, bit for bit, in
+// every build: a fused multiply-add or a swapped operand in a product would change the last bits
+// of the pitch track, and so would an overlap-add that let -0 through where cleared outputs
+// give +0. Odd counts and the smallest Hermitian sizes reach the scalar tails.
+TEST_P(FftKernelTest, FilterStepsEqualPlainScalarArithmeticExactly) {
+    const FftFilterSteps& steps = *ActiveFftKernels().filterSteps;
     const auto scalarProduct = [](double ar, double ai, double br, double bi, double* out) {
         out[0] = ar * br - ai * bi;
         out[1] = ar * bi + ai * br;
@@ -221,7 +222,7 @@ TEST_P(FftKernelTest, SpectrumProductsEqualTheScalarComplexProductExactly) {
         std::vector<double> expected(2 * count), actual = a;
         for (std::size_t k = 0; k < count; ++k)
             scalarProduct(a[2 * k], a[2 * k + 1], b[2 * k], b[2 * k + 1], &expected[2 * k]);
-        products.multiplySpectrum(actual.data(), b.data(), count);
+        steps.multiplySpectrum(actual.data(), b.data(), count);
         EXPECT_EQ(actual, expected) << "count " << count;
     }
     for (std::size_t size : {4, 8, 16, 2048}) {
@@ -235,8 +236,26 @@ TEST_P(FftKernelTest, SpectrumProductsEqualTheScalarComplexProductExactly) {
             scalarProduct(a[2 * source], sign * a[2 * source + 1], b[2 * k], b[2 * k + 1],
                           &expected[2 * k]);
         }
-        products.multiplyHermitianSpectrum(actual.data(), b.data(), size);
+        steps.multiplyHermitianSpectrum(actual.data(), b.data(), size);
         EXPECT_EQ(actual, expected) << "size " << size;
+    }
+    for (std::size_t count : {0, 1, 3, 4, 7, 1030}) {
+        std::vector<double> y = RandomValues(count, 11 + count),
+                            b = RandomValues(count, 12 + count);
+        for (std::size_t i = 0; i < count; i += 3)
+            b[i] = -0.0;
+        std::vector<double> sums = y, started = y, expectedSums(count), expectedStarts(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            expectedSums[i] = y[i] + b[i];
+            expectedStarts[i] = 0.0 + b[i];
+        }
+        steps.addTo(sums.data(), b.data(), count);
+        steps.startWith(started.data(), b.data(), count);
+        EXPECT_EQ(sums, expectedSums) << "count " << count;
+        for (std::size_t i = 0; i < count; ++i) {
+            EXPECT_EQ(started[i], expectedStarts[i]) << "count " << count << " at " << i;
+            EXPECT_FALSE(std::signbit(started[i]) && started[i] == 0.0) << "-0 kept at " << i;
+        }
     }
 }
 
