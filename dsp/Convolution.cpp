@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "dsp/Fft.h"
+#include "dsp/FftPlan.h"
 
 namespace tonalyx {
 namespace {
@@ -24,12 +25,6 @@ std::size_t OutputLength(int N, int M) {
     if (N < 0 || M < 0) throw std::invalid_argument("convolution: negative length");
     const std::int64_t length = std::int64_t{N} + M - 1;
     return length > 0 ? static_cast<std::size_t>(length) : 0;
-}
-
-// Plain complex product; std::complex's operator* also guards against infinities, which these
-// finite spectra never hold, at a noticeable price in the inner loop.
-inline Complex Times(Complex a, Complex b) {
-    return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
 }
 
 template <class Filter, class Out>
@@ -103,17 +98,22 @@ void DirectOutputs(const double* x, int N, const Filter* h, int M, std::int64_t 
 // Outputs before start + M - 1 were begun by the block before; the others begin here, as
 // 0 + value, the same sum a cleared output would hold.
 template <class Out>
-void AddBlockOutputs(const Out* block, std::size_t start, std::size_t blockOutputs, int M,
-                     std::int64_t first, int count, Out* y) {
+void AddBlockOutputs(const FftFilterSteps& steps, const Out* block, std::size_t start,
+                     std::size_t blockOutputs, int M, std::int64_t first, int count, Out* y) {
+    // Out is double or std::complex<double>, which is laid out as two doubles.
+    constexpr std::int64_t kDoubles = sizeof(Out) / sizeof(double);
     const std::int64_t from = std::max<std::int64_t>(static_cast<std::int64_t>(start), first);
     const std::int64_t to =
         std::min<std::int64_t>(static_cast<std::int64_t>(start + blockOutputs), first + count);
     const std::int64_t begun =
         start == 0 ? from : std::min<std::int64_t>(to, static_cast<std::int64_t>(start) + M - 1);
-    for (std::int64_t t = from; t < begun; ++t)
-        y[t - first] += block[t - static_cast<std::int64_t>(start)];
-    for (std::int64_t t = std::max(from, begun); t < to; ++t)
-        y[t - first] = Out{} + block[t - static_cast<std::int64_t>(start)];
+    const auto output = [&](std::int64_t t) { return reinterpret_cast<double*>(y + (t - first)); };
+    const auto value = [&](std::int64_t t) {
+        return reinterpret_cast<const double*>(block + (t - static_cast<std::int64_t>(start)));
+    };
+    if (begun > from) steps.addTo(output(from), value(from), kDoubles * (begun - from));
+    const std::int64_t fresh = std::max(from, begun);
+    if (to > fresh) steps.startWith(output(fresh), value(fresh), kDoubles * (to - fresh));
 }
 
 // Whether the block at start reaches any of the outputs [first, first + count).
@@ -143,10 +143,9 @@ void RealFftFilter::Convolve(const double* x, int N, std::int64_t first, int cou
         RealFftUnpacked(plan.log2, spectrum_.data(), true);
         log2_ = plan.log2;
     }
-    const Complex* filterSpectrum = reinterpret_cast<const Complex*>(spectrum_.data());
+    const FftFilterSteps& steps = *ActiveFftKernels().filterSteps;
 
     block_.resize(plan.size + 2);
-    Complex* spectrum = reinterpret_cast<Complex*>(block_.data());
     for (std::size_t start = 0; start < static_cast<std::size_t>(N); start += plan.step) {
         const std::size_t blockOutputs = std::min(plan.size, outputs - start);
         if (!BlockReaches(start, blockOutputs, first, count)) continue;
@@ -154,10 +153,9 @@ void RealFftFilter::Convolve(const double* x, int N, std::int64_t first, int cou
         std::copy(x + start, x + start + length, block_.begin());
         std::fill(block_.begin() + static_cast<std::ptrdiff_t>(length), block_.end(), 0.0);
         RealFftUnpacked(plan.log2, block_.data(), true);
-        for (std::size_t k = 0; k <= half; ++k)
-            spectrum[k] = Times(spectrum[k], filterSpectrum[k]);
+        steps.multiplySpectrum(block_.data(), spectrum_.data(), half + 1);
         RealFftUnpacked(plan.log2, block_.data(), false);
-        AddBlockOutputs(block_.data(), start, blockOutputs, M, first, count, y);
+        AddBlockOutputs(steps, block_.data(), start, blockOutputs, M, first, count, y);
     }
 }
 
@@ -173,7 +171,6 @@ void ComplexFftFilter::Convolve(const double* x, int N, std::int64_t first, int 
     }
     const std::size_t outputs = OutputLength(N, M);
     const BlockPlan plan = PlanBlocks(N, M);
-    const std::size_t half = plan.size / 2;
     if (log2_ != plan.log2) {
         spectrum_.assign(plan.size, Complex{});
         std::copy(taps_.begin(), taps_.end(), spectrum_.begin());
@@ -183,6 +180,7 @@ void ComplexFftFilter::Convolve(const double* x, int N, std::int64_t first, int 
 
     // The block is transformed as real values (its first S doubles, S/2 + 1 complex values
     // out), then completed to the full spectrum by conjugate symmetry.
+    const FftFilterSteps& steps = *ActiveFftKernels().filterSteps;
     block_.resize(plan.size);
     double* blockValues = reinterpret_cast<double*>(block_.data());
     for (std::size_t start = 0; start < static_cast<std::size_t>(N); start += plan.step) {
@@ -192,13 +190,10 @@ void ComplexFftFilter::Convolve(const double* x, int N, std::int64_t first, int 
         std::copy(x + start, x + start + length, blockValues);
         std::fill(blockValues + length, blockValues + plan.size + 2, 0.0);
         RealFftUnpacked(plan.log2, blockValues, true);
-        // The upper half first: the conjugates of the lower half, still as transformed.
-        for (std::size_t k = plan.size - 1; k > half; --k)
-            block_[k] = Times(std::conj(block_[plan.size - k]), spectrum_[k]);
-        for (std::size_t k = 0; k <= half; ++k)
-            block_[k] = Times(block_[k], spectrum_[k]);
+        steps.multiplyHermitianSpectrum(
+            blockValues, reinterpret_cast<const double*>(spectrum_.data()), plan.size);
         ComplexFft(plan.log2, blockValues, false, 1.0);
-        AddBlockOutputs(block_.data(), start, blockOutputs, M, first, count, y);
+        AddBlockOutputs(steps, block_.data(), start, blockOutputs, M, first, count, y);
     }
 }
 

@@ -5,6 +5,8 @@
 // header holds only plain data and declarations: no inline code that the linker could merge
 // across those builds.
 
+#include <cstddef>
+
 namespace tonalyx {
 
 constexpr int kMaxFftPasses = 16;
@@ -35,9 +37,28 @@ struct FftKernels {
     // k < n/4, n = 2^(log2Half + 1).
     void (*splitRealSpectrum)(int log2Half, double* data, const double* splitTwiddles,
                               bool forward);
+    const struct FftFilterSteps* filterSteps;
+};
+
+// The pointwise steps of the FFT filters around their transforms: the products of spectra and
+// the overlap-add of the blocks. They are built without fused multiply-add, so that each
+// product equals the plain complex product of scalar code in every build: the filters give the
+// same values whichever build runs.
+struct FftFilterSteps {
+    // a[k] = a[k] b[k] for count complex values (re, im pairs).
+    void (*multiplySpectrum)(double* a, const double* b, std::size_t count);
+    // a holds the unpacked spectrum X[0 .. size/2] of size real values (size >= 4): completes
+    // it to size complex values with X[k] = conj X[size - k], then multiplies it by b[0, size).
+    void (*multiplyHermitianSpectrum)(double* a, const double* b, std::size_t size);
+    // y[i] += b[i] for count values.
+    void (*addTo)(double* y, const double* b, std::size_t count);
+    // y[i] = 0 + b[i] for count values: what adding b to cleared outputs gives (-0 becomes +0).
+    void (*startWith)(double* y, const double* b, std::size_t count);
 };
 
 extern const FftKernels kSse2FftKernels;
 extern const FftKernels kAvx2FftKernels;
+extern const FftFilterSteps kSse2FftFilterSteps;
+extern const FftFilterSteps kAvx2FftFilterSteps;
 
 }  // namespace tonalyx

@@ -5,6 +5,6 @@
 
 namespace tonalyx {
 
-const FftKernels kAvx2FftKernels = {&TransformComplex, &SplitRealSpectrum};
+const FftKernels kAvx2FftKernels = {&TransformComplex, &SplitRealSpectrum, &kAvx2FftFilterSteps};
 
 }  // namespace tonalyx

@@ -4,6 +4,6 @@
 
 namespace tonalyx {
 
-const FftKernels kSse2FftKernels = {&TransformComplex, &SplitRealSpectrum};
+const FftKernels kSse2FftKernels = {&TransformComplex, &SplitRealSpectrum, &kSse2FftFilterSteps};
 
 }  // namespace tonalyx

@@ -206,6 +206,59 @@ TEST_P(FftKernelTest, LargeTransformsMatchSampledBins) {
         CheckSampledBins(m, 12);
 }
 
+// The filters' pointwise steps give the values of plain scalar arithmetic, bit for bit, in
+// every build: a fused multiply-add or a swapped operand in a product would change the last bits
+// of the pitch track, and so would an overlap-add that let -0 through where cleared outputs
+// give +0. Odd counts and the smallest Hermitian sizes reach the scalar tails.
+TEST_P(FftKernelTest, FilterStepsEqualPlainScalarArithmeticExactly) {
+    const FftFilterSteps& steps = *ActiveFftKernels().filterSteps;
+    const auto scalarProduct = [](double ar, double ai, double br, double bi, double* out) {
+        out[0] = ar * br - ai * bi;
+        out[1] = ar * bi + ai * br;
+    };
+    for (std::size_t count : {0, 1, 2, 3, 5, 8, 1025}) {
+        const std::vector<double> a = RandomValues(2 * count, 7 + count);
+        const std::vector<double> b = RandomValues(2 * count, 8 + count);
+        std::vector<double> expected(2 * count), actual = a;
+        for (std::size_t k = 0; k < count; ++k)
+            scalarProduct(a[2 * k], a[2 * k + 1], b[2 * k], b[2 * k + 1], &expected[2 * k]);
+        steps.multiplySpectrum(actual.data(), b.data(), count);
+        EXPECT_EQ(actual, expected) << "count " << count;
+    }
+    for (std::size_t size : {4, 8, 16, 2048}) {
+        // X[0 .. size/2] with garbage above it, which must be overwritten.
+        const std::vector<double> a = RandomValues(2 * size, 9 + size);
+        const std::vector<double> b = RandomValues(2 * size, 10 + size);
+        std::vector<double> expected(2 * size), actual = a;
+        for (std::size_t k = 0; k < size; ++k) {
+            const std::size_t source = k <= size / 2 ? k : size - k;
+            const double sign = k <= size / 2 ? 1.0 : -1.0;
+            scalarProduct(a[2 * source], sign * a[2 * source + 1], b[2 * k], b[2 * k + 1],
+                          &expected[2 * k]);
+        }
+        steps.multiplyHermitianSpectrum(actual.data(), b.data(), size);
+        EXPECT_EQ(actual, expected) << "size " << size;
+    }
+    for (std::size_t count : {0, 1, 3, 4, 7, 1030}) {
+        std::vector<double> y = RandomValues(count, 11 + count),
+                            b = RandomValues(count, 12 + count);
+        for (std::size_t i = 0; i < count; i += 3)
+            b[i] = -0.0;
+        std::vector<double> sums = y, started = y, expectedSums(count), expectedStarts(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            expectedSums[i] = y[i] + b[i];
+            expectedStarts[i] = 0.0 + b[i];
+        }
+        steps.addTo(sums.data(), b.data(), count);
+        steps.startWith(started.data(), b.data(), count);
+        EXPECT_EQ(sums, expectedSums) << "count " << count;
+        for (std::size_t i = 0; i < count; ++i) {
+            EXPECT_EQ(started[i], expectedStarts[i]) << "count " << count << " at " << i;
+            EXPECT_FALSE(std::signbit(started[i]) && started[i] == 0.0) << "-0 kept at " << i;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Builds, FftKernelTest,
                          ::testing::Values(FftInstructionSet::Sse2, FftInstructionSet::Avx2),
                          [](const auto& param) {
