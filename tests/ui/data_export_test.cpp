@@ -17,6 +17,7 @@
 #include "CliComparisonSupport.h"
 #include "WindowTestSupport.h"
 #include "cli/OutputFiles.h"
+#include "display/PaintBox.h"
 
 namespace tonalyx {
 namespace {
@@ -64,6 +65,13 @@ QStringList Lines(const QString& text) {
     EXPECT_TRUE(lines.last().isEmpty()) << "the last line ends with a line break";
     lines.removeLast();
     return lines;
+}
+
+// Makes the main window narrower by the given number of pixels and lets the views follow.
+void ProgramWindowNarrower(TMainForm& form, int pixels) {
+    const int viewWidth = form.Geometry().viewWidth;
+    form.resize(form.width() - pixels, form.height());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.Geometry().viewWidth < viewWidth; }, 2000));
 }
 
 // Answers every modal message box with the given button (OK where the box has no such button)
@@ -235,6 +243,34 @@ TEST_F(DataExport, CopiedSpectrumEqualsTheCommandLinesTableForEveryKind) {
     program->freq.hide();
     Form().Action("AEditCopySpectrum")->trigger();
     EXPECT_TRUE(program->freq.isVisible());
+}
+
+TEST_F(DataExport, CrossHairFollowsANarrowerAnalysisToItsLastColumn) {
+    Form().RunAnalysis(1);
+    const int before = Form().Engine().ColumnCount();
+    QTest::mouseClick(spgm, Qt::RightButton, {}, QPoint(before - 5, 40));
+    ProgramWindowNarrower(Form(), before / 2);
+    Form().RunAnalysis(1);
+    const int columns = Form().Engine().ColumnCount();
+    ASSERT_GT(columns, 0);
+    ASSERT_LT(columns, before - 5) << "the cross-hair's column is gone";
+    ASSERT_TRUE(Form().SpectrogramColumnSelection().Empty());
+
+    // The copy and the plot give the new last column, as if it had been clicked.
+    Form().Action("AEditCopySpectrum")->trigger();
+    const QString copied = Clipboard();
+    EXPECT_EQ(copied, RunCli(*program, QStringList{"spectrum", sound, "--format", "tsv", "--kind",
+                                                   "fft", "--column", QString::number(columns - 1)}
+                                           << ViewArguments(Form())));
+    QWidget* plot = program->freq.PaintBoxFreq();
+    const QImage clamped = plot->grab().toImage();
+    QTest::mouseClick(spgm, Qt::RightButton, {}, QPoint(columns - 1, 40));
+    EXPECT_EQ(plot->grab().toImage(), clamped);
+    Form().Action("AEditCopySpectrum")->trigger();
+    EXPECT_EQ(Clipboard(), copied);
+    // A different column plots differently, or the comparison proves nothing.
+    QTest::mouseClick(spgm, Qt::RightButton, {}, QPoint(columns / 4, 40));
+    EXPECT_NE(plot->grab().toImage(), clamped);
 }
 
 // The matrix read back: the corner, the column times, the row positions and the levels as text.
