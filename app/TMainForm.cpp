@@ -183,7 +183,8 @@ QString TMainForm::StatusText(int panel) const {
 }
 
 void TMainForm::ShowHint(const QString& hint) {
-    SetStatusText(5, hint);
+    // Between hints the panel says what the open changed in the sound, if anything.
+    SetStatusText(5, hint.isEmpty() ? openNote_ : hint);
 }
 
 bool TMainForm::event(QEvent* event) {

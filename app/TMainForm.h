@@ -55,6 +55,8 @@ public:
     void SetCommandLineText(const QString& text) { commandLineText_ = text; }
 
     bool OpenFile(const QString& path);
+    // What the open changed in the sound shown, as the hint panel says it between hints.
+    const QString& OpenNoteText() const { return openNote_; }
     bool CloseFile();
     void ResetView();
     void UpdateActionStates();
@@ -160,6 +162,9 @@ private:
     // Status bar and hints.
     void SetStatusText(int panel, const QString& text);
     void ShowHint(const QString& hint);
+    // Says in the hint panel, between hints, and in its tool tip, what the open changed in
+    // the sound: a cut to the Max sound length, a damaged file read partway, another channel.
+    void ShowOpenNote();
 
     // Axes.
     void SetTimeAxis(AxisScale& axis);
@@ -250,6 +255,7 @@ private:
     // Document state.
     QString baseCaption_;
     QString fileName_;
+    QString openNote_;  // what the last open changed in the sound; empty when nothing
     const std::string settingsKey_{kSettingsKey};
     RecentFileList recentFiles_{std::make_unique<QtSettingsStore>(), settingsKey_};
     bool fileOpen_ = false;
