@@ -121,10 +121,15 @@ public:
 
     // Data export (MainFormDataExport.cpp): the pitch track and the spectrogram's levels as CSV
     // files, the power spectrum as text on the clipboard. The name prompt, which tests may
-    // replace, returns the chosen file name, "" when cancelled; without one the platform's
-    // dialog runs.
-    using ExportNamePrompt =
-        std::function<QString(const QString& title, const QString& suggestedName)>;
+    // replace, offers the file types (the first one chosen at the start) and returns the chosen
+    // file name, "" when cancelled, with the index of the chosen type; without one the
+    // platform's dialog runs.
+    struct ExportChoice {
+        QString path;
+        int type = 0;
+    };
+    using ExportNamePrompt = std::function<ExportChoice(
+        const QString& title, const QString& suggestedName, const QStringList& types)>;
     void SetExportNamePrompt(ExportNamePrompt prompt) { exportNamePrompt_ = std::move(prompt); }
 
     QAction* Action(const QString& name) const;
@@ -349,7 +354,8 @@ private:
     void AFileExportPitchExecute();
     void AEditCopySpectrumExecute();
     ShownSpectrogram Shown();
-    QString AskExportName(const QString& title, const QString& suggestedName);
+    ExportChoice AskExportName(const QString& title, const QString& suggestedName,
+                               const QStringList& types);
     bool WriteExportFile(const QString& path, const std::string& text);
     ExportNamePrompt exportNamePrompt_;
 };
