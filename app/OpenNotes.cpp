@@ -33,7 +33,7 @@ QString OpenNote(const cli::LoadReport& report, int maxSoundLength) {
                      .arg(Seconds(static_cast<double>(report.claimedFrames) / rate, 3));
     }
     if (report.framesLoaded < report.framesInFile) {
-        notes << QString("Read the first %1 of %2 (Max sound length %3 s)")
+        notes << QString("Read the first %1 of %2 (Max length of sound %3 s)")
                      .arg(Seconds(static_cast<double>(report.framesLoaded) / rate, 1))
                      .arg(Seconds(static_cast<double>(report.framesInFile) / rate, 1))
                      .arg(maxSoundLength);

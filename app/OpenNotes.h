@@ -7,7 +7,7 @@
 namespace tonalyx {
 
 // What an open changed in the sound it shows, in one line for the status bar: a sound cut to
-// the Max sound length ("Read the first 120.0 s of 400.0 s (Max sound length 120 s)"), a file
+// the Max length of sound ("Read the first 120.0 s of 400.0 s (Max length of sound 120 s)"), a file
 // that decodes to less than its header claims, a channel replaced by the last one. Several
 // changes are joined by "; ". Empty when the window shows the file's channel whole.
 QString OpenNote(const cli::LoadReport& report, int maxSoundLength);

@@ -168,7 +168,7 @@ private:
     void SetStatusText(int panel, const QString& text);
     void ShowHint(const QString& hint);
     // Says in the hint panel, between hints, and in its tool tip, what the open changed in
-    // the sound: a cut to the Max sound length, a damaged file read partway, another channel.
+    // the sound: a cut to the Max length of sound, a damaged file read partway, another channel.
     void ShowOpenNote();
 
     // Axes.

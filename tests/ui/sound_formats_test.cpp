@@ -112,7 +112,7 @@ void KeepFirstShare(const QString& path, double share) {
 TEST(SoundFormats, TheHintPanelSaysWhenTheSoundShownIsNotTheWholeFile) {
     QTemporaryDir dir;
     const QString whole = testing::WriteSineWave(dir, "short.wav", 8000, 8000);
-    // 400 s against the default Max sound length of 120 s.
+    // 400 s against the default Max length of sound, 120 s.
     const QString cut = testing::WriteSineWave(dir, "long.wav", 400 * 8000, 8000);
     const QString brokenWave = testing::WriteSineWave(dir, "broken.wav", 3 * 16000);
     const QString brokenFlac =
@@ -124,7 +124,7 @@ TEST(SoundFormats, TheHintPanelSaysWhenTheSoundShownIsNotTheWholeFile) {
     TMainForm& form = program.main;
     ASSERT_TRUE(form.IsFileOpen());
     EXPECT_EQ(form.Sound().sampleCount, 120 * 8000);
-    const QString note = "Read the first 120.0 s of 400.0 s (Max sound length 120 s)";
+    const QString note = "Read the first 120.0 s of 400.0 s (Max length of sound 120 s)";
     EXPECT_EQ(form.OpenNoteText(), note);
     EXPECT_EQ(form.StatusText(5), note);
     EXPECT_EQ(form.findChild<QLabel*>("StatusPanel5")->toolTip(), note);
