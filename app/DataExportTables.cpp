@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/AnalysisKind.h"
+#include "analysis/PitchSteps.h"
 #include "cli/TableWriter.h"
 #include "display/AxisScale.h"
 
@@ -79,6 +80,22 @@ void WritePitchTable(std::ostream& out, const std::string& fileName,
             .General(track[i], kDigits)
             .EndLine();
     }
+}
+
+void WritePitchSteps(std::ostream& out, const std::string& fileName,
+                     const std::vector<double>& track, int hop, double sampleRate, double step,
+                     std::int64_t sampleCount) {
+    cli::TableWriter table(out, cli::TableFormat::Csv, fileName);
+    table.Header({"index", "time_s", "f0_hz"});
+    PitchStepSampler steps(hop, sampleRate, step, sampleCount);
+    const auto row = [&table](std::int64_t k, double seconds, double f0) {
+        table.Integer(static_cast<long long>(k))
+            .Fixed(seconds, kTimeDecimals)
+            .General(f0, kDigits)
+            .EndLine();
+    };
+    steps.Add(track, row);
+    steps.Finish(row);
 }
 
 void WriteSpectrumTable(std::ostream& out, cli::TableFormat format, const std::string& fileName,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -28,6 +29,13 @@ struct ShownSpectrogram {
 // in seconds, F0 in Hz (0 where unvoiced).
 void WritePitchTable(std::ostream& out, const std::string& fileName,
                      const std::vector<double>& track, int hop, double sampleRate);
+
+// The pitch track read every step seconds, as `tonalyx-cli pitch --step step` prints it: the
+// same header, then one line per step k while k step lies within the sound's sampleCount
+// samples: fileName, k, k step in seconds, the F0 there (PitchStepSampler), 0 where unvoiced.
+void WritePitchSteps(std::ostream& out, const std::string& fileName,
+                     const std::vector<double>& track, int hop, double sampleRate, double step,
+                     std::int64_t sampleCount);
 
 // The mean spectrum of columns [firstColumn, endColumn), as the power-spectrum window plots it,
 // as `tonalyx-cli spectrum --column first --to-column end-1` prints it in that format: file,

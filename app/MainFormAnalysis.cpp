@@ -5,6 +5,8 @@
 #include <QLayout>
 #include <QStatusBar>
 
+#include <algorithm>
+
 #include "analysis/SpectrogramFraming.h"
 #include "app/TMainForm.h"
 #include "display/PaintBox.h"
@@ -65,6 +67,10 @@ void TMainForm::RenderSpectrogram() {
     const int columns = engine_.ColumnCount();
     columnSelectionStart_ = std::min(columnSelectionStart_, columns);
     columnSelectionEnd_ = std::min(columnSelectionEnd_, columns);
+    // The cross-hair stays on a column and row of the new image, so that the power-spectrum
+    // plot and Copy Spectrum Values never read a column that is no longer there.
+    spgmCursorX_ = std::clamp(spgmCursorX_, 0, std::max(columns - 1, 0));
+    spgmCursorY_ = std::clamp(spgmCursorY_, 0, std::max(imageHeight - 1, 0));
     paintBoxSpgmX_->update();
     paintBoxSpgmY_->update();
     paintBoxSpgm_->update();

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <sstream>
 
 #include "analysis/AnalysisKind.h"
@@ -18,6 +19,9 @@
 namespace tonalyx {
 
 namespace {
+
+// The step of the pitch export's first file type, in seconds.
+constexpr double kPitchExportStep = 0.01;
 
 // The short kind names of the command line's --kind, for the suggested file names.
 QString KindName(int kind) {
@@ -83,15 +87,18 @@ ShownSpectrogram TMainForm::Shown() {
             static_cast<double>(sound_.format.sampleRate)};
 }
 
-QString TMainForm::AskExportName(const QString& title, const QString& suggestedName) {
-    if (exportNamePrompt_) return exportNamePrompt_(title, suggestedName);
-    QFileDialog dialog(this, title, suggestedName, "CSV table (*.csv);;all files (*)");
+TMainForm::ExportChoice TMainForm::AskExportName(const QString& title, const QString& suggestedName,
+                                                 const QStringList& types) {
+    if (exportNamePrompt_) return exportNamePrompt_(title, suggestedName, types);
+    QFileDialog dialog(this, title, suggestedName);
+    dialog.setNameFilters(types);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix("csv");
     // The question before replacing a file is the window's own, as for Save Image as.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first();
+    return {dialog.selectedFiles().first(),
+            static_cast<int>(std::max<qsizetype>(types.indexOf(dialog.selectedNameFilter()), 0))};
 }
 
 bool TMainForm::WriteExportFile(const QString& path, const std::string& text) {
@@ -113,7 +120,9 @@ bool TMainForm::WriteExportFile(const QString& path, const std::string& text) {
 void TMainForm::AFileExportSpectrogramExecute() {
     if (!fileOpen_ || !KindHasLevels(analysisKind_) || engine_.ColumnCount() == 0) return;
     const QString path =
-        AskExportName("Export Spectrogram Data", SuggestedName(fileName_, KindName(analysisKind_)));
+        AskExportName("Export Spectrogram Data", SuggestedName(fileName_, KindName(analysisKind_)),
+                      {"CSV table (*.csv)", "all files (*)"})
+            .path;
     if (path.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     std::ostringstream table;
@@ -124,12 +133,24 @@ void TMainForm::AFileExportSpectrogramExecute() {
 
 void TMainForm::AFileExportPitchExecute() {
     if (!fileOpen_ || pitchTrack_.empty()) return;
-    const QString path = AskExportName("Export Pitch Track", SuggestedName(fileName_, "pitch"));
-    if (path.isEmpty()) return;
+    // The file type chooses the rows: F0 every 10 ms, as a contour is usually read and as
+    // `tonalyx-cli pitch --step 0.01` gives it, or every value of the track at the extractor's
+    // own step, a fraction of a millisecond.
+    const double rate = sound_.format.sampleRate;
+    const QString hop = QString::number(1000.0 * pitchStep_ / rate, 'g', 3);
+    const QStringList types{"F0 every 10 ms, CSV table (*.csv)",
+                            "Every track value (" + hop + " ms apart), CSV table (*.csv)"};
+    const ExportChoice choice =
+        AskExportName("Export Pitch Track", SuggestedName(fileName_, "pitch"), types);
+    if (choice.path.isEmpty()) return;
     std::ostringstream table;
-    WritePitchTable(table, fileName_.toStdString(), pitchTrack_, pitchStep_,
-                    sound_.format.sampleRate);
-    WriteExportFile(path, table.str());
+    if (choice.type == 0) {
+        WritePitchSteps(table, fileName_.toStdString(), pitchTrack_, pitchStep_, rate,
+                        kPitchExportStep, sound_.sampleCount);
+    } else {
+        WritePitchTable(table, fileName_.toStdString(), pitchTrack_, pitchStep_, rate);
+    }
+    WriteExportFile(choice.path, table.str());
 }
 
 void TMainForm::AEditCopySpectrumExecute() {

@@ -1,10 +1,12 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 
 #include "app/FileNames.h"
 #include "app/HelpWindow.h"
+#include "app/OpenNotes.h"
 #include "app/TAboutBox.h"
 #include "app/TMainForm.h"
 #include "display/TFreqForm.h"
@@ -65,6 +67,7 @@ bool TMainForm::OpenFile(const QString& path) {
     }
 
     fileOpen_ = true;
+    ShowOpenNote();
     setWindowTitle(baseCaption_ + " - " + QFileInfo(fileName_).fileName());
     if (!audioDisabled_) OpenPlayer();
     geometry_.samplesPerPixel = InitialSamplesPerPixel(sound_.sampleCount, WaveViewWidth());
@@ -85,7 +88,25 @@ bool TMainForm::CloseFile() {
     setWindowTitle(baseCaption_);
     fileName_.clear();
     pitchTrack_.clear();
+    openNote_.clear();
+    statusPanels_[5]->setToolTip(QString());
     return true;
+}
+
+void TMainForm::ShowOpenNote() {
+    // The read as the command line reports it, so that both say the same of the same file.
+    const SoundFileInfo& origin = sound_.origin;
+    std::int64_t wanted = origin.frames;
+    if (fileSettings_.maxSoundLength >= 1) {
+        wanted = std::min<std::int64_t>(
+            wanted, std::int64_t{fileSettings_.maxSoundLength} * origin.sampleRate);
+    }
+    cli::LoadReport report;
+    cli::FillLoadReport(fileName_.toStdString(), origin, fileSettings_.channelIndex,
+                        sound_.channelIndex, wanted, sound_.sampleCount, report);
+    openNote_ = OpenNote(report, fileSettings_.maxSoundLength);
+    statusPanels_[5]->setToolTip(openNote_);
+    ShowHint(QString());
 }
 
 void TMainForm::AFileOpenExecute() {

@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "app/ElidedLabel.h"
 #include "app/HelpWindow.h"
 #include "app/ViewScrollBar.h"
 #include "display/PaintBox.h"
@@ -159,11 +160,12 @@ void TMainForm::CreateStatusBar() {
     auto* bar = statusBar();
     bar->setObjectName("StatusBar");
     for (size_t i = 0; i < statusPanels_.size(); ++i) {
-        auto* label = new QLabel(bar);
+        // The last panel's hints and notes may be wider than the window: a cut shows as "…".
+        const bool last = i + 1 == statusPanels_.size();
+        QLabel* label = last ? new ElidedLabel(bar) : new QLabel(bar);
         label->setObjectName(QString("StatusPanel%1").arg(i));
         label->setAlignment(kStatusPanels[i].alignment | Qt::AlignVCenter);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        const bool last = i + 1 == statusPanels_.size();
         if (last) {
             label->setMinimumWidth(kStatusPanels[i].width);
         } else {
@@ -183,7 +185,8 @@ QString TMainForm::StatusText(int panel) const {
 }
 
 void TMainForm::ShowHint(const QString& hint) {
-    SetStatusText(5, hint);
+    // Between hints the panel says what the open changed in the sound, if anything.
+    SetStatusText(5, hint.isEmpty() ? openNote_ : hint);
 }
 
 bool TMainForm::event(QEvent* event) {

@@ -55,6 +55,8 @@ public:
     void SetCommandLineText(const QString& text) { commandLineText_ = text; }
 
     bool OpenFile(const QString& path);
+    // What the open changed in the sound shown, as the hint panel says it between hints.
+    const QString& OpenNoteText() const { return openNote_; }
     bool CloseFile();
     void ResetView();
     void UpdateActionStates();
@@ -119,10 +121,15 @@ public:
 
     // Data export (MainFormDataExport.cpp): the pitch track and the spectrogram's levels as CSV
     // files, the power spectrum as text on the clipboard. The name prompt, which tests may
-    // replace, returns the chosen file name, "" when cancelled; without one the platform's
-    // dialog runs.
-    using ExportNamePrompt =
-        std::function<QString(const QString& title, const QString& suggestedName)>;
+    // replace, offers the file types (the first one chosen at the start) and returns the chosen
+    // file name, "" when cancelled, with the index of the chosen type; without one the
+    // platform's dialog runs.
+    struct ExportChoice {
+        QString path;
+        int type = 0;
+    };
+    using ExportNamePrompt = std::function<ExportChoice(
+        const QString& title, const QString& suggestedName, const QStringList& types)>;
     void SetExportNamePrompt(ExportNamePrompt prompt) { exportNamePrompt_ = std::move(prompt); }
 
     QAction* Action(const QString& name) const;
@@ -160,6 +167,9 @@ private:
     // Status bar and hints.
     void SetStatusText(int panel, const QString& text);
     void ShowHint(const QString& hint);
+    // Says in the hint panel, between hints, and in its tool tip, what the open changed in
+    // the sound: a cut to the Max length of sound, a damaged file read partway, another channel.
+    void ShowOpenNote();
 
     // Axes.
     void SetTimeAxis(AxisScale& axis);
@@ -250,6 +260,7 @@ private:
     // Document state.
     QString baseCaption_;
     QString fileName_;
+    QString openNote_;  // what the last open changed in the sound; empty when nothing
     const std::string settingsKey_{kSettingsKey};
     RecentFileList recentFiles_{std::make_unique<QtSettingsStore>(), settingsKey_};
     bool fileOpen_ = false;
@@ -343,7 +354,8 @@ private:
     void AFileExportPitchExecute();
     void AEditCopySpectrumExecute();
     ShownSpectrogram Shown();
-    QString AskExportName(const QString& title, const QString& suggestedName);
+    ExportChoice AskExportName(const QString& title, const QString& suggestedName,
+                               const QStringList& types);
     bool WriteExportFile(const QString& path, const std::string& text);
     ExportNamePrompt exportNamePrompt_;
 };

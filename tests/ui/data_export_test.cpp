@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "CliComparisonSupport.h"
 #include "WindowTestSupport.h"
 #include "cli/OutputFiles.h"
+#include "display/PaintBox.h"
 
 namespace tonalyx {
 namespace {
@@ -66,6 +68,13 @@ QStringList Lines(const QString& text) {
     return lines;
 }
 
+// Makes the main window narrower by the given number of pixels and lets the views follow.
+void ProgramWindowNarrower(TMainForm& form, int pixels) {
+    const int viewWidth = form.Geometry().viewWidth;
+    form.resize(form.width() - pixels, form.height());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.Geometry().viewWidth < viewWidth; }, 2000));
+}
+
 // Answers every modal message box with the given button (OK where the box has no such button)
 // and keeps the texts.
 class BoxAnswerer {
@@ -97,10 +106,12 @@ protected:
         ASSERT_TRUE(Form().IsFileOpen());
         spgm = Form().findChild<QWidget*>("PaintBoxSpgm");
         // Every export goes to the name the test chooses; "" cancels.
-        Form().SetExportNamePrompt([this](const QString& title, const QString& suggested) {
-            prompts << title + " | " + suggested;
-            return exportName;
-        });
+        Form().SetExportNamePrompt(
+            [this](const QString& title, const QString& suggested, const QStringList& types) {
+                prompts << title + " | " + suggested;
+                offeredTypes = types;
+                return TMainForm::ExportChoice{exportName, exportType};
+            });
     }
     TMainForm& Form() { return program->main; }
     bool Enabled(const char* name) { return Form().Action(name)->isEnabled(); }
@@ -111,7 +122,9 @@ protected:
     std::unique_ptr<StartedProgram> program;
     QWidget* spgm = nullptr;
     QString exportName;
+    int exportType = 0;
     QStringList prompts;
+    QStringList offeredTypes;
 };
 
 TEST_F(DataExport, CommandsJoinTheMenusAndAreEnabledOnlyWhileTheirDataExist) {
@@ -166,13 +179,37 @@ TEST_F(DataExport, CommandsJoinTheMenusAndAreEnabledOnlyWhileTheirDataExist) {
     EXPECT_EQ(Clipboard(), "kept");
 }
 
-TEST_F(DataExport, PitchTrackFileEqualsTheCommandLinesTable) {
+TEST_F(DataExport, PitchTrackFilesEqualTheCommandLinesTablesEvery10MsAndRaw) {
     Form().Action("AViewShowPitch")->trigger();
     ASSERT_FALSE(Form().PitchTrackValues().empty());
-    exportName = dir.filePath("track.csv");
+
+    // The first type, chosen at the start: F0 every 10 ms.
+    exportName = dir.filePath("steps.csv");
     Form().Action("AFileExportPitch")->trigger();
     EXPECT_EQ(prompts, QStringList{"Export Pitch Track | " + dir.filePath("voice_pitch.csv")});
+    const int hop = 3;  // 16 kHz / (6.3 x the default 640 Hz top channel), in whole samples
+    ASSERT_EQ(offeredTypes,
+              QStringList({"F0 every 10 ms, CSV table (*.csv)",
+                           QString("Every track value (%1 ms apart), CSV table (*.csv)")
+                               .arg(QString::number(1000.0 * hop / 16000, 'g', 3))}));
+    const QString steps = ReadText(exportName);
+    EXPECT_EQ(steps, RunCli(*program, {"pitch", sound, "--step", "0.01"}));
+    const QStringList stepLines = Lines(steps);
+    // 2 s of sound: steps 0 .. 199, at 0.00 .. 1.99 s.
+    ASSERT_EQ(stepLines.size(), 200 + 1);
+    EXPECT_EQ(stepLines[0], "file,index,time_s,f0_hz");
+    EXPECT_EQ(stepLines[1].section(',', 1, 2), "0,0.000000");
+    EXPECT_EQ(stepLines[200].section(',', 1, 2), "199,1.990000");
+    int voicedSteps = 0;
+    for (qsizetype i = 1; i < stepLines.size(); ++i)
+        voicedSteps += stepLines[i].section(',', 3) != "0";
+    EXPECT_GT(voicedSteps, 50);
+    EXPECT_LT(voicedSteps, 150);
 
+    // The second type: every value of the track.
+    exportName = dir.filePath("track.csv");
+    exportType = 1;
+    Form().Action("AFileExportPitch")->trigger();
     const QString exported = ReadText(exportName);
     EXPECT_EQ(exported, RunCli(*program, {"pitch", sound}));
     const QStringList lines = Lines(exported);
@@ -235,6 +272,54 @@ TEST_F(DataExport, CopiedSpectrumEqualsTheCommandLinesTableForEveryKind) {
     program->freq.hide();
     Form().Action("AEditCopySpectrum")->trigger();
     EXPECT_TRUE(program->freq.isVisible());
+}
+
+TEST_F(DataExport, CrossHairFollowsANarrowerAnalysisToItsLastColumn) {
+    Form().RunAnalysis(1);
+    const int before = Form().Engine().ColumnCount();
+    QTest::mouseClick(spgm, Qt::RightButton, {}, QPoint(before - 5, 40));
+    ProgramWindowNarrower(Form(), before / 2);
+    Form().RunAnalysis(1);
+    const int columns = Form().Engine().ColumnCount();
+    ASSERT_GT(columns, 0);
+    ASSERT_LT(columns, before - 5) << "the cross-hair's column is gone";
+    ASSERT_TRUE(Form().SpectrogramColumnSelection().Empty());
+
+    // The copy and the plot give the new last column, as if it had been clicked.
+    Form().Action("AEditCopySpectrum")->trigger();
+    const QString copied = Clipboard();
+    EXPECT_EQ(copied, RunCli(*program, QStringList{"spectrum", sound, "--format", "tsv", "--kind",
+                                                   "fft", "--column", QString::number(columns - 1)}
+                                           << ViewArguments(Form())));
+    QWidget* plot = program->freq.PaintBoxFreq();
+    const QImage clamped = plot->grab().toImage();
+    QTest::mouseClick(spgm, Qt::RightButton, {}, QPoint(columns - 1, 40));
+    EXPECT_EQ(plot->grab().toImage(), clamped);
+    Form().Action("AEditCopySpectrum")->trigger();
+    EXPECT_EQ(Clipboard(), copied);
+    // A different column plots differently, or the comparison proves nothing.
+    QTest::mouseClick(spgm, Qt::RightButton, {}, QPoint(columns / 4, 40));
+    EXPECT_NE(plot->grab().toImage(), clamped);
+}
+
+TEST_F(DataExport, ThePitchSaveDialogsFileTypeChoosesTheRows) {
+    Form().Action("AViewShowPitch")->trigger();
+    Form().SetExportNamePrompt(nullptr);
+    const QString target = dir.filePath("voice_pitch.csv");
+    QStringList offered;
+    // The platform's dialog: the second type chosen, Save under the suggested name.
+    QTimer::singleShot(50, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        offered = dialog->nameFilters();
+        dialog->selectNameFilter(offered.value(1));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    Form().Action("AFileExportPitch")->trigger();
+    ASSERT_EQ(offered.size(), 2);
+    EXPECT_TRUE(offered[0].startsWith("F0 every 10 ms"));
+    EXPECT_EQ(Lines(ReadText(target)).size(),
+              static_cast<qsizetype>(Form().PitchTrackValues().size()) + 1);
 }
 
 // The matrix read back: the corner, the column times, the row positions and the levels as text.

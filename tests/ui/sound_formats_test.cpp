@@ -3,6 +3,8 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QLabel>
+#include <QStatusTipEvent>
 
 #include <gtest/gtest.h>
 
@@ -99,6 +101,72 @@ TEST(SoundFormats, AFileNeitherReaderTakesIsRefusedByName) {
     ASSERT_EQ(catcher.Texts().size(), 1);
     EXPECT_EQ(catcher.Texts().front(), "File Cannot Open: " + text.fileName());
     EXPECT_FALSE(program.main.IsFileOpen());
+}
+
+// Keeps the first share of a file's bytes, as a copy broken off in transfer would.
+void KeepFirstShare(const QString& path, double share) {
+    QFile file(path);
+    ASSERT_TRUE(file.resize(static_cast<qint64>(static_cast<double>(file.size()) * share)));
+}
+
+TEST(SoundFormats, TheHintPanelSaysWhenTheSoundShownIsNotTheWholeFile) {
+    QTemporaryDir dir;
+    const QString whole = testing::WriteSineWave(dir, "short.wav", 8000, 8000);
+    // 400 s against the default Max length of sound, 120 s.
+    const QString cut = testing::WriteSineWave(dir, "long.wav", 400 * 8000, 8000);
+    const QString brokenWave = testing::WriteSineWave(dir, "broken.wav", 3 * 16000);
+    const QString brokenFlac =
+        WriteTone(dir, "broken.flac", SoundContainer::Flac, SoundCoding::Pcm16);
+    KeepFirstShare(brokenWave, 0.5);
+    KeepFirstShare(brokenFlac, 0.5);
+
+    StartedProgram program(cut);
+    TMainForm& form = program.main;
+    ASSERT_TRUE(form.IsFileOpen());
+    EXPECT_EQ(form.Sound().sampleCount, 120 * 8000);
+    const QString note = "Read the first 120.0 s of 400.0 s (Max length of sound 120 s)";
+    EXPECT_EQ(form.OpenNoteText(), note);
+    EXPECT_EQ(form.StatusText(5), note);
+    EXPECT_EQ(form.findChild<QLabel*>("StatusPanel5")->toolTip(), note);
+    EXPECT_EQ(form.windowTitle(), "Tonalyx - long.wav");
+    // No box is shown on open, and an analysis leaves the other panels as they were.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    form.RunAnalysis(1);
+    EXPECT_TRUE(form.StatusText(4).endsWith("sec"));
+    EXPECT_EQ(form.StatusText(5), note);
+
+    // An action's hint takes the panel while it is pointed at; the note comes back after.
+    QStatusTipEvent pointed("Open a sound file");
+    QApplication::sendEvent(&form, &pointed);
+    EXPECT_EQ(form.StatusText(5), "Open a sound file");
+    QStatusTipEvent left{QString()};
+    QApplication::sendEvent(&form, &left);
+    EXPECT_EQ(form.StatusText(5), note);
+
+    // A damaged wave and a damaged FLAC: what decodes is shown, and the panel says so.
+    ASSERT_TRUE(form.OpenFile(brokenWave));
+    EXPECT_LT(form.Sound().sampleCount, 3 * 16000);
+    EXPECT_EQ(form.StatusText(5),
+              QString("The data chunk holds %1 s of the 3.000 s its header claims; read what it "
+                      "holds")
+                  .arg(form.Sound().sampleCount / 16000.0, 0, 'f', 3));
+    ASSERT_TRUE(form.OpenFile(brokenFlac));
+    EXPECT_LT(form.Sound().sampleCount, 3 * 16000);
+    EXPECT_TRUE(form.StatusText(5).startsWith("The file decodes to "))
+        << form.StatusText(5).toStdString();
+    EXPECT_TRUE(
+        form.StatusText(5).endsWith(" of the 3.000 s its header claims; read what it holds"))
+        << form.StatusText(5).toStdString();
+
+    // A whole file leaves the panel empty, and so does closing.
+    ASSERT_TRUE(form.OpenFile(cut));
+    ASSERT_TRUE(form.OpenFile(whole));
+    EXPECT_EQ(form.StatusText(5), "");
+    EXPECT_EQ(form.findChild<QLabel*>("StatusPanel5")->toolTip(), "");
+    ASSERT_TRUE(form.OpenFile(cut));
+    form.Action("AFileClose")->trigger();
+    EXPECT_EQ(form.StatusText(5), "");
+    EXPECT_EQ(form.OpenNoteText(), "");
 }
 
 TEST(SoundFormats, TheOpenDialogListsEverySoundExtensionFirst) {
