@@ -200,6 +200,9 @@ def corpus_throughput(folder: Path) -> None:
         f'praat --run "{batch}" "$1" "{outputs["praat-batch"]}" "{PRAAT_PITCH}" {floor} {ceiling}')
     expect(outputs["praat-batch"], "*.txt")
     loads.append(load())
+    first = Path(paths[0]).stem
+    rows_per_file = len((outputs["cli-pitch"] / f"{first}.csv").read_text().splitlines()) - 1
+    frames_per_file = len((outputs["praat"] / f"{first}.txt").read_text().split())
 
     rates = {name: FILES / wall for name, (wall, _) in times.items()}
     rows = [
@@ -215,6 +218,8 @@ def corpus_throughput(folder: Path) -> None:
     for label, name, work in rows:
         wall, cpu = times[name]
         print(f"  {label:23} {rates[name]:6.2f} files/s ({wall:6.1f} s, CPU {cpu:6.1f} s)  {work}")
+    print(f"  (per file: tonalyx pitch table {rows_per_file} rows, Praat {frames_per_file} "
+          "frames of F0)")
     print("Ratios of files per second (above 1: the first is faster):")
     for label, name, work in rows[:4]:
         short = f"{label} ({work.split(',')[0]})"
