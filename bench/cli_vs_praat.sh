@@ -6,7 +6,8 @@
 #           against Praat's To Spectrogram with 2048-sample Hanning windows and a time step
 #           giving about 1920 frames, the spectrogram saved to a file (10 s and 300 s);
 #   pitch:  tonalyx-cli pitch (80 .. 640 Hz, the table to a file) against Praat's
-#           To Pitch (ac) from 80 to 640 Hz, the F0 of every frame saved to a file (all three).
+#           To Pitch (ac) from 80 to 640 Hz by bench/pitch.praat, the F0 of every frame saved
+#           to a file (all three).
 # Each command runs RUNS times (default 5; the hour RUNS_HOUR times, default 1) with its table
 # output discarded; the medians of wall-clock and of processor time and the ratios
 # tonalyx-cli / Praat are printed (below 1: tonalyx-cli is faster; 0.5 is twice as fast). The hour needs a tonalyx-cli that reads past the
@@ -21,6 +22,11 @@ cli=$build/cli/tonalyx-cli
 runs=${RUNS:-5}
 runs_hour=${RUNS_HOUR:-1}
 hour=${HOUR:-1}
+# The pitch range both programs search; Praat's side is bench/pitch.praat, shared with
+# bench/python_vs_cli.py.
+floor=80
+ceiling=640
+pitch_range=(--set "pitchMinFreq=$floor" --set "pitchMaxFreq=$ceiling")
 
 if [ ! -x "$cli" ]; then
     echo "No $cli: build it first, e.g. cmake --build $build --target tonalyx-cli" >&2
@@ -65,17 +71,6 @@ spectrogram = To Spectrogram: 2048 / 44100, 1000, duration / frames, 20, "Hannin
 Save as binary file: out$
 made = Get number of frames
 writeFileLine: out$ + ".frames", made
-PRAAT
-
-cat > "$work/pitch.praat" <<'PRAAT'
-form Pitch
-    sentence path sound.wav
-    sentence out pitch.txt
-endform
-sound = Read from file: path$
-pitch = To Pitch (ac): 0, 80, 15, "no", 0.03, 0.45, 0.01, 0.35, 0.14, 640
-matrix = To Matrix
-Save as headerless spreadsheet file: out$
 PRAAT
 
 # The medians of RUNS wall-clock and processor times (user + system, all threads) of a command,
@@ -141,8 +136,8 @@ for seconds in "${sounds[@]}"; do
         runs=$runs_hour
     fi
 
-    tonalyx=$(measure "$cli" pitch "$sound" "${full[@]}")
-    reference=$(measure praat --run "$work/pitch.praat" "$sound" "$work/pitch.txt")
+    tonalyx=$(measure "$cli" pitch "$sound" "${pitch_range[@]}" "${full[@]}")
+    reference=$(measure praat --run "$root/bench/pitch.praat" "$sound" "$work/pitch.txt" "$floor" "$ceiling")
     row "${seconds}s" pitch "$tonalyx" "$reference"
     if [ "$seconds" -gt 300 ]; then rm -f "$sound"; fi
 done
@@ -150,8 +145,8 @@ done
 # What was compared, for the 300 s sound: columns against frames, track values against frames.
 "$cli" levels "$work/voice300.wav" --fit --columns 1920 -o "$work/levels.png" --set maxSoundLength=300
 praat --run "$work/spectrogram.praat" "$work/voice300.wav" 1920 "$work/spectrogram.bin"
-praat --run "$work/pitch.praat" "$work/voice300.wav" "$work/pitch.txt"
-"$cli" pitch "$work/voice300.wav" --set maxSoundLength=300 > "$work/pitch.csv"
+praat --run "$root/bench/pitch.praat" "$work/voice300.wav" "$work/pitch.txt" "$floor" "$ceiling"
+"$cli" pitch "$work/voice300.wav" "${pitch_range[@]}" --set maxSoundLength=300 > "$work/pitch.csv"
 width=$(od -An -tu1 -j16 -N4 "$work/levels.png" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 }')
 echo
 echo "300 s sound: tonalyx-cli image columns $width, Praat spectrogram frames $(cat "$work/spectrogram.bin.frames");"

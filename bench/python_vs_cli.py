@@ -6,10 +6,14 @@
    tonalyx-cli process doing the same work (a 60 s voice-like sound at 16 kHz: levels --fit
    over 1024 columns, the pitch table); medians of RUNS runs each (default 5), taken in turns,
    and the ratio Python / tonalyx-cli (1.00: the same).
-2. Corpus throughput: FILES ten-second files (default 200) through `python3 -m tonalyx.corpus
-   --pitch --levels fft` on a local cluster of two workers, cluster start included, against
-   tonalyx-cli pitch and levels over the same files by `xargs -P 2`; files per second and the
-   ratio corpus / xargs (above 1: the corpus runner is faster).
+2. Corpus throughput: FILES ten-second files (default 200), two at a time, through
+   `python3 -m tonalyx.corpus` on a local cluster of two workers (cluster start included),
+   through tonalyx-cli by `xargs -P 2`, and through Praat's To Pitch (ac) (bench/pitch.praat,
+   the range PITCH_RANGE searched by every contender). tonalyx runs twice: pitch table and FFT
+   image, then the pitch table alone, which is the work Praat does. Praat runs twice too: one
+   process per file by `xargs -P 2`, as tonalyx-cli runs, and two processes each taking half
+   the list, which leaves out all but two of Praat's starts. Files per second, and the ratios
+   of files per second against tonalyx-cli and against each Praat run (above 1: faster).
 
 Usage: PYTHONPATH=build/python /usr/bin/python3 bench/python_vs_cli.py [BUILD_DIR]
 """
@@ -35,6 +39,30 @@ CLI = BUILD / "cli" / "tonalyx-cli"
 RUNS = int(os.environ.get("RUNS", "5"))
 FILES = int(os.environ.get("FILES", "200"))
 ENVIRONMENT = {**os.environ, "PYTHONPATH": str(BUILD / "python")}
+PRAAT_PITCH = ROOT / "bench" / "pitch.praat"
+PITCH_RANGE = (80, 640)
+PITCH_SETTINGS = ["--set", f"pitchMinFreq={PITCH_RANGE[0]}",
+                  "--set", f"pitchMaxFreq={PITCH_RANGE[1]}"]
+PITCH_ARGUMENTS = " ".join(PITCH_SETTINGS)
+
+# Praat's pitch script over every file of a list, in one Praat process.
+PRAAT_BATCH = """form Pitch of every file in a list
+    sentence list files.txt
+    sentence folder out
+    sentence script pitch.praat
+    positive floor 80
+    positive ceiling 640
+endform
+paths = Read Strings from raw text file: list$
+count = Get number of strings
+for file to count
+    selectObject: paths
+    path$ = Get string: file
+    name$ = replace_regex$(path$, "^.*/(.*)\\.wav$", "\\1", 1)
+    runScript: script$, path$, folder$ + "/" + name$ + ".txt", floor, ceiling
+endfor
+removeObject: paths
+"""
 
 
 def voice(rate: int, seconds: float, f0: float, seed: int) -> np.ndarray:
@@ -112,30 +140,95 @@ def call_overhead(folder: Path) -> None:
               f"{python_wall / cli_wall:5.2f} / {python_cpu / cli_cpu:5.2f}")
 
 
+def xargs(folder: Path, names: str, script: str) -> tuple[float, float]:
+    """Wall and CPU seconds of a shell script run on each file, two at a time."""
+    return timed(["xargs", "-P", "2", "-I{}", "sh", "-c", script, "sh", "{}"],
+                 input=names.encode(), cwd=folder)
+
+
+def expect(folder: Path, pattern: str) -> None:
+    """Refuses a timing whose run did not write one result per file."""
+    made = len(list(folder.rglob(pattern)))
+    if made != FILES:
+        sys.exit(f"{folder}: {made} files {pattern} for {FILES} sounds")
+
+
+def load() -> str:
+    return " ".join(f"{value:.2f}" for value in os.getloadavg())
+
+
 def corpus_throughput(folder: Path) -> None:
     corpus = folder / "corpus"
     corpus.mkdir()
     for index in range(FILES):
         write_wave(corpus / f"voice{index:03}.wav", voice(16000, 10, 100 + index % 120, index),
                    16000)
-    names = "\n".join(str(p) for p in sorted(corpus.glob("*.wav"))) + "\n"
-    xargs_out = folder / "xargs"
-    xargs_out.mkdir()
-    script = (f'n=$(basename "$1" .wav); "{CLI}" pitch "$1" > "{xargs_out}/$n.csv" && '
-              f'"{CLI}" levels "$1" -o "{xargs_out}/$n.png"')
-    xargs_wall, xargs_cpu = timed(
-        ["xargs", "-P", "2", "-I{}", "sh", "-c", script, "sh", "{}"], input=names.encode())
-    corpus_wall, corpus_cpu = timed(
-        [sys.executable, "-m", "tonalyx.corpus", str(corpus), "--out", str(folder / "out"),
-         "--pitch", "--levels", "fft", "--workers", "2"],
-        env=ENVIRONMENT, stderr=subprocess.DEVNULL)
-    print(f"Corpus of {FILES} ten-second files (pitch table and FFT image each), two at a time:")
-    print(f"  xargs -P 2 tonalyx-cli {FILES / xargs_wall:6.2f} files/s "
-          f"({xargs_wall:.1f} s, CPU {xargs_cpu:.1f} s)")
-    print(f"  tonalyx.corpus         {FILES / corpus_wall:6.2f} files/s "
-          f"({corpus_wall:.1f} s, CPU {corpus_cpu:.1f} s, cluster start included)")
-    print(f"  ratio corpus / xargs   {xargs_wall / corpus_wall:6.2f} in files/s, "
-          f"{corpus_cpu / xargs_cpu:.2f} in CPU time")
+    paths = sorted(str(p) for p in corpus.glob("*.wav"))
+    names = "\n".join(paths) + "\n"
+    outputs = {name: folder / "out" / name for name in
+               ("cli", "cli-pitch", "corpus", "corpus-pitch", "praat", "praat-batch")}
+    for output in outputs.values():
+        output.mkdir(parents=True)
+    loads = [load()]
+    cli = f'n=$(basename "$1" .wav); "{CLI}" pitch "$1" {PITCH_ARGUMENTS} > "{{out}}/$n.csv"'
+    times = {}
+    times["cli"] = xargs(folder, names, cli.format(out=outputs["cli"]) +
+                         f' && "{CLI}" levels "$1" -o "{outputs["cli"]}/$n.png"')
+    expect(outputs["cli"], "*.png")
+    times["cli-pitch"] = xargs(folder, names, cli.format(out=outputs["cli-pitch"]))
+    expect(outputs["cli-pitch"], "*.csv")
+    for name, levels in (("corpus", ["--levels", "fft"]), ("corpus-pitch", [])):
+        times[name] = timed(
+            [sys.executable, "-m", "tonalyx.corpus", str(corpus), "--out", str(outputs[name]),
+             "--pitch", *PITCH_SETTINGS, *levels, "--workers", "2"],
+            env=ENVIRONMENT, stderr=subprocess.DEVNULL)
+        expect(outputs[name], "*.pitch.csv")
+    floor, ceiling = PITCH_RANGE
+    times["praat"] = xargs(
+        folder, names, f'praat --run "{PRAAT_PITCH}" "$1" '
+        f'"{outputs["praat"]}/$(basename "$1" .wav).txt" {floor} {ceiling}')
+    expect(outputs["praat"], "*.txt")
+    batch = folder / "batch.praat"
+    batch.write_text(PRAAT_BATCH)
+    halves = []
+    for half in range(2):
+        listing = folder / f"half{half}.txt"
+        listing.write_text("\n".join(paths[half::2]) + "\n")
+        halves.append(str(listing))
+    times["praat-batch"] = xargs(
+        folder, "\n".join(halves) + "\n",
+        f'praat --run "{batch}" "$1" "{outputs["praat-batch"]}" "{PRAAT_PITCH}" {floor} {ceiling}')
+    expect(outputs["praat-batch"], "*.txt")
+    loads.append(load())
+    first = Path(paths[0]).stem
+    rows_per_file = len((outputs["cli-pitch"] / f"{first}.csv").read_text().splitlines()) - 1
+    frames_per_file = len((outputs["praat"] / f"{first}.txt").read_text().split())
+
+    rates = {name: FILES / wall for name, (wall, _) in times.items()}
+    rows = [
+        ("xargs -P 2 tonalyx-cli", "cli", "pitch table + FFT image"),
+        ("tonalyx.corpus", "corpus", "pitch table + FFT image, cluster start included"),
+        ("xargs -P 2 tonalyx-cli", "cli-pitch", "pitch table only"),
+        ("tonalyx.corpus --pitch", "corpus-pitch", "pitch table only, cluster start included"),
+        ("Praat, one per file", "praat", "pitch only: To Pitch (ac), xargs -P 2"),
+        ("Praat, two halves", "praat-batch", "pitch only: To Pitch (ac), two processes"),
+    ]
+    print(f"Corpus of {FILES} ten-second files at 16 kHz, two at a time, pitch searched over "
+          f"{floor} .. {ceiling} Hz by all (load average {loads[0]} before, {loads[1]} after):")
+    for label, name, work in rows:
+        wall, cpu = times[name]
+        print(f"  {label:23} {rates[name]:6.2f} files/s ({wall:6.1f} s, CPU {cpu:6.1f} s)  {work}")
+    print(f"  (per file: tonalyx pitch table {rows_per_file} rows, Praat {frames_per_file} "
+          "frames of F0)")
+    print("Ratios of files per second (above 1: the first is faster):")
+    for label, name, work in rows[:4]:
+        short = f"{label} ({work.split(',')[0]})"
+        print(f"  {short:58} / Praat one per file {rates[name] / rates['praat']:5.2f}   "
+              f"/ Praat two halves {rates[name] / rates['praat-batch']:5.2f}")
+    for work, suffix in (("pitch table + FFT image", ""), ("pitch table only", "-pitch")):
+        short = f"tonalyx.corpus ({work})"
+        print(f"  {short:58} / xargs tonalyx-cli  "
+              f"{rates['corpus' + suffix] / rates['cli' + suffix]:5.2f}")
 
 
 def main() -> None:
