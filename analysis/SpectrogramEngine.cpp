@@ -143,9 +143,23 @@ void SpectrogramEngine::RenderLevelColumn(double* out, int firstColumn, int endC
         FillZeros(out);
         return;
     }
-    SpectrogramKind& unit = Unit(state_.kind);
     AverageColumns(state_.data.data(), state_.binCount, firstColumn, endColumn,
                    state_.averageColumn.data());
+    RenderAverageColumn(out, top, unclamped);
+}
+
+void SpectrogramEngine::RenderColumnValues(const double* values, double* out, double top,
+                                           bool unclamped) {
+    if (!CanRender()) {
+        FillZeros(out);
+        return;
+    }
+    std::copy(values, values + state_.binCount, state_.averageColumn.begin());
+    RenderAverageColumn(out, top, unclamped);
+}
+
+void SpectrogramEngine::RenderAverageColumn(double* out, double top, bool unclamped) {
+    SpectrogramKind& unit = Unit(state_.kind);
     const RowSpan rows = unit.PostProcess(state_, out);
     MapToLevels(out, rows, unit.PercentThresholds(), top, unclamped);
 }

@@ -44,6 +44,10 @@ public:
     // are not stored and before SetupDisplay.
     void RenderLevelColumn(double* out, int firstColumn, int endColumn, double top, bool unclamped);
 
+    // As RenderLevelColumn, for a column of BinCount() values given instead of the mean of
+    // stored columns: a mean summed over more columns than are stored at once.
+    void RenderColumnValues(const double* values, double* out, double top, bool unclamped);
+
     // Liftering only: the levels of the FFT power spectrum of the same frames (the power-
     // spectrum window draws it behind the liftered curve), with the dB thresholds. Zeros for
     // every other kind.
@@ -86,6 +90,8 @@ private:
     void FillZeros(double* out) const;
     // The level mapping with the kind's thresholds (dB plus dbOffset, or fractions).
     void MapToLevels(double* out, RowSpan rows, bool percent, double top, bool unclamped) const;
+    // The levels of averageColumn: the kind's post-processing, then the level mapping.
+    void RenderAverageColumn(double* out, double top, bool unclamped);
 
     SpectrogramState state_;
     bool displayReady_ = false;

@@ -20,11 +20,6 @@ std::string WholeOrDecimal(double value) {
     return text;
 }
 
-bool LastFrameReads(FrameSource& source, std::int64_t wanted) {
-    std::int16_t last = 0;
-    return wanted > 0 && source.ReadFrames(wanted - 1, {&last, 1}) == 1;
-}
-
 // The frames of [0, wanted) that a read from the start gets before the decoder stops, where a
 // whole read stops.
 std::int64_t FramesBeforeDamage(FrameSource& source, std::int64_t wanted) {
@@ -73,7 +68,7 @@ std::optional<std::string> OpenSound(const std::string& path, int channel, const
     const bool addressing = wanted > kMaxAddressableFrames;
     wanted = std::min(wanted, kMaxAddressableFrames);
     sound.frames = wanted;
-    if (wanted > 0 && !LastFrameReads(*sound.source, wanted)) {
+    if (wanted > 0 && !sound.source->CanReadFrame(wanted - 1)) {
         // Damaged: a decoder that failed once is opened afresh for each further pass.
         sound.source = OpenFrameSource(path, channel, &error);
         if (sound.source) sound.frames = FramesBeforeDamage(*sound.source, wanted);
@@ -98,7 +93,7 @@ void SoundFrames::Read(std::int64_t first, std::span<std::int16_t> out) {
     if (first < 0 || first + static_cast<std::int64_t>(out.size()) > sound_.frames ||
         sound_.source->ReadFrames(first, out) != out.size()) {
         throw std::runtime_error("the file could not be read at sample " + std::to_string(first) +
-                                 ": it changed while it was read");
+                                 ": it is damaged there or changed while it was read");
     }
 }
 

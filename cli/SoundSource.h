@@ -38,7 +38,9 @@ struct OpenedSound {
 
 // Opens the file with the reader ReadSoundFile would choose, finds how many frames of it can
 // be read within the limit (a file cut short is read as far as it decodes, as a whole read
-// reads it) and fills the report. Returns why the file was refused, or none.
+// reads it) and fills the report. Returns why the file was refused, or none. A codec that
+// cannot seek exactly is checked by a seek to its last frame, not by a decode of the whole
+// file, so damage inside it that stops the decoder shows only when the commands read there.
 std::optional<std::string> OpenSound(const std::string& path, int channel, const ReadLimit& limit,
                                      OpenedSound& sound);
 

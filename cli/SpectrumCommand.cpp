@@ -71,13 +71,11 @@ std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& 
     if (auto failure = ChosenColumns(options, view.geometry, rate, first, last)) return failure;
     // Only the chosen columns are computed, from their own frames.
     context.progress.Start(FileNamePart(path) + ": columns");
-    ComputeViewColumns(view, options.kind, first, last - first + 1, context.records.analysis,
-                       [&](double fraction) { context.progress.Update(fraction); });
+    const std::vector<double> mean = ComputeMeanViewColumn(
+        view, options.kind, first, last - first + 1, context.records.analysis,
+        context.records.display, [&](double fraction) { context.progress.Update(fraction); });
     context.progress.Finish();
-
-    // The engine holds only the chosen columns, from its column 0.
-    const SpectrumRows spectrum = ComputeSpectrumRows(view.engine, options.kind,
-                                                      context.records.display, 0, last - first + 1);
+    const SpectrumRows spectrum = SpectrumRowsOfMean(view.engine, options.kind, mean);
 
     // The samples of the chosen columns, in seconds.
     const ViewGeometry& geometry = view.geometry;

@@ -37,20 +37,42 @@ std::optional<std::string> ColumnRangeProblem(int last, int columns) {
            " columns of this view";
 }
 
-SpectrumRows ComputeSpectrumRows(SpectrogramEngine& engine, int kind,
-                                 const DisplaySettings& display, int firstColumn, int endColumn) {
-    engine.SetupDisplay(kind, display);
-    const int rows = engine.ImageHeight();
+namespace {
+
+// The rows of levels rendered by an engine whose display is set up for kind.
+SpectrumRows RowsOfLevels(const SpectrogramEngine& engine, int kind, std::vector<double> levels) {
     SpectrumRows result;
-    result.levels.resize(static_cast<std::size_t>(rows));
-    engine.RenderLevelColumn(result.levels.data(), firstColumn, endColumn, rows, true);
+    result.levels = std::move(levels);
     result.percent = kind == AutoCorrelationAnalysis || kind == CepstrumAnalysis;
     result.lag = engine.LagAxis();
-    const AxisScale levelAxis = LevelAxis(engine.Display(), result.percent, rows);
+    const AxisScale levelAxis = LevelAxis(engine.Display(), result.percent, engine.ImageHeight());
     for (double& level : result.levels)
         level = ValueAt(levelAxis, level);
     result.positions = RowPositions(engine);
     return result;
+}
+
+}  // namespace
+
+SpectrumRows ComputeSpectrumRows(SpectrogramEngine& engine, int kind,
+                                 const DisplaySettings& display, int firstColumn, int endColumn) {
+    engine.SetupDisplay(kind, display);
+    const int rows = engine.ImageHeight();
+    std::vector<double> levels(static_cast<std::size_t>(rows));
+    engine.RenderLevelColumn(levels.data(), firstColumn, endColumn, rows, true);
+    return RowsOfLevels(engine, kind, std::move(levels));
+}
+
+SpectrumRows SpectrumRowsOfMean(SpectrogramEngine& engine, int kind,
+                                const std::vector<double>& mean) {
+    const int rows = engine.ImageHeight();
+    std::vector<double> levels(static_cast<std::size_t>(rows));
+    if (mean.empty()) {
+        engine.RenderLevelColumn(levels.data(), 0, 0, rows, true);
+    } else {
+        engine.RenderColumnValues(mean.data(), levels.data(), rows, true);
+    }
+    return RowsOfLevels(engine, kind, std::move(levels));
 }
 
 std::vector<double> RowPositions(const SpectrogramEngine& engine) {

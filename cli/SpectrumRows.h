@@ -27,6 +27,11 @@ std::optional<std::string> ColumnRangeProblem(int last, int columns);
 SpectrumRows ComputeSpectrumRows(SpectrogramEngine& engine, int kind,
                                  const DisplaySettings& display, int firstColumn, int endColumn);
 
+// The rows of the mean column of an engine whose display is set up for kind (the mean as
+// ComputeMeanViewColumn sums it; zeros when it is empty).
+SpectrumRows SpectrumRowsOfMean(SpectrogramEngine& engine, int kind,
+                                const std::vector<double>& mean);
+
 // The frequency in Hz, or the lag in ms on a lag axis, of each image row of an engine whose
 // display is set up, row 0 at the bottom.
 std::vector<double> RowPositions(const SpectrogramEngine& engine);

@@ -10,6 +10,8 @@ namespace {
 
 // Filter time scale in periods of each channel's centre frequency, as the window uses it.
 constexpr double kFilterLengthFactor = 1.1;
+// Columns computed at a time for a mean: a screen's worth.
+constexpr int kMeanBlockColumns = 2048;
 
 }  // namespace
 
@@ -51,6 +53,40 @@ void ComputeViewColumns(StreamedView& view, int kind, int first, int count,
         engine.ComputeColumn(frame, i);
         if (progress) progress(static_cast<double>(i) / count);
     }
+}
+
+std::vector<double> ComputeMeanViewColumn(StreamedView& view, int kind, int first, int count,
+                                          const AnalysisSettings& settings,
+                                          const DisplaySettings& display,
+                                          const ProgressCallback& progress) {
+    SpectrogramEngine& engine = view.engine;
+    std::vector<double> sum;
+    for (int done = 0; done < count;) {
+        const int block = std::min(kMeanBlockColumns, count - done);
+        ComputeViewColumns(view, kind, first + done, block, settings, [&](double fraction) {
+            if (progress) progress((done + fraction * block) / count);
+        });
+        // Some kinds (MEM) make their stored values when the display is set up.
+        engine.SetupDisplay(kind, display);
+        if (!engine.KindComputesColumns(kind)) return {};
+        const auto bins = static_cast<std::size_t>(engine.BinCount());
+        const double* column = engine.Data().data();
+        for (int c = 0; c < block; ++c, column += bins) {
+            if (sum.empty()) {
+                sum.assign(column, column + bins);
+                continue;
+            }
+            for (std::size_t i = 0; i < bins; ++i)
+                sum[i] += column[i];
+        }
+        done += block;
+    }
+    if (count > 1) {
+        const double columns = count;
+        for (double& value : sum)
+            value /= columns;
+    }
+    return sum;
 }
 
 std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int& hop,

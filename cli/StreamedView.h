@@ -41,6 +41,16 @@ std::optional<std::string> OpenView(const std::string& path, CommandContext& con
 void ComputeViewColumns(StreamedView& view, int kind, int first, int count,
                         const AnalysisSettings& settings, const ProgressCallback& progress = {});
 
+// The mean of count columns of the kind from view column first on, summed in the order
+// RenderLevelColumn sums stored columns, so that its levels are those of the columns held at
+// once to the last bit; the columns are computed a block at a time, so an hour of columns takes
+// the memory of one block. Leaves the engine's display set up with display. Empty for a kind
+// that stores no columns.
+std::vector<double> ComputeMeanViewColumn(StreamedView& view, int kind, int first, int count,
+                                          const AnalysisSettings& settings,
+                                          const DisplaySettings& display,
+                                          const ProgressCallback& progress = {});
+
 // The pitch track of the whole sound streamed through the blocked extractor, with the pitch
 // settings as ComputeSoundPitchTrack takes them: the same values, handed to sink in order.
 // Returns the number of values; hop as for ComputeSoundPitchTrack.

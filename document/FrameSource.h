@@ -25,6 +25,15 @@ public:
     // outside the file.
     virtual std::size_t ReadFrames(int64_t first, std::span<int16_t> out) = 0;
 
+    // Whether frame `frame` can be read, found as cheaply as the reader can. A reader whose seek
+    // is not exact answers by seeking rather than by decoding everything before the frame, so
+    // damage that stops a decode from the start short of the frame shows only when that
+    // stretch is read.
+    virtual bool CanReadFrame(int64_t frame) {
+        int16_t sample = 0;
+        return ReadFrames(frame, {&sample, 1}) == 1;
+    }
+
 protected:
     FrameSource() = default;
     SoundFileInfo info_;

@@ -134,6 +134,19 @@ struct SndfileFrameSource::Handle {
         Decode(first - position, nullptr);
         return position == first;
     }
+
+    // Whether libsndfile's seek reaches the frame and one frame decodes there. For a codec that
+    // does not seek exactly the decoder's state after the seek is not the one a decode from
+    // the start reaches, so the next read starts afresh.
+    bool SeekReaches(int64_t frame) {
+        bool reached = sf_seek(file, frame, SEEK_SET) == frame;
+        if (reached) {
+            doubles.resize(std::max<std::size_t>(doubles.size(), info.channels));
+            reached = sf_readf_double(file, doubles.data(), 1) == 1;
+        }
+        position = -1;
+        return reached;
+    }
 };
 
 std::unique_ptr<SndfileFrameSource> SndfileFrameSource::Open(std::unique_ptr<ByteSource> bytes,
@@ -188,6 +201,12 @@ std::size_t SndfileFrameSource::ReadFrames(int64_t first, std::span<int16_t> out
         std::min<int64_t>(static_cast<int64_t>(out.size()), info_.frames - first);
     if (!handle_->MoveTo(first)) return 0;
     return static_cast<std::size_t>(handle_->Decode(wanted, out.data()));
+}
+
+bool SndfileFrameSource::CanReadFrame(int64_t frame) {
+    if (frame < 0 || frame >= info_.frames) return false;
+    if (handle_->exactSeek) return FrameSource::CanReadFrame(frame);
+    return handle_->SeekReaches(frame);
 }
 
 }  // namespace tonalyx

@@ -21,6 +21,7 @@ public:
     ~SndfileFrameSource() override;
 
     std::size_t ReadFrames(int64_t first, std::span<int16_t> out) override;
+    bool CanReadFrame(int64_t frame) override;
 
 private:
     struct Handle;

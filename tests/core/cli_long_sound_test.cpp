@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -9,6 +10,7 @@
 #include "analysis/LevelImage.h"
 #include "analysis/PitchSteps.h"
 #include "cli/CliArguments.h"
+#include "cli/SpectrumRows.h"
 #include "cli/StreamedView.h"
 #include "cli/TableWriter.h"
 #include "cli/ViewAnalysis.h"
@@ -139,6 +141,10 @@ TEST(CliLongSound, SpectrumComputesOnlyItsColumnsAndGivesTheLoadedLevels) {
         {{"--fit", "--columns", "1920", "--kind", "mem"}, 1919, 1919},
         {{"--kind", "cep", "--columns", "800"}, 0, 585},  // 586 columns at 4096 samples each
         {{"--kind", "ac", "--samples-per-column", "8", "--first-column", "290000"}, 10, 10},
+        // Means over more columns than are computed at a time.
+        {{"--fit", "--columns", "6000"}, 3, 5999},
+        {{"--fit", "--columns", "6000", "--kind", "mem"}, 0, 4500},
+        {{"--fit", "--columns", "6000", "--kind", "lif"}, 2047, 4096},
     };
     for (const auto& entry : cases) {
         std::vector<std::string> arguments = {"spectrum",    sound,
@@ -160,17 +166,27 @@ TEST(CliLongSound, SpectrumComputesOnlyItsColumnsAndGivesTheLoadedLevels) {
         StreamedView streamed;
         ASSERT_FALSE(OpenView(sound, context, streamed));
         const int count = entry.last - entry.first + 1;
-        ComputeViewColumns(streamed, options.kind, entry.first, count, parsed->records.analysis);
-        EXPECT_EQ(streamed.engine.ColumnCount(), count);
-        streamed.engine.SetupDisplay(options.kind, parsed->records.display);
+        const std::vector<double> mean =
+            ComputeMeanViewColumn(streamed, options.kind, entry.first, count,
+                                  parsed->records.analysis, parsed->records.display);
+        // At most a block of 2048 columns is held at a time.
+        EXPECT_EQ(streamed.engine.ColumnCount(), (count - 1) % 2048 + 1);
         std::vector<double> levels(streamed.engine.ImageHeight());
-        streamed.engine.RenderLevelColumn(levels.data(), 0, count, levels.size(), true);
+        streamed.engine.RenderColumnValues(mean.data(), levels.data(), levels.size(), true);
         EXPECT_EQ(levels, expected) << entry.view[0] << " " << entry.first;
 
         // The command prints those levels.
+        const SpectrumRows rows = ComputeSpectrumRows(
+            loaded.engine, options.kind, parsed->records.display, entry.first, entry.last + 1);
         const CliRun run = RunCommandLine(arguments);
         ASSERT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(Lines(run.out).size(), levels.size() + 1);
+        const std::vector<std::string> lines = Lines(run.out);
+        ASSERT_EQ(lines.size(), rows.levels.size() + 1);
+        for (std::size_t row = 0; row < rows.levels.size(); ++row) {
+            char level[40];
+            std::snprintf(level, sizeof level, "%.6g", rows.levels[row]);
+            ASSERT_EQ(Fields(lines[row + 1]).back(), level) << entry.view[0] << " row " << row;
+        }
     }
 }
 
@@ -266,6 +282,21 @@ TEST(CliLongSound, ADamagedFileStreamsAsFarAsAWholeReadGoes) {
     ASSERT_EQ(RunCommandLine(arguments).status, 0);
     EXPECT_EQ(ReadBytes(image), LoadedLevels(arguments));
     EXPECT_EQ(RunCommandLine({"pitch", flac}).out, LoadedPitchTable(flac, "120"));
+
+    // A cut MP3, whose end is found by a seek rather than a decode of the whole file, streams
+    // the frames a whole read loads as well.
+    const std::string mp3 = (folder / "voice.mp3").string();
+    ASSERT_TRUE(WriteSoundFile(mp3, {SoundContainer::Mpeg, SoundCoding::Mp3, 1, 16000},
+                               std::span<const int16_t>(samples)));
+    std::filesystem::resize_file(mp3, std::filesystem::file_size(mp3) / 2);
+    ASSERT_FALSE(LoadSound(mp3, file, loaded));
+    ASSERT_LT(loaded.sampleCount, 16000 * 15);
+    const std::vector<std::string> mp3Levels = {"levels", mp3,  "--fit", "--columns", "500",
+                                                "--kind", "ac", "-o",    image};
+    const CliRun run = RunCommandLine(mp3Levels);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadBytes(image), LoadedLevels(mp3Levels));
+    EXPECT_EQ(RunCommandLine({"pitch", mp3}).out, LoadedPitchTable(mp3, "120"));
 }
 
 TEST(CliLongSound, ACodecThatCannotSeekExactlyIsDecodedForwardToTheSameFrames) {
