@@ -59,8 +59,10 @@ using PitchTrackSink = std::function<void(int first, std::span<const double> f0)
 
 // TrackPitchInBlocks on a signal of n samples that read delivers in order, each sample once,
 // holding only the blocks that the threads work on with their margins: the same values, bit
-// for bit, handed to sink block by block in order. Throws std::invalid_argument for fewer than
-// two samples or usable channels; whatever read or sink throws ends the track.
+// for bit, handed to sink block by block in order. read runs on the tracking's threads (one
+// call at a time, in order), sink on the calling thread while later blocks are read and
+// tracked. Throws std::invalid_argument for fewer than two samples or usable channels;
+// whatever read or sink throws ends the track.
 void TrackPitchStreaming(const PitchFilterBank& bank, int n, const DecimatedReader& read,
                          double threshold, PitchBlocking blocking, const PitchTrackSink& sink);
 

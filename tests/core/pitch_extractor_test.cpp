@@ -1,5 +1,6 @@
 #include "pitch/PitchExtractor.h"
 
+#include <atomic>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -303,17 +305,24 @@ TEST(PitchStreaming, StreamedBlocksGiveTheBlockTrackBitForBit) {
         TrackPitchInBlocks(bank, signal, threshold, blocking, blocks);
         std::vector<double> streamed;
         int read = 0;
+        // The reader runs ahead of the sink by at most two blocks per thread and their margin.
+        std::atomic<int> delivered{0};
+        const int ahead = 2 * blocking.threads * blocking.blockLength + PitchBlockMargin(bank);
+        const auto caller = std::this_thread::get_id();
         TrackPitchStreaming(
             bank, n,
             [&](std::span<double> out) {
                 ASSERT_LE(read + static_cast<int>(out.size()), n);
+                EXPECT_LE(read + static_cast<int>(out.size()), delivered + ahead);
                 std::copy_n(signal.begin() + read, out.size(), out.begin());
                 read += static_cast<int>(out.size());
             },
             threshold, blocking,
             [&](int first, std::span<const double> values) {
+                EXPECT_EQ(std::this_thread::get_id(), caller);
                 ASSERT_EQ(first, static_cast<int>(streamed.size()));
                 streamed.insert(streamed.end(), values.begin(), values.end());
+                delivered = static_cast<int>(streamed.size());
             });
         EXPECT_EQ(read, n);
         ExpectSameBits(streamed, blocks);
@@ -364,6 +373,17 @@ TEST(PitchStreaming, ReaderFailuresAndBadArgumentsEndTheTrack) {
     EXPECT_THROW(
         ExtractPitchStreaming(failing, 44100 * 20, 44100, 80, kChannels, 12, 1.1, 10, hop, keep),
         std::runtime_error);
+    // A sink that fails ends the track with its failure.
+    const auto steady = [](std::int64_t, std::span<std::int16_t> out) {
+        std::fill(out.begin(), out.end(), std::int16_t{100});
+    };
+    int calls = 0;
+    EXPECT_THROW(ExtractPitchStreaming(steady, 44100 * 20, 44100, 80, kChannels, 12, 1.1, 10, hop,
+                                       [&](std::int64_t, std::span<const double>) {
+                                           if (++calls == 2) throw std::runtime_error("disk full");
+                                       }),
+                 std::runtime_error);
+    EXPECT_EQ(calls, 2);
     EXPECT_THROW(ExtractPitchStreaming(failing, -1, 44100, 80, kChannels, 12, 1.1, 10, hop, keep),
                  std::invalid_argument);
     EXPECT_THROW(ExtractPitchStreaming({}, 100, 44100, 80, kChannels, 12, 1.1, 10, hop, keep),
