@@ -9,14 +9,10 @@
 #include "cli/SpectrumRows.h"
 #include "cli/StreamedView.h"
 #include "cli/TableWriter.h"
-#include "dsp/PowerSpectrum.h"
 
 namespace tonalyx::cli {
 
 namespace {
-
-constexpr int kDigits = 6;
-constexpr int kTimeDecimals = 6;
 
 // The view column whose samples hold that time, or none when the view does not show it.
 std::optional<int> ColumnAtTime(const ViewGeometry& geometry, double rate, double seconds) {
@@ -84,24 +80,9 @@ std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& 
     const double end = geometry.VisibleSampleRange(last + scrolled).end / rate;
 
     TableWriter table(context.out, options.format, path);
-    if (!context.headerWritten)
-        table.Header({"start_s", "end_s", "row", spectrum.lag ? "lag_ms" : "frequency_hz",
-                      spectrum.percent ? "level_percent" : "level_db"});
+    if (!context.headerWritten) WriteSpectrumHeader(table, spectrum);
     context.headerWritten = true;
-    for (std::size_t row = 0; row < spectrum.levels.size(); ++row) {
-        const double level = spectrum.levels[row];
-        table.Fixed(start, kTimeDecimals)
-            .Fixed(end, kTimeDecimals)
-            .Integer(static_cast<long long>(row))
-            .General(spectrum.positions[row], kDigits);
-        // Pure digital silence reads as the floor of the dB conversion, or below it.
-        if (!spectrum.percent && level <= kFloorDb && options.missing != MissingValues::Window) {
-            table.Missing(options.missing);
-        } else {
-            table.General(level, kDigits);
-        }
-        table.EndLine();
-    }
+    WriteSpectrumLines(table, spectrum, start, end, options.missing);
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/SpectrumRows.h"
 
 #include "display/AxisScale.h"
+#include "dsp/PowerSpectrum.h"
 
 namespace tonalyx::cli {
 
@@ -10,6 +11,9 @@ namespace {
 // do not change the values read off an axis.
 constexpr int kMinTickSpacing = 5;
 constexpr int kLabelSpacing = 4;
+// Times with six decimals, everything else with six significant digits.
+constexpr int kTimeDecimals = 6;
+constexpr int kDigits = 6;
 
 // The power-spectrum window's level axis over top pixels: dB between the dB thresholds, or
 // percent between the percent thresholds for the auto-correlation and cepstrum kinds.
@@ -54,25 +58,57 @@ SpectrumRows RowsOfLevels(const SpectrogramEngine& engine, int kind, std::vector
 
 }  // namespace
 
-SpectrumRows ComputeSpectrumRows(SpectrogramEngine& engine, int kind,
-                                 const DisplaySettings& display, int firstColumn, int endColumn) {
-    engine.SetupDisplay(kind, display);
+SpectrumRows ShownSpectrumRows(SpectrogramEngine& engine, int kind, int firstColumn,
+                               int endColumn) {
     const int rows = engine.ImageHeight();
     std::vector<double> levels(static_cast<std::size_t>(rows));
     engine.RenderLevelColumn(levels.data(), firstColumn, endColumn, rows, true);
     return RowsOfLevels(engine, kind, std::move(levels));
 }
 
+SpectrumRows ComputeSpectrumRows(SpectrogramEngine& engine, int kind,
+                                 const DisplaySettings& display, int firstColumn, int endColumn) {
+    engine.SetupDisplay(kind, display);
+    return ShownSpectrumRows(engine, kind, firstColumn, endColumn);
+}
+
 SpectrumRows SpectrumRowsOfMean(SpectrogramEngine& engine, int kind,
                                 const std::vector<double>& mean) {
+    if (mean.empty()) return ShownSpectrumRows(engine, kind, 0, 0);
     const int rows = engine.ImageHeight();
     std::vector<double> levels(static_cast<std::size_t>(rows));
-    if (mean.empty()) {
-        engine.RenderLevelColumn(levels.data(), 0, 0, rows, true);
-    } else {
-        engine.RenderColumnValues(mean.data(), levels.data(), rows, true);
-    }
+    engine.RenderColumnValues(mean.data(), levels.data(), rows, true);
     return RowsOfLevels(engine, kind, std::move(levels));
+}
+
+const char* PositionName(const SpectrumRows& rows) {
+    return rows.lag ? "lag_ms" : "frequency_hz";
+}
+
+const char* LevelName(const SpectrumRows& rows) {
+    return rows.percent ? "level_percent" : "level_db";
+}
+
+void WriteSpectrumHeader(TableWriter& table, const SpectrumRows& rows) {
+    table.Header({"start_s", "end_s", "row", PositionName(rows), LevelName(rows)});
+}
+
+void WriteSpectrumLines(TableWriter& table, const SpectrumRows& rows, double start, double end,
+                        MissingValues missing) {
+    for (std::size_t row = 0; row < rows.levels.size(); ++row) {
+        const double level = rows.levels[row];
+        table.Fixed(start, kTimeDecimals)
+            .Fixed(end, kTimeDecimals)
+            .Integer(static_cast<long long>(row))
+            .General(rows.positions[row], kDigits);
+        // Pure digital silence reads as the floor of the dB conversion, or below it.
+        if (!rows.percent && level <= kFloorDb && missing != MissingValues::Window) {
+            table.Missing(missing);
+        } else {
+            table.General(level, kDigits);
+        }
+        table.EndLine();
+    }
 }
 
 std::vector<double> RowPositions(const SpectrogramEngine& engine) {

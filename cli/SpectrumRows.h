@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/SpectrogramEngine.h"
+#include "cli/TableWriter.h"
 
 namespace tonalyx::cli {
 
@@ -21,6 +22,10 @@ struct SpectrumRows {
 // columns, or none.
 std::optional<std::string> ColumnRangeProblem(int last, int columns);
 
+// The rows of the mean of columns [firstColumn, endColumn) of an engine whose columns are
+// computed and whose display is set up for kind.
+SpectrumRows ShownSpectrumRows(SpectrogramEngine& engine, int kind, int firstColumn, int endColumn);
+
 // Sets the engine's display up for kind with display and reads the mean of its computed
 // columns [firstColumn, endColumn) as the power-spectrum window does: the plot as wide as the
 // image is high, its level range its height.
@@ -31,6 +36,20 @@ SpectrumRows ComputeSpectrumRows(SpectrogramEngine& engine, int kind,
 // ComputeMeanViewColumn sums it; zeros when it is empty).
 SpectrumRows SpectrumRowsOfMean(SpectrogramEngine& engine, int kind,
                                 const std::vector<double>& mean);
+
+// The names of the position and level columns: "frequency_hz" or "lag_ms", "level_db" or
+// "level_percent".
+const char* PositionName(const SpectrumRows& rows);
+const char* LevelName(const SpectrumRows& rows);
+
+// The header of a spectrum table after the file column: start_s, end_s, row and the names.
+void WriteSpectrumHeader(TableWriter& table, const SpectrumRows& rows);
+
+// One line per row, the lowest first: start and end of the columns' samples in seconds, the row,
+// its position and level; a dB level at the floor of the conversion (digital silence) is
+// written as missing chooses.
+void WriteSpectrumLines(TableWriter& table, const SpectrumRows& rows, double start, double end,
+                        MissingValues missing);
 
 // The frequency in Hz, or the lag in ms on a lag axis, of each image row of an engine whose
 // display is set up, row 0 at the bottom.
