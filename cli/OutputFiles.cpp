@@ -13,13 +13,6 @@ namespace tonalyx::cli {
 
 namespace {
 
-struct WriteFault {
-    int error = 0;
-    std::size_t bytesBeforeFailure = 0;
-};
-
-WriteFault gWriteFault;
-
 std::string CannotWrite(const std::string& path, int error) {
     return "cannot write '" + path + "': " + SystemReason(error);
 }
@@ -39,31 +32,6 @@ std::string TemporaryName(const std::string& path) {
     return (target.parent_path() / name).string();
 }
 
-constexpr std::size_t kStreamBuffer = 1 << 16;
-
-// Writes every byte, going on after interrupted and partial writes; errno says why not. before
-// is the number of bytes the file already holds.
-bool WriteAll(int descriptor, const std::uint8_t* data, std::size_t size, std::size_t before = 0) {
-    std::size_t written = 0;
-    while (written < size) {
-        std::size_t chunk = size - written;
-        if (gWriteFault.error != 0) {
-            if (before + written >= gWriteFault.bytesBeforeFailure) {
-                errno = gWriteFault.error;
-                return false;
-            }
-            chunk = std::min(chunk, gWriteFault.bytesBeforeFailure - before - written);
-        }
-        const ssize_t result = ::write(descriptor, data + written, chunk);
-        if (result < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        written += static_cast<std::size_t>(result);
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string SystemReason(int error) {
@@ -78,60 +46,22 @@ WholeFileStream::~WholeFileStream() {
 
 std::optional<std::string> WholeFileStream::Open() {
     Discard();
-    error_ = 0;
-    written_ = 0;
     temporary_ = TemporaryName(path_);
-    descriptor_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (descriptor_ < 0) {
-        error_ = errno;
+    const int descriptor =
+        ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int openError = errno;
+    Attach(descriptor);
+    if (descriptor < 0) {
+        error_ = openError;
         temporary_.clear();
         return CannotWrite(path_, error_);
     }
-    buffer_.resize(kStreamBuffer);
-    setp(buffer_.data(), buffer_.data() + buffer_.size());
     return std::nullopt;
 }
 
 std::optional<std::string> WholeFileStream::Failure() const {
     if (error_ == 0) return std::nullopt;
     return CannotWrite(path_, error_);
-}
-
-bool WholeFileStream::Drain() {
-    const auto size = static_cast<std::size_t>(pptr() - pbase());
-    setp(buffer_.data(), buffer_.data() + buffer_.size());
-    if (error_ != 0 || descriptor_ < 0) return false;
-    if (!WriteAll(descriptor_, reinterpret_cast<const std::uint8_t*>(buffer_.data()), size,
-                  written_)) {
-        error_ = errno;
-        return false;
-    }
-    written_ += size;
-    return true;
-}
-
-WholeFileStream::int_type WholeFileStream::overflow(int_type character) {
-    if (!Drain()) return traits_type::eof();
-    if (traits_type::eq_int_type(character, traits_type::eof())) return traits_type::not_eof(0);
-    *pptr() = traits_type::to_char_type(character);
-    pbump(1);
-    return character;
-}
-
-std::streamsize WholeFileStream::xsputn(const char* data, std::streamsize size) {
-    std::streamsize done = 0;
-    while (done < size) {
-        if (pptr() == epptr() && !Drain()) return done;
-        const std::streamsize room = std::min<std::streamsize>(epptr() - pptr(), size - done);
-        std::memcpy(pptr(), data + done, static_cast<std::size_t>(room));
-        pbump(static_cast<int>(room));
-        done += room;
-    }
-    return done;
-}
-
-int WholeFileStream::sync() {
-    return Drain() ? 0 : -1;
 }
 
 std::optional<std::string> WholeFileStream::Commit() {
@@ -186,14 +116,6 @@ std::optional<std::string> CheckOutputFolder(const std::string& path, bool makeF
     ::close(descriptor);
     ::unlink(temporary.c_str());
     return std::nullopt;
-}
-
-ScopedWriteFault::ScopedWriteFault(int error, std::size_t bytesBeforeFailure) {
-    gWriteFault = {error, bytesBeforeFailure};
-}
-
-ScopedWriteFault::~ScopedWriteFault() {
-    gWriteFault = {};
 }
 
 }  // namespace tonalyx::cli

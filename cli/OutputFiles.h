@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <streambuf>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "cli/DescriptorBuffer.h"
 
 namespace tonalyx::cli {
 
@@ -27,12 +27,10 @@ std::optional<std::string> WriteFileWhole(const std::string& path, std::string_v
 // it to the disk, closes it and renames it over path. Until then a file at path is left as it
 // was; without Commit (a failure, or the object destroyed first) the temporary file is
 // removed. Messages are worded as WriteFileWhole words them.
-class WholeFileStream : public std::streambuf {
+class WholeFileStream : public DescriptorBuffer {
 public:
     explicit WholeFileStream(std::string path);
     ~WholeFileStream() override;
-    WholeFileStream(const WholeFileStream&) = delete;
-    WholeFileStream& operator=(const WholeFileStream&) = delete;
 
     // Creates the temporary file.
     std::optional<std::string> Open();
@@ -41,36 +39,16 @@ public:
     // Writes what is buffered, flushes the file to the disk, closes it and renames it.
     std::optional<std::string> Commit();
 
-protected:
-    int_type overflow(int_type character) override;
-    std::streamsize xsputn(const char* data, std::streamsize size) override;
-    int sync() override;
-
 private:
-    bool Drain();
     void Discard();
 
     std::string path_;
     std::string temporary_;
-    int descriptor_ = -1;
-    int error_ = 0;
-    std::size_t written_ = 0;
-    std::vector<char> buffer_;
 };
 
 // Checks, before long work, that a file can be created in the folder that will hold path, by
 // creating and removing an empty temporary file there; with makeFolders the missing folders
 // are created first. Returns the message, as WriteFileWhole words it, or none.
 std::optional<std::string> CheckOutputFolder(const std::string& path, bool makeFolders);
-
-// Makes the writes of WriteFileWhole fail with the errno value given once that many bytes have
-// been written, for as long as it lives: a full disk or a failing device, for the tests.
-class ScopedWriteFault {
-public:
-    ScopedWriteFault(int error, std::size_t bytesBeforeFailure);
-    ~ScopedWriteFault();
-    ScopedWriteFault(const ScopedWriteFault&) = delete;
-    ScopedWriteFault& operator=(const ScopedWriteFault&) = delete;
-};
 
 }  // namespace tonalyx::cli
