@@ -1,0 +1,197 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <limits>
+#include <span>
+#include <vector>
+
+#include "dsp/Convolution.h"
+#include "pitch/InstantaneousFrequency.h"
+#include "pitch/NoiseRatio.h"
+#include "pitch/PitchKernels.h"
+#include "pitch/PitchTracking.h"
+
+// The block-by-block computation shared by the tracks of a whole signal and of a stream.
+
+namespace tonalyx {
+
+// Samples each side of a block that the smoothing of the noise ratios reads.
+inline int SmoothingMargin(const PitchFilterBank& bank) {
+    std::size_t longest = 1;
+    for (const std::vector<double>& g : bank.smoothing)
+        longest = std::max(longest, g.size());
+    return static_cast<int>(longest / 2);
+}
+
+// Computes the track of one block at a time, reusing its buffers from block to block.
+class BlockTracker {
+public:
+    BlockTracker(const PitchFilterBank& bank, double threshold)
+        : bank_(bank),
+          threshold_(threshold),
+          channelRatio_(std::pow(2.0, 1.0 / bank.channelsPerOctave)),
+          smoothingMargin_(SmoothingMargin(bank)) {
+        for (int k = 0; k < bank.Channels(); ++k) {
+            filters_.emplace_back(bank.filters[k].taps);
+            smoothers_.emplace_back(bank.smoothing[k]);
+        }
+    }
+
+    // The track of the block [first, last) of the signal into f0[0, last - first) and, when
+    // not empty, ratio[0, last - first). The stretch holds the block with PitchBlockMargin
+    // samples each side (as far as the signal reaches).
+    void Track(const SignalStretch& signal, int first, int last, std::span<double> f0,
+               std::span<double> ratio) {
+        signal_ = signal;
+        const int n = signal.n;
+        // The smoothed noise ratios of the block read the noise ratios over
+        // [sigmaFirst, sigmaLast). Those read the IF there and one sample to the right (its time
+        // derivative; at the sound's end, one to the left instead), and the IF at a sample reads
+        // the filter outputs there and one sample to the left.
+        sigmaFirst_ = std::max(0, first - smoothingMargin_);
+        sigmaLast_ = std::min(n, last + smoothingMargin_);
+        windowFirst_ = std::max(0, sigmaFirst_ - 1);
+        windowLast_ = std::min(n, sigmaLast_ + 1);
+        for (ChannelRows& rows : window_)
+            rows.channel = -1;
+        const std::size_t count = static_cast<std::size_t>(last - first);
+        bestF0_.assign(count, 0.0);
+        bestRatio_.assign(count, std::numeric_limits<double>::infinity());
+
+        const int channels = bank_.Channels();
+        for (int k = 0; k < channels; ++k) {
+            NoiseRatios(k);
+            Smooth(k, first, last);
+            if (k > 0) OfferFixedPoints(k - 1, first, last);
+            std::swap(previousSmoothed_, smoothed_);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            f0[i] = bestRatio_[i] < threshold_ ? bestF0_[i] : 0.0;
+            if (!ratio.empty()) ratio[i] = bestRatio_[i];
+        }
+    }
+
+private:
+    // One channel's IF over [windowFirst_, windowLast_) and its time derivative over
+    // [sigmaFirst_, sigmaLast_).
+    struct ChannelRows {
+        int channel = -1;
+        std::vector<double> frequency, derivative;
+    };
+
+    // The rows of channel k, computed once per block and kept while the sliding window of
+    // three channels holds them.
+    const ChannelRows& Rows(int k) {
+        ChannelRows& rows = window_[static_cast<std::size_t>(k) % window_.size()];
+        if (rows.channel == k) return rows;
+        const int n = signal_.n;
+        const int filteredFirst = std::max(0, windowFirst_ - 1);
+        filtered_.resize(static_cast<std::size_t>(windowLast_ - filteredFirst));
+        FilterChannel(signal_, filters_[k], filteredFirst, windowLast_, filtered_.data());
+        rows.frequency.resize(static_cast<std::size_t>(windowLast_ - windowFirst_));
+        InstantaneousFrequency(filtered_.data(), windowFirst_, windowLast_, n, bank_.rate,
+                               rows.frequency.data());
+        // The derivative at i reads the IF at i and i + 1; the last sample of the signal copies
+        // the one before.
+        rows.derivative.resize(static_cast<std::size_t>(sigmaLast_ - sigmaFirst_));
+        const double* frequency = rows.frequency.data() + (sigmaFirst_ - windowFirst_);
+        const int inner = std::min(sigmaLast_, n - 1) - sigmaFirst_;
+        for (int i = 0; i < inner; ++i)
+            rows.derivative[i] = (frequency[i + 1] - frequency[i]) * bank_.rate;
+        if (sigmaLast_ == n) {
+            rows.derivative[n - 1 - sigmaFirst_] =
+                TimeDerivativeAt(rows.frequency.data(), windowFirst_, n - 1, n, bank_.rate);
+        }
+        rows.channel = k;
+        return rows;
+    }
+
+    // Noise ratios of channel k over [sigmaFirst_, sigmaLast_); the channel slopes of the edge
+    // channels are those of their inner neighbours.
+    void NoiseRatios(int k) {
+        const int channels = bank_.Channels();
+        const double centre = bank_.centre[k];
+        const NoiseShape& shape = NoiseShapeConstants();
+        const int count = sigmaLast_ - sigmaFirst_;
+        sigma_.resize(static_cast<std::size_t>(count));
+        if (channels < 3) {
+            std::fill(sigma_.begin(), sigma_.end(), NoiseRatio(0, 0, centre, shape));
+            return;
+        }
+        const int middle = std::clamp(k, 1, channels - 2);
+        const ChannelRows& below = Rows(middle - 1);
+        const ChannelRows& at = Rows(middle);
+        const ChannelRows& above = Rows(middle + 1);
+        // The IF rows start at windowFirst_, the derivative rows at sigmaFirst_.
+        const int shift = sigmaFirst_ - windowFirst_;
+        const NoiseRatioRows rows = {
+            {below.frequency.data() + shift, at.frequency.data() + shift,
+             above.frequency.data() + shift},
+            {below.derivative.data(), at.derivative.data(), above.derivative.data()}};
+        ActivePitchKernels().noiseRatios(rows, count, channelRatio_, centre, shape.c1, shape.c2,
+                                         sigma_.data());
+    }
+
+    // The noise ratios of channel k smoothed in time, for the block [first, last): smoothed_
+    // points at them.
+    void Smooth(int k, int first, int last) {
+        const int length = smoothers_[k].Length();
+        const int count = sigmaLast_ - sigmaFirst_;
+        smoothedRows_[0].resize(static_cast<std::size_t>(last - first));
+        smoothers_[k].Convolve(sigma_.data(), count, first + length / 2 - sigmaFirst_, last - first,
+                               smoothedRows_[0].data());
+        smoothed_ = smoothedRows_[0].data();
+        // The row stays while the next channel's is made in the other buffer.
+        std::swap(smoothedRows_[0], smoothedRows_[1]);
+    }
+
+    // Candidates between channels k and k + 1, whose smoothed ratios are at previousSmoothed_
+    // and smoothed_.
+    void OfferFixedPoints(int k, int first, int last) {
+        const FixedPointRows rows = {Rows(k).frequency.data() + (first - windowFirst_),
+                                     Rows(k + 1).frequency.data() + (first - windowFirst_),
+                                     previousSmoothed_, smoothed_};
+        ActivePitchKernels().offerFixedPoints(rows, last - first, bank_.centre[k],
+                                              bank_.centre[k + 1], bestF0_.data(),
+                                              bestRatio_.data());
+    }
+
+    const PitchFilterBank& bank_;
+    double threshold_;
+    double channelRatio_;
+    int smoothingMargin_;
+
+    SignalStretch signal_;
+    int sigmaFirst_ = 0, sigmaLast_ = 0;
+    int windowFirst_ = 0, windowLast_ = 0;
+    std::array<ChannelRows, 3> window_;
+    std::vector<ComplexFftFilter> filters_;
+    std::vector<RealFftFilter> smoothers_;
+    std::vector<std::complex<double>> filtered_;
+    std::vector<double> sigma_;
+    std::array<std::vector<double>, 2> smoothedRows_;
+    const double* smoothed_ = nullptr;
+    const double* previousSmoothed_ = nullptr;
+    std::vector<double> bestF0_, bestRatio_;
+};
+
+// The blocks of a track: their length, their number and the threads that share them.
+struct BlockCount {
+    int length = 1;  // decimated samples per block
+    int blocks = 0;
+    int threads = 1;
+};
+
+inline BlockCount CountBlocks(int n, PitchBlocking blocking) {
+    BlockCount count;
+    count.length = std::max(1, blocking.blockLength);
+    count.blocks = static_cast<int>((std::int64_t{n} + count.length - 1) / count.length);
+    count.threads = std::clamp(blocking.threads, 1, std::max(1, count.blocks));
+    return count;
+}
+
+}  // namespace tonalyx
