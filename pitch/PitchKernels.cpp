@@ -5,18 +5,30 @@
 namespace tonalyx {
 namespace {
 
-// The AVX2 build, or null when it is not part of this program or the processor lacks AVX2.
-const PitchKernels* Avx2Kernels() {
-#if defined(TONALYX_PITCH_AVX2)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return &kAvx2PitchKernels;
+// The build of set, or null when it is not part of this program or the processor (or the
+// system, for AVX-512's registers) cannot run it.
+const PitchKernels* KernelsOf(PitchInstructionSet set) {
+    switch (set) {
+        case PitchInstructionSet::Sse2:
+            return &kSse2PitchKernels;
+        case PitchInstructionSet::Avx2:
+#if defined(TONALYX_PITCH_X86_BUILDS)
+            __builtin_cpu_init();
+            if (__builtin_cpu_supports("avx2")) return &kAvx2PitchKernels;
 #endif
+            return nullptr;
+        case PitchInstructionSet::Avx512:
+#if defined(TONALYX_PITCH_X86_BUILDS)
+            __builtin_cpu_init();
+            if (__builtin_cpu_supports("avx512f")) return &kAvx512PitchKernels;
+#endif
+            return nullptr;
+    }
     return nullptr;
 }
 
 std::atomic<const PitchKernels*>& KernelChoice() {
-    static std::atomic<const PitchKernels*> choice{Avx2Kernels() != nullptr ? Avx2Kernels()
-                                                                            : &kSse2PitchKernels};
+    static std::atomic<const PitchKernels*> choice{KernelsOf(BestPitchInstructionSet())};
     return choice;
 }
 
@@ -27,15 +39,17 @@ const PitchKernels& ActivePitchKernels() {
 }
 
 bool UsePitchInstructionSet(PitchInstructionSet set) {
-    const PitchKernels* kernels =
-        set == PitchInstructionSet::Avx2 ? Avx2Kernels() : &kSse2PitchKernels;
+    const PitchKernels* kernels = KernelsOf(set);
     if (kernels == nullptr) return false;
     KernelChoice().store(kernels, std::memory_order_relaxed);
     return true;
 }
 
 PitchInstructionSet BestPitchInstructionSet() {
-    return Avx2Kernels() != nullptr ? PitchInstructionSet::Avx2 : PitchInstructionSet::Sse2;
+    for (const PitchInstructionSet set : {PitchInstructionSet::Avx512, PitchInstructionSet::Avx2}) {
+        if (KernelsOf(set) != nullptr) return set;
+    }
+    return PitchInstructionSet::Sse2;
 }
 
 }  // namespace tonalyx

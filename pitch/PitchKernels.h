@@ -2,10 +2,11 @@
 
 #include <complex>
 
-// The per-sample loops of the pitch extractor that dominate its time, built twice: for any
-// x86-64 processor (SSE2) and for processors with AVX2, chosen at run time. Both builds do the
-// same IEEE operations in the same order, without fused multiply-adds, so they give bitwise
-// the same results; the AVX2 build only does four samples at a time instead of two.
+// The per-sample loops of the pitch extractor that dominate its time, built three times: for
+// any x86-64 processor (SSE2), for processors with AVX2 and for those with AVX-512, chosen at
+// run time. Every build does the same IEEE operations in the same order, without fused
+// multiply-adds, so they give bitwise the same results; the wider builds only do four or eight
+// samples at a time instead of two.
 
 namespace tonalyx {
 
@@ -52,11 +53,12 @@ struct PitchKernels {
 
 extern const PitchKernels kSse2PitchKernels;
 extern const PitchKernels kAvx2PitchKernels;
+extern const PitchKernels kAvx512PitchKernels;
 
-// The kernels in use: the AVX2 build where the processor has it.
+// The kernels in use: the widest build the processor has.
 const PitchKernels& ActivePitchKernels();
 
-enum class PitchInstructionSet { Sse2, Avx2 };
+enum class PitchInstructionSet { Sse2, Avx2, Avx512 };
 
 // Makes every following call use the kernels of set; false (and no change) when this processor
 // cannot run them. For tests that compare the builds.

@@ -426,9 +426,12 @@ TEST(PitchCandidates, RatioIsInterpolatedAtTheFixedPoint) {
 // Runs a kernel call under each build the processor has; the results must be the same bits.
 template <class Call>
 void ForEachBuild(const Call& call) {
-    for (const PitchInstructionSet set : {PitchInstructionSet::Sse2, PitchInstructionSet::Avx2}) {
+    for (const PitchInstructionSet set :
+         {PitchInstructionSet::Sse2, PitchInstructionSet::Avx2, PitchInstructionSet::Avx512}) {
         if (!UsePitchInstructionSet(set)) continue;
-        SCOPED_TRACE(set == PitchInstructionSet::Avx2 ? "AVX2" : "SSE2");
+        SCOPED_TRACE(set == PitchInstructionSet::Avx512 ? "AVX-512"
+                     : set == PitchInstructionSet::Avx2 ? "AVX2"
+                                                        : "SSE2");
         call();
     }
     UsePitchInstructionSet(BestPitchInstructionSet());
