@@ -47,6 +47,7 @@ public:
     void Track(const SignalStretch& signal, int first, int last, std::span<double> f0,
                std::span<double> ratio) {
         signal_ = signal;
+        FindZeroRuns(signal, zeroRuns_);
         const int n = signal.n;
         // The smoothed noise ratios of the block read the noise ratios over
         // [sigmaFirst, sigmaLast). Those read the IF there and one sample to the right (its time
@@ -91,7 +92,8 @@ private:
         const int n = signal_.n;
         const int filteredFirst = std::max(0, windowFirst_ - 1);
         filtered_.resize(static_cast<std::size_t>(windowLast_ - filteredFirst));
-        FilterChannel(signal_, filters_[k], filteredFirst, windowLast_, filtered_.data());
+        FilterChannel(signal_, zeroRuns_, filters_[k], filteredFirst, windowLast_,
+                      filtered_.data());
         rows.frequency.resize(static_cast<std::size_t>(windowLast_ - windowFirst_));
         InstantaneousFrequency(filtered_.data(), windowFirst_, windowLast_, n, bank_.rate,
                                rows.frequency.data());
@@ -166,6 +168,7 @@ private:
     int smoothingMargin_;
 
     SignalStretch signal_;
+    std::vector<ZeroRun> zeroRuns_;  // of signal_
     int sigmaFirst_ = 0, sigmaLast_ = 0;
     int windowFirst_ = 0, windowLast_ = 0;
     std::array<ChannelRows, 3> window_;

@@ -9,8 +9,20 @@
 
 namespace tonalyx {
 
-void FilterChannel(const SignalStretch& signal, ComplexFftFilter& filter, int first, int last,
-                   std::complex<double>* out) {
+void FindZeroRuns(const SignalStretch& signal, std::vector<ZeroRun>& runs) {
+    runs.clear();
+    const double* x = signal.samples.data();
+    const double* stop = x + signal.samples.size();
+    for (const double* p = std::find(x, stop, 0.0); p != stop;) {
+        const double* end = std::find_if(p, stop, [](double v) { return v != 0.0; });
+        runs.push_back(
+            {signal.offset + static_cast<int>(p - x), signal.offset + static_cast<int>(end - x)});
+        p = std::find(end, stop, 0.0);
+    }
+}
+
+void FilterChannel(const SignalStretch& signal, std::span<const ZeroRun> zeroRuns,
+                   ComplexFftFilter& filter, int first, int last, std::complex<double>* out) {
     const std::int64_t n = signal.n;
     const std::int64_t J = filter.Length();
     const std::int64_t centre = J / 2;
@@ -26,17 +38,25 @@ void FilterChannel(const SignalStretch& signal, ComplexFftFilter& filter, int fi
     // Outputs whose inputs are all zero or outside the signal read exactly 0. Only a run of
     // such inputs at least J long holds a whole input span; runs at the signal's ends go on
     // beyond them.
-    for (const double* p = std::find(x, x + length, 0.0); p != x + length;) {
-        const double* end = std::find_if(p, x + length, [](double v) { return v != 0.0; });
-        const std::int64_t runFirst = p == x && from == 0 ? first - J : from + (p - x);
-        const std::int64_t runLast = end == x + length && to == n ? last + J : from + (end - x);
+    for (const ZeroRun& run : zeroRuns) {
+        const std::int64_t runFrom = std::max<std::int64_t>(run.first, from);
+        const std::int64_t runTo = std::min<std::int64_t>(run.last, to);
+        if (runFrom >= runTo) continue;
+        const std::int64_t runFirst = runFrom == from && from == 0 ? first - J : runFrom;
+        const std::int64_t runLast = runTo == to && to == n ? last + J : runTo;
         // Output i reads [i + centre - J + 1, i + centre].
         const std::int64_t silentFirst = std::max<std::int64_t>(first, runFirst + J - 1 - centre);
         const std::int64_t silentLast = std::min<std::int64_t>(last, runLast - centre);
         for (std::int64_t i = silentFirst; i < silentLast; ++i)
             out[i - first] = 0.0;
-        p = std::find(end, x + length, 0.0);
     }
+}
+
+void FilterChannel(const SignalStretch& signal, ComplexFftFilter& filter, int first, int last,
+                   std::complex<double>* out) {
+    std::vector<ZeroRun> runs;
+    FindZeroRuns(signal, runs);
+    FilterChannel(signal, runs, filter, first, last, out);
 }
 
 void InstantaneousFrequency(const std::complex<double>* filtered, int first, int last, int n,

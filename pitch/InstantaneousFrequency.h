@@ -29,6 +29,20 @@ struct SignalStretch {
 void FilterChannel(const SignalStretch& signal, ComplexFftFilter& filter, int first, int last,
                    std::complex<double>* out);
 
+// A run of samples that are exactly 0: positions [first, last) of the signal.
+struct ZeroRun {
+    int first = 0;
+    int last = 0;
+};
+
+// The runs of exact zeros among the stretch's samples, in order, into runs.
+void FindZeroRuns(const SignalStretch& signal, std::vector<ZeroRun>& runs);
+
+// FilterChannel with the stretch's zero runs found beforehand (FindZeroRuns), so that the
+// channels of one stretch share one search.
+void FilterChannel(const SignalStretch& signal, std::span<const ZeroRun> zeroRuns,
+                   ComplexFftFilter& filter, int first, int last, std::complex<double>* out);
+
 // The instantaneous frequency (Hz) at positions [first, last) of a signal of n >= 2 samples at
 // the given rate, from the filter outputs at positions [max(0, first - 1), last) held in
 // filtered (filtered[0] is position max(0, first - 1)): the step of the outputs' phase from

@@ -3,11 +3,13 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <random>
 #include <stdexcept>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "pitch/InstantaneousFrequency.h"
 #include "pitch/NoiseRatio.h"
 #include "pitch/PitchExtractor.h"
 
@@ -151,6 +153,67 @@ TEST(PitchChannelCount, WholeOctavesCountExactly) {
     EXPECT_EQ(PitchChannelCount(80, 80.5, 12), 1);
     EXPECT_THROW(PitchChannelCount(0, 640, 12), std::invalid_argument);
     EXPECT_THROW(PitchChannelCount(80, 640, 0), std::invalid_argument);
+}
+
+// A channel's outputs from stretches that cut the signal's runs of digital silence anywhere:
+// an output whose whole input span is silent (or outside the signal) is exactly 0, every other
+// equals the direct sum of the convolution.
+TEST(FilterChannel, SilentInputSpansGiveExactZerosWhereverTheStretchStarts) {
+    constexpr int n = 3000;
+    constexpr int J = 101;
+    constexpr int centre = J / 2;
+    std::mt19937 random(5);
+    std::normal_distribution<double> noise;
+    std::vector<double> signal(n);
+    for (double& v : signal)
+        v = noise(random);
+    for (const auto [from, to] : {std::pair{0, 200}, {1000, 1030}, {1500, 1900}, {2800, n}})
+        std::fill(signal.begin() + from, signal.begin() + to, 0.0);
+    std::vector<std::complex<double>> taps(J);
+    for (auto& tap : taps)
+        tap = {noise(random), noise(random)};
+
+    for (const auto [first, last] : {std::pair{0, n},
+                                     {0, 120},
+                                     {140, 400},
+                                     {1450, 1960},
+                                     {1600, 1700},
+                                     {1020, 1100},
+                                     {2700, n},
+                                     {2900, n}}) {
+        SCOPED_TRACE(first);
+        // The stretch holds exactly the samples the outputs read.
+        const int from = std::max(0, first + centre - J + 1);
+        const int to = std::min(n, last + centre);
+        const SignalStretch stretch{std::span<const double>(signal).subspan(from, to - from), from,
+                                    n};
+        std::vector<ZeroRun> runs;
+        FindZeroRuns(stretch, runs);
+        ComplexFftFilter filter(taps);
+        std::vector<std::complex<double>> out(static_cast<std::size_t>(last - first));
+        FilterChannel(stretch, runs, filter, first, last, out.data());
+        int zeros = 0;
+        for (int i = first; i < last; ++i) {
+            std::complex<double> sum = 0;
+            bool silent = true;
+            for (int j = 0; j < J; ++j) {
+                const int t = i + centre - j;
+                if (t < 0 || t >= n) continue;
+                sum += taps[j] * signal[t];
+                silent = silent && signal[t] == 0.0;
+            }
+            const std::complex<double> got = out[i - first];
+            if (silent) {
+                ASSERT_EQ(got, std::complex<double>(0.0)) << i;
+                ++zeros;
+            } else {
+                ASSERT_NEAR(std::abs(got - sum), 0.0, 1e-12 * J) << i;
+                ASSERT_NE(got, std::complex<double>(0.0)) << i;
+            }
+        }
+        if (first == 0 && last == n)
+            EXPECT_EQ(zeros, (200 - centre) + (400 - 2 * centre) + (n - 2800 - centre));
+    }
 }
 
 }  // namespace
