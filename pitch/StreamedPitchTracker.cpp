@@ -59,9 +59,14 @@ private:
             work();
         } catch (...) {
             const std::lock_guard lock(mutex_);
-            if (!failure_) failure_ = std::current_exception();
-            changed_.notify_all();
+            Fail(std::current_exception());
         }
+    }
+
+    // Records a failure (the first one counts) and wakes every thread; the lock is held.
+    void Fail(std::exception_ptr failure) {
+        if (!failure_) failure_ = std::move(failure);
+        changed_.notify_all();
     }
 
     void Work() {
@@ -76,7 +81,14 @@ private:
             if (failure_ || next_ == count_.blocks) return;
             const int block = next_++;
             const int from = std::max(0, First(block) - margin_);
-            ReadStretch(from, std::min(n_, Last(block) + margin_), stretch);
+            try {
+                ReadStretch(from, std::min(n_, Last(block) + margin_), stretch);
+            } catch (...) {
+                // Failed before the lock goes, so that no other worker reads on from a stream
+                // left half read.
+                Fail(std::current_exception());
+                return;
+            }
             lock.unlock();
             f0.resize(static_cast<std::size_t>(Last(block) - First(block)));
             tracker.Track({stretch, from, n_}, First(block), Last(block), f0, {});
