@@ -58,6 +58,7 @@ struct FftFilterSteps {
 
 extern const FftKernels kSse2FftKernels;
 extern const FftKernels kAvx2FftKernels;
+extern const FftKernels kAvx512FftKernels;
 extern const FftFilterSteps kSse2FftFilterSteps;
 extern const FftFilterSteps kAvx2FftFilterSteps;
 

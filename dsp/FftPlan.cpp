@@ -187,19 +187,21 @@ ComplexFftPlan BuildPlan(int log2Size) {
     return plan;
 }
 
-// The AVX2 build, or null when it is not part of this program or the processor lacks AVX2 or
-// FMA.
-const FftKernels* Avx2Kernels() {
+// The build of set, or null when it is not part of this program or the processor (or the
+// system, for AVX-512's registers) cannot run it. The wide builds need AVX2 and FMA.
+const FftKernels* KernelsOf(FftInstructionSet set) {
+    if (set == FftInstructionSet::Sse2) return &kSse2FftKernels;
 #if defined(TONALYX_FFT_AVX2)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return &kAvx2FftKernels;
+    if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) return nullptr;
+    if (set == FftInstructionSet::Avx2) return &kAvx2FftKernels;
+    if (__builtin_cpu_supports("avx512f")) return &kAvx512FftKernels;
 #endif
     return nullptr;
 }
 
 const FftKernels* BestKernels() {
-    const FftKernels* avx2 = Avx2Kernels();
-    return avx2 != nullptr ? avx2 : &kSse2FftKernels;
+    return KernelsOf(BestFftInstructionSet());
 }
 
 std::atomic<const FftKernels*>& KernelChoice() {
@@ -248,14 +250,17 @@ const FftKernels& ActiveFftKernels() {
 }
 
 bool UseFftInstructionSet(FftInstructionSet set) {
-    const FftKernels* kernels = set == FftInstructionSet::Avx2 ? Avx2Kernels() : &kSse2FftKernels;
+    const FftKernels* kernels = KernelsOf(set);
     if (kernels == nullptr) return false;
     KernelChoice().store(kernels, std::memory_order_relaxed);
     return true;
 }
 
 FftInstructionSet BestFftInstructionSet() {
-    return Avx2Kernels() != nullptr ? FftInstructionSet::Avx2 : FftInstructionSet::Sse2;
+    for (const FftInstructionSet set : {FftInstructionSet::Avx512, FftInstructionSet::Avx2}) {
+        if (KernelsOf(set) != nullptr) return set;
+    }
+    return FftInstructionSet::Sse2;
 }
 
 }  // namespace tonalyx

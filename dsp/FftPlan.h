@@ -24,7 +24,7 @@ double* FftScratch(std::size_t count);
 
 const FftKernels& ActiveFftKernels();
 
-enum class FftInstructionSet { Sse2, Avx2 };
+enum class FftInstructionSet { Sse2, Avx2, Avx512 };
 
 // Makes every following transform use the kernels of set; false (and no change) when this
 // processor cannot run them. For tests that compare the builds.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <limits>
 #include <numbers>
 #include <random>
@@ -260,10 +261,44 @@ TEST_P(FftKernelTest, FilterStepsEqualPlainScalarArithmeticExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, FftKernelTest,
-                         ::testing::Values(FftInstructionSet::Sse2, FftInstructionSet::Avx2),
+                         ::testing::Values(FftInstructionSet::Sse2, FftInstructionSet::Avx2,
+                                           FftInstructionSet::Avx512),
                          [](const auto& param) {
-                             return param.param == FftInstructionSet::Sse2 ? "Sse2" : "Avx2";
+                             return param.param == FftInstructionSet::Sse2   ? "Sse2"
+                                    : param.param == FftInstructionSet::Avx2 ? "Avx2"
+                                                                             : "Avx512";
                          });
+
+// The AVX-512 build does per value what the AVX2 build does: the same bits at every size, both
+// ways, for complex and real transforms.
+TEST(FftBuilds, Avx512GivesTheAvx2BuildsBits) {
+    if (!UseFftInstructionSet(FftInstructionSet::Avx512)) GTEST_SKIP() << "processor lacks AVX-512";
+    const auto transform = [](FftInstructionSet set, bool real, int m, bool forward,
+                              std::vector<double> data) {
+        UseFftInstructionSet(set);
+        if (real) {
+            RealFftUnpacked(m, data.data(), forward);
+        } else {
+            ComplexFftRaw(m, data.data(), forward, 0.5);
+        }
+        return data;
+    };
+    for (int m = 2; m <= 16; ++m) {
+        const std::size_t n = std::size_t{1} << m;
+        for (const bool real : {false, true}) {
+            for (const bool forward : {true, false}) {
+                const std::vector<double> input = RandomValues(2 * n + 2, 7 + m);
+                const std::vector<double> wide =
+                    transform(FftInstructionSet::Avx512, real, m, forward, input);
+                const std::vector<double> narrow =
+                    transform(FftInstructionSet::Avx2, real, m, forward, input);
+                ASSERT_EQ(std::memcmp(wide.data(), narrow.data(), wide.size() * sizeof(double)), 0)
+                    << "m=" << m << (real ? " real" : " complex") << (forward ? " forward" : "");
+            }
+        }
+    }
+    UseFftInstructionSet(BestFftInstructionSet());
+}
 
 // A unit impulse at j = 1 has X[k] = e^{+2 pi i k / n}: X[1] lies in the upper half plane.
 TEST(Fft, TheForwardTransformTurnsCounterClockwise) {
