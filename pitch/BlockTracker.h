@@ -77,11 +77,10 @@ public:
     }
 
 private:
-    // One channel's IF over [windowFirst_, windowLast_) and its time derivative over
-    // [sigmaFirst_, sigmaLast_).
+    // One channel's IF over [windowFirst_, windowLast_).
     struct ChannelRows {
         int channel = -1;
-        std::vector<double> frequency, derivative;
+        std::vector<double> frequency;
     };
 
     // The rows of channel k, computed once per block and kept while the sliding window of
@@ -97,17 +96,6 @@ private:
         rows.frequency.resize(static_cast<std::size_t>(windowLast_ - windowFirst_));
         InstantaneousFrequency(filtered_.data(), windowFirst_, windowLast_, n, bank_.rate,
                                rows.frequency.data());
-        // The derivative at i reads the IF at i and i + 1; the last sample of the signal copies
-        // the one before.
-        rows.derivative.resize(static_cast<std::size_t>(sigmaLast_ - sigmaFirst_));
-        const double* frequency = rows.frequency.data() + (sigmaFirst_ - windowFirst_);
-        const int inner = std::min(sigmaLast_, n - 1) - sigmaFirst_;
-        for (int i = 0; i < inner; ++i)
-            rows.derivative[i] = (frequency[i + 1] - frequency[i]) * bank_.rate;
-        if (sigmaLast_ == n) {
-            rows.derivative[n - 1 - sigmaFirst_] =
-                TimeDerivativeAt(rows.frequency.data(), windowFirst_, n - 1, n, bank_.rate);
-        }
         rows.channel = k;
         return rows;
     }
@@ -128,12 +116,13 @@ private:
         const ChannelRows& below = Rows(middle - 1);
         const ChannelRows& at = Rows(middle);
         const ChannelRows& above = Rows(middle + 1);
-        // The IF rows start at windowFirst_, the derivative rows at sigmaFirst_.
+        // The IF rows start at windowFirst_ and reach one sample past sigmaLast_ (the time
+        // derivative's next sample) unless the signal ends first.
         const int shift = sigmaFirst_ - windowFirst_;
-        const NoiseRatioRows rows = {
-            {below.frequency.data() + shift, at.frequency.data() + shift,
-             above.frequency.data() + shift},
-            {below.derivative.data(), at.derivative.data(), above.derivative.data()}};
+        const NoiseRatioRows rows = {{below.frequency.data() + shift, at.frequency.data() + shift,
+                                      above.frequency.data() + shift},
+                                     bank_.rate,
+                                     sigmaLast_ == signal_.n};
         ActivePitchKernels().noiseRatios(rows, count, channelRatio_, centre, shape.c1, shape.c2,
                                          sigma_.data());
     }

@@ -10,11 +10,15 @@
 
 namespace tonalyx {
 
-// The rows a channel's noise ratios are computed from: the instantaneous frequency (IF) and its
-// time derivative in the channel below, the channel itself and the channel above.
+// The rows a channel's noise ratios are computed from: the instantaneous frequency (IF) in the
+// channel below, the channel itself and the channel above, one sample past the ratios asked
+// for (the IF's time derivative at i is (IF[i + 1] - IF[i]) times rate). Where the last ratio
+// is at the signal's last sample, its derivative copies the one before: the rows then end at
+// that sample and begin one sample before the first ratio when there is only one.
 struct NoiseRatioRows {
     const double* frequency[3];
-    const double* derivative[3];
+    double rate;
+    bool lastCopiesPrevious;
 };
 
 // Two neighbouring channels at one stretch of samples: their IF and their smoothed noise
@@ -33,8 +37,8 @@ struct PitchKernels {
     void (*phaseSteps)(const std::complex<double>* z, int count, double rate, double* out);
     // out[i] = the noise ratio of NoiseRatio.h, NoiseRatio(A, C, centre), for i < count, where
     // A and C are the channel slopes (ChannelSlopeAt over the three rows, divided by centre)
-    // of the IF and of its derivative at sample i; channelRatio is the frequency ratio between
-    // channels. The divisions are products with reciprocals here, so the ratios agree with
+    // of the IF and of its time derivative at sample i; channelRatio is the frequency ratio
+    // between channels. The divisions are products with reciprocals here, so the ratios agree with
     // the scalar formula to rounding, not bit for bit (the slopes are differences of nearly
     // equal frequencies, so a last-place difference can grow to about 1e-14 relative).
     void (*noiseRatios)(const NoiseRatioRows& rows, int count, double channelRatio, double centre,

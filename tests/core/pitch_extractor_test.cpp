@@ -538,31 +538,38 @@ TEST(PitchKernels, BuildsGiveTheSameBitsAsTheScalarFormulas) {
     // against NoiseRatio and ChannelSlopeAt to rounding; every result of
     // the two builds bit for bit against each other.
     const int count = 1031;
+    const double rate = 4410;
     std::mt19937 random(4);
-    std::uniform_real_distribution<double> frequency(90, 140), derivative(-3e4, 3e4), ratio(0, 1);
-    std::vector<double> rows[6], ratios[2];
+    std::uniform_real_distribution<double> frequency(90, 140), ratio(0, 1);
+    // IF rows one sample longer than the ratios: the time derivative reads the next sample.
+    std::vector<double> rows[3], ratios[2];
     for (std::vector<double>& row : rows)
-        row.resize(count);
+        row.resize(count + 1);
     for (std::vector<double>& row : ratios)
         row.resize(count);
+    for (int i = 0; i <= count; ++i) {
+        for (std::vector<double>& row : rows)
+            row[i] = frequency(random);
+    }
     for (int i = 0; i < count; ++i) {
-        for (int r = 0; r < 3; ++r) {
-            rows[r][i] = frequency(random);
-            rows[3 + r][i] = derivative(random);
-        }
         ratios[0][i] = ratio(random);
         ratios[1][i] = ratio(random);
     }
+    // The time derivative of row r from sample d to d + 1.
+    const auto derivative = [&](int r, int d) { return (rows[r][d + 1] - rows[r][d]) * rate; };
     const double r = std::pow(2.0, 1.0 / 12), centre = 112, centreHigh = centre * r;
     const NoiseShape& shape = NoiseShapeConstants();
     const std::vector<std::complex<double>> z = FilterLikeValues(count + 1, 5);
     std::vector<double> firstResults;
     ForEachBuild([&] {
-        std::vector<double> sigma(count);
-        const NoiseRatioRows noiseRows = {{rows[0].data(), rows[1].data(), rows[2].data()},
-                                          {rows[3].data(), rows[4].data(), rows[5].data()}};
+        std::vector<double> sigma(count), sigmaAtEnd(count);
+        NoiseRatioRows noiseRows = {{rows[0].data(), rows[1].data(), rows[2].data()}, rate, false};
         ActivePitchKernels().noiseRatios(noiseRows, count, r, centre, shape.c1, shape.c2,
                                          sigma.data());
+        // Ratios that end at the signal's last sample, whose derivative copies the one before.
+        noiseRows.lastCopiesPrevious = true;
+        ActivePitchKernels().noiseRatios(noiseRows, count, r, centre, shape.c1, shape.c2,
+                                         sigmaAtEnd.data());
         // Two offers per sample (the second pair of channels reuses the rows) against the
         // candidates chosen one by one.
         std::vector<double> bestF0(count, 0.0),
@@ -578,8 +585,20 @@ TEST(PitchKernels, BuildsGiveTheSameBitsAsTheScalarFormulas) {
         int offered = 0;
         for (int i = 0; i < count; ++i) {
             const double a = ChannelSlopeAt(rows[0][i], rows[1][i], rows[2][i], r) / centre;
-            const double c = ChannelSlopeAt(rows[3][i], rows[4][i], rows[5][i], r) / centre;
+            const double c =
+                ChannelSlopeAt(derivative(0, i), derivative(1, i), derivative(2, i), r) / centre;
             ASSERT_NEAR(sigma[i], NoiseRatio(a, c, centre, shape), 1e-12 * sigma[i]) << i;
+            if (i + 1 < count) {
+                ASSERT_EQ(sigmaAtEnd[i], sigma[i]) << i;
+            } else {
+                const int d = i - 1;
+                const double copied =
+                    ChannelSlopeAt(derivative(0, d), derivative(1, d), derivative(2, d), r) /
+                    centre;
+                ASSERT_NEAR(sigmaAtEnd[i], NoiseRatio(a, copied, centre, shape),
+                            1e-12 * sigmaAtEnd[i]);
+                ASSERT_NE(sigmaAtEnd[i], sigma[i]);
+            }
 
             PitchChoice choice;
             PitchCandidate candidate;
@@ -599,6 +618,7 @@ TEST(PitchKernels, BuildsGiveTheSameBitsAsTheScalarFormulas) {
         ActivePitchKernels().phaseSteps(z.data(), count, 8000, steps.data());
         std::vector<double> results = steps;
         results.insert(results.end(), sigma.begin(), sigma.end());
+        results.insert(results.end(), sigmaAtEnd.begin(), sigmaAtEnd.end());
         results.insert(results.end(), bestF0.begin(), bestF0.end());
         if (firstResults.empty()) {
             firstResults = results;
