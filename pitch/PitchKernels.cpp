@@ -8,22 +8,16 @@ namespace {
 // The build of set, or null when it is not part of this program or the processor (or the
 // system, for AVX-512's registers) cannot run it.
 const PitchKernels* KernelsOf(PitchInstructionSet set) {
-    switch (set) {
-        case PitchInstructionSet::Sse2:
-            return &kSse2PitchKernels;
-        case PitchInstructionSet::Avx2:
+    if (set == PitchInstructionSet::Sse2) return &kSse2PitchKernels;
 #if defined(TONALYX_PITCH_X86_BUILDS)
-            __builtin_cpu_init();
-            if (__builtin_cpu_supports("avx2")) return &kAvx2PitchKernels;
-#endif
-            return nullptr;
-        case PitchInstructionSet::Avx512:
-#if defined(TONALYX_PITCH_X86_BUILDS)
-            __builtin_cpu_init();
-            if (__builtin_cpu_supports("avx512f")) return &kAvx512PitchKernels;
-#endif
-            return nullptr;
+    __builtin_cpu_init();
+    if (set == PitchInstructionSet::Avx2 && __builtin_cpu_supports("avx2")) {
+        return &kAvx2PitchKernels;
     }
+    if (set == PitchInstructionSet::Avx512 && __builtin_cpu_supports("avx512f")) {
+        return &kAvx512PitchKernels;
+    }
+#endif
     return nullptr;
 }
 
