@@ -123,6 +123,23 @@ bool BlockReaches(std::size_t start, std::size_t blockOutputs, std::int64_t firs
         first;
 }
 
+// For each block of the overlap-add that reaches the outputs [first, first + count): loads the
+// block's samples of x into block, zero-padded to the plan's size plus the two doubles of the
+// unpacked real spectrum, and calls filterBlock(start, blockOutputs).
+template <class FilterBlock>
+void ForEachReachingBlock(const double* x, int N, const BlockPlan& plan, std::size_t outputs,
+                          std::int64_t first, int count, double* block,
+                          const FilterBlock& filterBlock) {
+    for (std::size_t start = 0; start < static_cast<std::size_t>(N); start += plan.step) {
+        const std::size_t blockOutputs = std::min(plan.size, outputs - start);
+        if (!BlockReaches(start, blockOutputs, first, count)) continue;
+        const std::size_t length = std::min(plan.step, static_cast<std::size_t>(N) - start);
+        std::copy(x + start, x + start + length, block);
+        std::fill(block + length, block + plan.size + 2, 0.0);
+        filterBlock(start, blockOutputs);
+    }
+}
+
 }  // namespace
 
 RealFftFilter::RealFftFilter(std::span<const double> taps) : taps_(taps.begin(), taps.end()) {}
@@ -146,17 +163,14 @@ void RealFftFilter::Convolve(const double* x, int N, std::int64_t first, int cou
     const FftFilterSteps& steps = *ActiveFftKernels().filterSteps;
 
     block_.resize(plan.size + 2);
-    for (std::size_t start = 0; start < static_cast<std::size_t>(N); start += plan.step) {
-        const std::size_t blockOutputs = std::min(plan.size, outputs - start);
-        if (!BlockReaches(start, blockOutputs, first, count)) continue;
-        const std::size_t length = std::min(plan.step, static_cast<std::size_t>(N) - start);
-        std::copy(x + start, x + start + length, block_.begin());
-        std::fill(block_.begin() + static_cast<std::ptrdiff_t>(length), block_.end(), 0.0);
-        RealFftUnpacked(plan.log2, block_.data(), true);
-        steps.multiplySpectrum(block_.data(), spectrum_.data(), half + 1);
-        RealFftUnpacked(plan.log2, block_.data(), false);
-        AddBlockOutputs(steps, block_.data(), start, blockOutputs, M, first, count, y);
-    }
+    ForEachReachingBlock(x, N, plan, outputs, first, count, block_.data(),
+                         [&](std::size_t start, std::size_t blockOutputs) {
+                             RealFftUnpacked(plan.log2, block_.data(), true);
+                             steps.multiplySpectrum(block_.data(), spectrum_.data(), half + 1);
+                             RealFftUnpacked(plan.log2, block_.data(), false);
+                             AddBlockOutputs(steps, block_.data(), start, blockOutputs, M, first,
+                                             count, y);
+                         });
 }
 
 ComplexFftFilter::ComplexFftFilter(std::span<const Complex> taps)
@@ -183,18 +197,15 @@ void ComplexFftFilter::Convolve(const double* x, int N, std::int64_t first, int 
     const FftFilterSteps& steps = *ActiveFftKernels().filterSteps;
     block_.resize(plan.size);
     double* blockValues = reinterpret_cast<double*>(block_.data());
-    for (std::size_t start = 0; start < static_cast<std::size_t>(N); start += plan.step) {
-        const std::size_t blockOutputs = std::min(plan.size, outputs - start);
-        if (!BlockReaches(start, blockOutputs, first, count)) continue;
-        const std::size_t length = std::min(plan.step, static_cast<std::size_t>(N) - start);
-        std::copy(x + start, x + start + length, blockValues);
-        std::fill(blockValues + length, blockValues + plan.size + 2, 0.0);
-        RealFftUnpacked(plan.log2, blockValues, true);
-        steps.multiplyHermitianSpectrum(
-            blockValues, reinterpret_cast<const double*>(spectrum_.data()), plan.size);
-        ComplexFft(plan.log2, blockValues, false, 1.0);
-        AddBlockOutputs(steps, block_.data(), start, blockOutputs, M, first, count, y);
-    }
+    ForEachReachingBlock(
+        x, N, plan, outputs, first, count, blockValues,
+        [&](std::size_t start, std::size_t blockOutputs) {
+            RealFftUnpacked(plan.log2, blockValues, true);
+            steps.multiplyHermitianSpectrum(
+                blockValues, reinterpret_cast<const double*>(spectrum_.data()), plan.size);
+            ComplexFft(plan.log2, blockValues, false, 1.0);
+            AddBlockOutputs(steps, block_.data(), start, blockOutputs, M, first, count, y);
+        });
 }
 
 double ConvolutionBlockCost(int m, int N, int M) {
