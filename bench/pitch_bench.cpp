@@ -144,42 +144,67 @@ double ResidentPeakMb() {
     return 0;
 }
 
+// Wall and processor time, heap and resident peaks over a benchmark's iterations.
+class RunFigures {
+public:
+    // Before an iteration's timed work: clears the peaks and starts the clocks.
+    void Start() {
+        ResetResidentPeak();
+        base_ = heapInUse.load();
+        heapPeak = base_;
+        start_ = std::chrono::steady_clock::now();
+        cpuStart_ = ProcessorSeconds();
+    }
+
+    // After it: adds the times and keeps the peaks.
+    void Stop() {
+        cpu_ += ProcessorSeconds() - cpuStart_;
+        wall_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+        heap_ = std::max(heap_, static_cast<double>(heapPeak.load() - base_) / (1 << 20));
+        resident_ = std::max(resident_, ResidentPeakMb());
+    }
+
+    // Sets the benchmark's counters and keeps the measurement per run under key.
+    void Record(benchmark::State& state, const std::string& key, int seconds, double soundMb) {
+        const double runs = static_cast<double>(state.iterations());
+        state.counters["s_per_min"] = wall_ / runs * 60 / seconds;
+        state.counters["heap_MB"] = heap_;
+        state.counters["VmHWM_MB"] = resident_;
+        measurements[key] = {.seconds = wall_ / runs,
+                             .cpuSeconds = cpu_ / runs,
+                             .soundSeconds = static_cast<double>(seconds),
+                             .heapMb = heap_,
+                             .residentMb = resident_,
+                             .soundMb = soundMb};
+    }
+
+private:
+    std::int64_t base_ = 0;
+    std::chrono::steady_clock::time_point start_;
+    double cpuStart_ = 0;
+    double wall_ = 0, cpu_ = 0, heap_ = 0, resident_ = 0;
+};
+
 void Extraction(benchmark::State& state, const char* name, bool reference, int rate) {
     const int seconds = static_cast<int>(state.range(0));
     const std::vector<std::int16_t>& sound = Voice(seconds, rate);
     const int channels = PitchChannelCount(kMinFreq, kMaxFreq, kChannelsPerOctave);
     const auto extract = reference ? ExtractPitchReference : ExtractPitch;
     std::vector<double> work;
-    double wall = 0, cpu = 0, heap = 0, resident = 0;
+    RunFigures figures;
     for (auto _ : state) {
         state.PauseTiming();
         work.assign(sound.begin(), sound.end());
-        ResetResidentPeak();
-        const std::int64_t base = heapInUse.load();
-        heapPeak = base;
         state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
-        const double cpuStart = ProcessorSeconds();
+        figures.Start();
         int hop = 0;
         PitchTrack track = extract(work.data(), static_cast<int>(work.size()), rate, kMinFreq,
                                    channels, kChannelsPerOctave, 1.1, 10, hop);
-        cpu += ProcessorSeconds() - cpuStart;
-        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        figures.Stop();
         benchmark::DoNotOptimize(track.values.data());
-        heap = std::max(heap, static_cast<double>(heapPeak.load() - base) / (1 << 20));
-        resident = std::max(resident, ResidentPeakMb());
     }
-    const double runs = static_cast<double>(state.iterations());
-    state.counters["s_per_min"] = wall / runs * 60 / seconds;
-    state.counters["heap_MB"] = heap;
-    state.counters["VmHWM_MB"] = resident;
-    measurements[Key(name, seconds, rate)] = {
-        .seconds = wall / runs,
-        .cpuSeconds = cpu / runs,
-        .soundSeconds = static_cast<double>(seconds),
-        .heapMb = heap,
-        .residentMb = resident,
-        .soundMb = static_cast<double>(work.size() * sizeof(double)) / (1 << 20)};
+    figures.Record(state, Key(name, seconds, rate), seconds,
+                   static_cast<double>(work.size() * sizeof(double)) / (1 << 20));
 }
 
 // ExtractPitchStreaming on `seconds` of the 300 s voice repeated, the track values counted and
@@ -194,13 +219,9 @@ void Streaming(benchmark::State& state) {
             out[i] = loop[static_cast<std::size_t>((from + static_cast<std::int64_t>(i)) %
                                                    static_cast<std::int64_t>(loop.size()))];
     };
-    double wall = 0, cpu = 0, heap = 0, resident = 0;
+    RunFigures figures;
     for (auto _ : state) {
-        ResetResidentPeak();
-        const std::int64_t base = heapInUse.load();
-        heapPeak = base;
-        const auto start = std::chrono::steady_clock::now();
-        const double cpuStart = ProcessorSeconds();
+        figures.Start();
         int hop = 0;
         std::int64_t voiced = 0;
         ExtractPitchStreaming(read, frames, 44100, kMinFreq, channels, kChannelsPerOctave, 1.1, 10,
@@ -208,23 +229,11 @@ void Streaming(benchmark::State& state) {
                                   for (double v : values)
                                       voiced += v > 0;
                               });
-        cpu += ProcessorSeconds() - cpuStart;
-        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        figures.Stop();
         benchmark::DoNotOptimize(voiced);
-        heap = std::max(heap, static_cast<double>(heapPeak.load() - base) / (1 << 20));
-        resident = std::max(resident, ResidentPeakMb());
     }
-    const double runs = static_cast<double>(state.iterations());
-    state.counters["s_per_min"] = wall / runs * 60 / seconds;
-    state.counters["heap_MB"] = heap;
-    state.counters["VmHWM_MB"] = resident;
-    measurements[Key("ExtractPitchStreaming", seconds, 44100)] = {
-        .seconds = wall / runs,
-        .cpuSeconds = cpu / runs,
-        .soundSeconds = static_cast<double>(seconds),
-        .heapMb = heap,
-        .residentMb = resident,
-        .soundMb = static_cast<double>(loop.size() * sizeof(std::int16_t)) / (1 << 20)};
+    figures.Record(state, Key("ExtractPitchStreaming", seconds, 44100), seconds,
+                   static_cast<double>(loop.size() * sizeof(std::int16_t)) / (1 << 20));
 }
 
 // --- Praat, run as a child process on the same sounds. ---
