@@ -36,15 +36,23 @@ std::unique_ptr<SpectrogramKind> CreateSpectrogramKind(int kind) {
     }
 }
 
-void AverageColumns(const double* values, int stride, int firstColumn, int endColumn, double* out) {
+void SumColumns(const double* values, int stride, int firstColumn, int endColumn, double* sum,
+                bool start) {
     const auto column = [&](int c) { return values + static_cast<std::ptrdiff_t>(c) * stride; };
-    std::copy(column(firstColumn), column(firstColumn) + stride, out);
-    if (endColumn - firstColumn == 1) return;
-    for (int c = firstColumn + 1; c < endColumn; ++c) {
+    if (start) {
+        std::copy(column(firstColumn), column(firstColumn) + stride, sum);
+        ++firstColumn;
+    }
+    for (int c = firstColumn; c < endColumn; ++c) {
         const double* source = column(c);
         for (int i = 0; i < stride; ++i)
-            out[i] += source[i];
+            sum[i] += source[i];
     }
+}
+
+void AverageColumns(const double* values, int stride, int firstColumn, int endColumn, double* out) {
+    SumColumns(values, stride, firstColumn, endColumn, out, true);
+    if (endColumn - firstColumn == 1) return;
     const double count = endColumn - firstColumn;
     for (int i = 0; i < stride; ++i)
         out[i] /= count;

@@ -66,6 +66,12 @@ std::unique_ptr<SpectrogramKind> CreateSpectrogramKind(int kind);
 // summed in column order. The range must not be empty.
 void AverageColumns(const double* values, int stride, int firstColumn, int endColumn, double* out);
 
+// Adds columns [firstColumn, endColumn) of values (stride values each) to sum in column order;
+// with start, sum first takes the first column as it is. AverageColumns sums this way, so a mean
+// summed a few columns at a time is the same to the last bit.
+void SumColumns(const double* values, int stride, int firstColumn, int endColumn, double* sum,
+                bool start);
+
 // Converts state.averageColumn from power to dB, only over the bins the display reads when
 // smoothing is off (the logarithm is the dearest step of rendering a large column).
 void AverageColumnToDb(SpectrogramState& state);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/SpectrogramKind.h"
 #include "cli/CommandView.h"
 
 namespace tonalyx::cli {
@@ -69,16 +70,9 @@ std::vector<double> ComputeMeanViewColumn(StreamedView& view, int kind, int firs
         // Some kinds (MEM) make their stored values when the display is set up.
         engine.SetupDisplay(kind, display);
         if (!engine.KindComputesColumns(kind)) return {};
-        const auto bins = static_cast<std::size_t>(engine.BinCount());
-        const double* column = engine.Data().data();
-        for (int c = 0; c < block; ++c, column += bins) {
-            if (sum.empty()) {
-                sum.assign(column, column + bins);
-                continue;
-            }
-            for (std::size_t i = 0; i < bins; ++i)
-                sum[i] += column[i];
-        }
+        const bool start = sum.empty();
+        sum.resize(static_cast<std::size_t>(engine.BinCount()));
+        SumColumns(engine.Data().data(), engine.BinCount(), 0, block, sum.data(), start);
         done += block;
     }
     if (count > 1) {
