@@ -92,20 +92,6 @@ if ! command -v praat >/dev/null; then
     exit 0
 fi
 
-cat > "$work/spectrogram.praat" <<'PRAAT'
-form Spectrogram
-    sentence path sound.wav
-    integer frames 1920
-    sentence out spectrogram.bin
-endform
-stereo = Read from file: path$
-sound = Extract one channel: 1
-duration = Get total duration
-# 2048 samples at 44.1 kHz, Hanning, 0 .. 1000 Hz.
-spectrogram = To Spectrogram: 2048 / 44100, 1000, duration / frames, 20, "Hanning (sine-squared)"
-Save as binary file: out$
-PRAAT
-
 cat > "$work/pitch.praat" <<'PRAAT'
 form Pitch
     sentence path sound.wav
@@ -133,7 +119,7 @@ compare() {
         -v d="$theirPeak" 'BEGIN {
         printf "%-8s %-34s %9.2f s %9.1f MB %10.2f s %9.1f MB %10.2f\n", s, t, a, b, c, d, c / a }'
 }
-spectrogram=$(measure praat --run "$work/spectrogram.praat" "$sound" 1920 "$work/spectrogram.bin")
+spectrogram=$(measure praat --run "$root/bench/spectrogram.praat" "$sound" 1920 "$work/spectrogram.bin")
 compare "levels / To Spectrogram" "$work/levels$last" "$spectrogram"
 pitch=$(measure praat --run "$work/pitch.praat" "$sound" "$work/pitch.txt")
 compare "pitch / To Pitch (ac)" "$work/pitch$last" "$pitch"

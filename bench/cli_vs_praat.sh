@@ -58,21 +58,6 @@ Create Sound from formula: "voice", 1, 0, duration, 44100,
 Save as WAV file: path$
 PRAAT
 
-cat > "$work/spectrogram.praat" <<'PRAAT'
-form Spectrogram
-    sentence path sound.wav
-    integer frames 1920
-    sentence out spectrogram.bin
-endform
-sound = Read from file: path$
-duration = Get total duration
-# 2048 samples at 44.1 kHz, Hanning, 0 .. 1000 Hz.
-spectrogram = To Spectrogram: 2048 / 44100, 1000, duration / frames, 20, "Hanning (sine-squared)"
-Save as binary file: out$
-made = Get number of frames
-writeFileLine: out$ + ".frames", made
-PRAAT
-
 # The medians of RUNS wall-clock and processor times (user + system, all threads) of a command,
 # in seconds, after one run that must succeed (a failing command would otherwise be timed as if
 # it had done the work). On a busy machine the processor times are the steadier figure.
@@ -129,7 +114,7 @@ for seconds in "${sounds[@]}"; do
         # The window loads at most maxSoundLength seconds (120 by default): the whole sound here.
         full=(--set maxSoundLength=300)
         tonalyx=$(measure "$cli" levels "$sound" --fit --columns 1920 -o "$work/levels.png" "${full[@]}")
-        reference=$(measure praat --run "$work/spectrogram.praat" "$sound" 1920 "$work/spectrogram.bin")
+        reference=$(measure praat --run "$root/bench/spectrogram.praat" "$sound" 1920 "$work/spectrogram.bin")
         row "${seconds}s" levels "$tonalyx" "$reference"
     else
         full=("${whole_sound[@]}")
@@ -144,7 +129,7 @@ done
 
 # What was compared, for the 300 s sound: columns against frames, track values against frames.
 "$cli" levels "$work/voice300.wav" --fit --columns 1920 -o "$work/levels.png" --set maxSoundLength=300
-praat --run "$work/spectrogram.praat" "$work/voice300.wav" 1920 "$work/spectrogram.bin"
+praat --run "$root/bench/spectrogram.praat" "$work/voice300.wav" 1920 "$work/spectrogram.bin"
 praat --run "$root/bench/pitch.praat" "$work/voice300.wav" "$work/pitch.txt" "$floor" "$ceiling"
 "$cli" pitch "$work/voice300.wav" "${pitch_range[@]}" --set maxSoundLength=300 > "$work/pitch.csv"
 width=$(od -An -tu1 -j16 -N4 "$work/levels.png" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 }')
