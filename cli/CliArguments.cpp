@@ -9,6 +9,7 @@
 #include "app/ViewGeometry.h"
 #include "cli/CliOptionTable.h"
 #include "cli/Suggestions.h"
+#include "settings/OptionControls.h"
 
 namespace tonalyx::cli {
 
@@ -46,6 +47,13 @@ bool ParseSeconds(std::string_view text, double& value) {
     return !text.empty() && result.ec == std::errc() && result.ptr == last && std::isfinite(value);
 }
 
+constexpr int kMaxChannelIndex = kLChannelIDGRange.max - 1;
+// The longest read that 64 bits of frames hold at every rate a file can state (32 bits).
+constexpr double kMostSeconds = 2147483648.0;
+// One sample period at the highest rate a file can state; a file's own rate is checked when it
+// is opened.
+constexpr double kShortestStep = 1.0 / 4294967295.0;
+
 bool IsPowerOfTwo(int value) {
     return value > 0 && (value & (value - 1)) == 0;
 }
@@ -81,6 +89,10 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
     constexpr int kLargest = std::numeric_limits<int>::max();
     int number = 0;
     if (option == "-o" || option == "--output") {
+        if (value.empty()) {
+            error = std::string(option) + " needs a file name, or - for standard output";
+            return false;
+        }
         options.output = value;
     } else if (option == "--kind") {
         for (const KindName& kind : kKinds) {
@@ -104,7 +116,8 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
         if (!whole(0, kLargest, number)) return false;
         options.view.firstColumn = number;
     } else if (option == "--channel") {
-        if (!whole(0, kLargest, number)) return false;
+        // The range of channelIndex, which --channel sets.
+        if (!whole(0, kMaxChannelIndex, number)) return false;
         options.channel = number;
     } else if (option == "--set") {
         options.settings.push_back(value);
@@ -144,13 +157,20 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
         return seconds(options.time);
     } else if (option == "--to-time") {
         return seconds(options.toTime);
-    } else if (option == "--max-seconds" || option == "--step") {
+    } else if (option == "--max-seconds") {
         double parsed = 0;
-        if (!ParseSeconds(value, parsed) || parsed <= 0) {
-            error = MustBe(option, "a number of seconds above 0", value);
+        if (!ParseSeconds(value, parsed) || parsed <= 0 || parsed > kMostSeconds) {
+            error = MustBe(option, "a number of seconds above 0 and at most 2147483648", value);
             return false;
         }
-        (option == "--step" ? options.step : options.maxSeconds) = parsed;
+        options.maxSeconds = parsed;
+    } else if (option == "--step") {
+        double parsed = 0;
+        if (!ParseSeconds(value, parsed) || parsed < kShortestStep) {
+            error = MustBe(option, "a number of seconds of at least one sample period", value);
+            return false;
+        }
+        options.step = parsed;
     }
     return true;
 }
@@ -172,12 +192,15 @@ bool CheckLevelsOutput(const CliOptions& options, std::string& error) {
         }
         return true;
     }
+    // A name without the extension (a device, a pipe) is written in the type --format names.
     ImageFileType type = ImageFileType::Png;
-    if (!ImageFileTypeOf(options.output, type)) {
-        error = "the output file must end in .png or .pgm, not '" + options.output + "'";
+    const bool typed = ImageFileTypeOf(options.output, type);
+    if (!typed && !options.imageFormat) {
+        error = "the output file must end in .png or .pgm, or --format must name the type, not '" +
+                options.output + "'";
         return false;
     }
-    if (options.imageFormat && *options.imageFormat != type) {
+    if (typed && options.imageFormat && *options.imageFormat != type) {
         error = "--format " +
                 std::string(*options.imageFormat == ImageFileType::Png ? "png" : "pgm") +
                 " does not match the output name '" + options.output + "'";
@@ -253,6 +276,13 @@ bool CheckCombination(const CliOptions& options, std::string& error) {
     return true;
 }
 
+std::string UnknownCommand(const std::string& name) {
+    std::vector<std::string_view> names;
+    for (const CommandEntry& entry : CommandTable())
+        names.push_back(entry.name);
+    return "unknown command '" + name + "'" + DidYouMean(name, names);
+}
+
 std::string UnknownOption(const std::string& name) {
     std::vector<std::string_view> names;
     for (const OptionSpec& option : OptionTable())
@@ -270,7 +300,10 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
         return std::nullopt;
     }
     const CommandEntry* command = FindCommand(arguments.front());
-    for (const std::string& argument : arguments) {
+    // --help and --version win over every other word, but not as the value of an option:
+    // "-o -h" names an output.
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (argument == "--") break;
         if (argument == "-h" || argument == "--help") {
             if (command) options.helpTopic = command->command;
@@ -280,18 +313,27 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
             options.command = Command::Version;
             return options;
         }
+        const OptionSpec* valued = FindOption(argument, kAllCommands);
+        if (valued && !valued->valueName.empty()) ++i;
     }
     if (arguments.front() == "help") {
-        const CommandEntry* topic = arguments.size() > 1 ? FindCommand(arguments[1]) : nullptr;
-        if (topic) options.helpTopic = topic->command;
+        if (arguments.size() > 2) {
+            error = "help takes one command, but got '" + arguments[2] + "'";
+            return std::nullopt;
+        }
+        if (arguments.size() == 2) {
+            const CommandEntry* topic = FindCommand(arguments[1]);
+            if (arguments[1] == "help") return options;
+            if (!topic) {
+                error = UnknownCommand(arguments[1]);
+                return std::nullopt;
+            }
+            options.helpTopic = topic->command;
+        }
         return options;
     }
     if (command == nullptr) {
-        std::vector<std::string_view> names;
-        for (const CommandEntry& entry : CommandTable())
-            names.push_back(entry.name);
-        error =
-            "unknown command '" + arguments.front() + "'" + DidYouMean(arguments.front(), names);
+        error = UnknownCommand(arguments.front());
         return std::nullopt;
     }
     options.command = command->command;

@@ -1,14 +1,17 @@
 #include "cli/CliMain.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <optional>
+#include <set>
 
 #include "cli/CliArguments.h"
 #include "cli/Commands.h"
 #include "cli/OutputFiles.h"
 #include "cli/OutputNames.h"
 #include "cli/SettingsTable.h"
+#include "cli/TemporaryFiles.h"
 
 namespace tonalyx::cli {
 
@@ -72,33 +75,46 @@ std::optional<std::string> RunGuarded(const std::string& path, CommandContext& c
     }
 }
 
-// The usage errors that need the outputs: two inputs writing one file, an output replacing
-// an input.
-std::optional<std::string> CheckOutputs(const CliOptions& options, OutputMode mode) {
-    if (mode == OutputMode::OnePerInput) return FindOutputClash(options.output, options.files);
-    if (mode == OutputMode::OneFile) {
-        // One table of all inputs: only an input it would replace is a clash.
-        for (const std::string& input : options.files) {
-            if (auto clash = FindOutputClash(options.output, {input})) return clash;
+// Each input's output: its own file, or the one file of all of them.
+std::vector<std::string> OutputsOf(const CliOptions& options, OutputMode mode) {
+    if (mode == OutputMode::OneFile) return {options.output};
+    std::vector<std::string> outputs;
+    if (mode != OutputMode::OnePerInput) return outputs;
+    const std::string base = CommonFolder(options.files);
+    for (const std::string& input : options.files)
+        outputs.push_back(OutputPath(options.output, input, base));
+    return outputs;
+}
+
+// Before any work: the folders that will hold the outputs take a file (made first where {path}
+// asks for them), and the temporary files an earlier run left there when it was killed are
+// removed, with a note.
+std::optional<std::string> PrepareOutputFolders(const CliOptions& options,
+                                                const std::vector<std::string>& outputs,
+                                                std::ostream& err) {
+    const bool makeFolders = options.output.find(kPathPlaceholder) != std::string::npos;
+    std::set<std::string> folders;
+    for (const std::string& output : outputs) {
+        const std::string folder = std::filesystem::path(output).parent_path().string();
+        if (!folders.insert(folder).second) continue;
+        if (auto failure = CheckOutputFolder(output, makeFolders)) return failure;
+        if (const int removed = RemoveStaleTemporaries(folder)) {
+            err << kProgram << "removed " << removed << " temporary "
+                << (removed == 1 ? "file" : "files") << " left by an interrupted run in '"
+                << (folder.empty() ? "." : folder) << "'\n";
         }
     }
     return std::nullopt;
 }
 
-// The folders of each output made where {path} asks for them.
-std::optional<std::string> MakeFolders(const std::string& target) {
-    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
-    if (folder.empty()) return std::nullopt;
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) return "cannot write '" + target + "': " + SystemReason(error.value());
-    return std::nullopt;
-}
-
-int RunFiles(const CliOptions& options, const RecordSet& records, std::ostream& out,
-             std::ostream& err, bool progressOnTerminal) {
+int RunFiles(const CliOptions& options, const std::vector<std::string>& outputs,
+             const RecordSet& records, std::ostream& out, std::ostream& err,
+             bool progressOnTerminal) {
     const OutputMode mode = ModeOf(options);
-    const bool makeFolders = options.output.find(kPathPlaceholder) != std::string::npos;
+    if (auto failure = PrepareOutputFolders(options, outputs, err)) {
+        err << kProgram << *failure << '\n';
+        return kExitFileFailed;
+    }
     // One table of all inputs goes to its file as it grows, and into place at the end.
     WholeFileStream wholeTable(options.output);
     std::ostream wholeTableStream(&wholeTable);
@@ -110,41 +126,50 @@ int RunFiles(const CliOptions& options, const RecordSet& records, std::ostream& 
     }
     ProgressBar progress(err, progressOnTerminal);
     bool headerWritten = false;
+    bool anyDone = false;
     int status = kExitDone;
     const int count = static_cast<int>(options.files.size());
     for (int number = 1; number <= count; ++number) {
-        const std::string& path = options.files[static_cast<std::size_t>(number - 1)];
+        const auto index = static_cast<std::size_t>(number - 1);
+        const std::string& path = options.files[index];
         progress.SetFile(number, count);
-        const std::string target =
-            mode == OutputMode::OnePerInput ? OutputPath(options.output, path) : std::string();
-        WholeFileStream fileOutput(target);
+        WholeFileStream fileOutput(mode == OutputMode::OnePerInput ? outputs[index] : "");
         std::ostream fileStream(&fileOutput);
         std::ostream& results = mode == OutputMode::StandardOutput ? out
                                 : mode == OutputMode::OneFile      ? wholeTableStream
                                                                    : fileStream;
         CommandContext context{options, records, results, err, progress};
         context.headerWritten = mode != OutputMode::OnePerInput && headerWritten;
+        wholeTableStream.flush();
+        const std::uint64_t tableSizeBefore = wholeTable.Size();
         std::optional<std::string> failure;
-        if (mode == OutputMode::OnePerInput) {
-            if (makeFolders) failure = MakeFolders(target);
-            if (!failure) failure = fileOutput.Open();
-        }
+        if (mode == OutputMode::OnePerInput) failure = fileOutput.Open();
         if (!failure) failure = RunGuarded(path, context);
-        headerWritten = context.headerWritten;
         progress.Finish();
         if (!failure && mode == OutputMode::OnePerInput) failure = fileOutput.Commit();
         if (failure) {
             err << kProgram << path << ": " << *failure << '\n';
-            status = kExitFileFailed;
+            status = std::max(status, context.usageError ? kExitUsage : kExitFileFailed);
+            // The one table keeps only whole tables: a failed input's rows are taken back.
+            wholeTableStream.flush();
+            if (mode == OutputMode::OneFile && wholeTable.TruncateTo(tableSizeBefore)) {
+                context.headerWritten = headerWritten;
+            }
+        } else {
+            anyDone = true;
         }
+        headerWritten = context.headerWritten;
         // A standard output that fails takes every later result too: stop here.
         if (!out.flush()) return kExitFileFailed;
         // So does the one table's file.
         if (mode == OutputMode::OneFile && wholeTable.Failure()) break;
     }
-    if (mode == OutputMode::OneFile && headerWritten) {
+    if (mode == OutputMode::OneFile) {
         wholeTableStream.flush();
-        if (auto failure = wholeTable.Commit()) {
+        if (!anyDone && wholeTable.TruncateTo(0)) {
+            err << kProgram << "nothing written to '" << options.output
+                << "': no input gave a table\n";
+        } else if (auto failure = wholeTable.Commit()) {
             err << kProgram << *failure << '\n';
             status = kExitFileFailed;
         }
@@ -183,11 +208,13 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         ListSettings(records, out);
         return out.flush() ? kExitDone : kExitFileFailed;
     }
-    if (auto clash = CheckOutputs(*options, ModeOf(*options))) {
+    const std::vector<std::string> outputs = OutputsOf(*options, ModeOf(*options));
+    if (auto clash = FindOutputClash(options->files, outputs,
+                                     options->output.find(kPathPlaceholder) != std::string::npos)) {
         err << kProgram << *clash << '\n';
         return kExitUsage;
     }
-    return RunFiles(*options, records, out, err, progressOnTerminal);
+    return RunFiles(*options, outputs, records, out, err, progressOnTerminal);
 }
 
 }  // namespace tonalyx::cli

@@ -19,14 +19,23 @@ constexpr std::string_view kIntroduction =
 
 constexpr std::string_view kOutputNames =
     "Output names: {name} in OUT stands for the input's file name without its\n"
-    "extension, {path} for its path without extension (folders are created as\n"
-    "needed). With several files levels needs one of them; pitch and spectrum write\n"
-    "one table per input with one, else one table of all files. Two inputs that\n"
-    "would write the same file are refused before any work. Files are written whole\n"
-    "or not at all.\n";
+    "extension, {path} for its path without extension relative to the deepest\n"
+    "folder that holds all the inputs (folders are created as needed; nothing is\n"
+    "written above OUT's folder). With several files levels needs one of them;\n"
+    "pitch and spectrum write one table per input with one, else one table of all\n"
+    "files. Before any work, files are compared, not names: an output that is an\n"
+    "input (under any spelling or link) and two inputs that would write one file\n"
+    "are refused. Files are written whole or not at all, through a temporary\n"
+    "file beside them that an interrupted run removes (or the next run, after a\n"
+    "kill); a replaced file keeps its permissions and a link its target. Devices,\n"
+    "pipes and /dev/stdout or /dev/fd/N are written directly, never replaced. A\n"
+    "table of several files keeps only the files read whole: a failed file's rows\n"
+    "are taken out, and when no file gives a table the old file stays.\n";
 
 constexpr std::string_view kTables =
-    "Tables always begin with the file column, for one file as for many.\n";
+    "Tables always begin with the file column, for one file as for many. CSV quotes\n"
+    "a file name that holds a comma, a quote or a line break; TSV writes a tab, a\n"
+    "line break, a carriage return and a backslash in a name as \\t, \\n, \\r and \\\\.\n";
 
 constexpr std::string_view kNotes =
     "Notes on standard error say whenever the input is changed: a sound cut to its\n"
@@ -48,7 +57,8 @@ constexpr std::string_view kView =
 
 constexpr std::string_view kExitStatus =
     "Exit status: 0 when every file was done, 1 when a file or an output failed, 2\n"
-    "for a usage error (nothing is then read or written).\n";
+    "for a usage error (nothing is then read or written; a --step shorter than a\n"
+    "file's sample period is found when that file is opened).\n";
 
 std::string OptionLine(std::string_view name, std::string_view value, std::string_view help) {
     std::string line = "  ";

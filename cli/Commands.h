@@ -20,6 +20,9 @@ struct CommandContext {
     ProgressBar& progress;
     // The tables written to one output form one table under one header.
     bool headerWritten = false;
+    // The command's failure is a usage error that only the file could show (a --step shorter
+    // than its sample period).
+    bool usageError = false;
 };
 
 // "tonalyx-cli: FILE: text" on the messages stream.

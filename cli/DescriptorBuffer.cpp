@@ -55,7 +55,12 @@ void DescriptorBuffer::Attach(int descriptor) {
 bool DescriptorBuffer::Drain() {
     const auto size = static_cast<std::size_t>(pptr() - pbase());
     setp(buffer_.data(), buffer_.data() + buffer_.size());
-    if (error_ != 0 || descriptor_ < 0) return false;
+    if (error_ != 0) return false;
+    if (size == 0) return true;
+    if (descriptor_ < 0) {
+        error_ = EBADF;
+        return false;
+    }
     if (!WriteAll(descriptor_, buffer_.data(), size, written_)) {
         error_ = errno;
         return false;

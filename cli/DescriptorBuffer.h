@@ -20,7 +20,8 @@ protected:
 
     // Writes go to descriptor from now on, with no failure and no byte written so far.
     void Attach(int descriptor);
-    // Writes what is buffered; false once a write has failed or without a descriptor.
+    // Writes what is buffered; false once a write has failed, or when there are bytes to write
+    // and no descriptor (EBADF). Nothing to write is no failure.
     bool Drain();
 
     int_type overflow(int_type character) override;

@@ -1,13 +1,14 @@
 #include "cli/OutputFiles.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include "cli/TemporaryFiles.h"
 
 namespace tonalyx::cli {
 
@@ -17,19 +18,36 @@ std::string CannotWrite(const std::string& path, int error) {
     return "cannot write '" + path + "': " + SystemReason(error);
 }
 
-// A name in the folder of path that no other writer uses: hidden, with the process id and a
-// counter.
-std::string TemporaryName(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    const std::filesystem::path target(path);
-    std::string name = ".";
-    name.append(target.filename().string())
-        .append(".")
-        .append(std::to_string(getpid()))
-        .append(".")
-        .append(std::to_string(counter++))
-        .append(".tmp");
-    return (target.parent_path() / name).string();
+std::string FolderOf(const std::string& file) {
+    return std::filesystem::path(file).parent_path().string();
+}
+
+bool IsFile(const OutputTarget& target) {
+    return target.kind == OutputTarget::Kind::NewFile ||
+           target.kind == OutputTarget::Kind::RegularFile;
+}
+
+// A new temporary file in folder, registered for removal on a signal; -1 with errno set when
+// none can be made.
+int CreateTemporary(const std::string& folder, std::string& name) {
+    name = TemporaryName(folder);
+    RegisterTemporary(name);
+    const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        const int error = errno;
+        ForgetTemporary(name);
+        name.clear();
+        errno = error;
+    }
+    return descriptor;
+}
+
+// The descriptor a stream or a named descriptor is written through; -1 with errno set.
+int OpenStream(const OutputTarget& target) {
+    if (target.kind == OutputTarget::Kind::Descriptor) {
+        return ::fcntl(target.descriptor, F_DUPFD_CLOEXEC, 0);
+    }
+    return ::open(target.file.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
 }
 
 }  // namespace
@@ -46,14 +64,25 @@ WholeFileStream::~WholeFileStream() {
 
 std::optional<std::string> WholeFileStream::Open() {
     Discard();
-    temporary_ = TemporaryName(path_);
+    if (auto refused = FindOutputTarget(path_, target_)) {
+        Attach(-1);
+        error_ = EINVAL;
+        return refused;
+    }
     const int descriptor =
-        ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        IsFile(target_) ? CreateTemporary(FolderOf(target_.file), temporary_) : OpenStream(target_);
     const int openError = errno;
     Attach(descriptor);
     if (descriptor < 0) {
         error_ = openError;
-        temporary_.clear();
+        return CannotWrite(path_, error_);
+    }
+    // An existing file keeps its permissions; the descriptor stays writable whatever they are.
+    if (target_.kind == OutputTarget::Kind::RegularFile &&
+        ::fchmod(descriptor, target_.mode) != 0) {
+        const int error = errno;
+        Discard();
+        error_ = error;
         return CannotWrite(path_, error_);
     }
     return std::nullopt;
@@ -64,16 +93,36 @@ std::optional<std::string> WholeFileStream::Failure() const {
     return CannotWrite(path_, error_);
 }
 
+std::uint64_t WholeFileStream::Size() const {
+    return written_ + static_cast<std::uint64_t>(pptr() - pbase());
+}
+
+bool WholeFileStream::TruncateTo(std::uint64_t size) {
+    if (temporary_.empty() || size > Size()) return false;
+    if (!Drain()) return false;
+    const auto offset = static_cast<off_t>(size);
+    if (::ftruncate(descriptor_, offset) != 0 || ::lseek(descriptor_, offset, SEEK_SET) < 0) {
+        error_ = errno;
+        return false;
+    }
+    written_ = size;
+    return true;
+}
+
 std::optional<std::string> WholeFileStream::Commit() {
     if (descriptor_ < 0 && error_ == 0) error_ = EBADF;
-    bool written = Drain() && ::fsync(descriptor_) == 0;
+    const bool file = !temporary_.empty();
+    // fsync is for files: a pipe or a terminal refuses it.
+    bool written = Drain() && (!file || ::fsync(descriptor_) == 0);
     if (!written && error_ == 0) error_ = errno;
-    if (descriptor_ >= 0 && ::close(descriptor_) != 0 && written) {
+    if (descriptor_ >= 0 && ::close(descriptor_) != 0 && written && errno != EINTR) {
         written = false;
         error_ = errno;
     }
     descriptor_ = -1;
-    if (written && ::rename(temporary_.c_str(), path_.c_str()) == 0) {
+    if (written && !file) return std::nullopt;
+    if (written && ::rename(temporary_.c_str(), target_.file.c_str()) == 0) {
+        ForgetTemporary(temporary_);
         temporary_.clear();
         return std::nullopt;
     }
@@ -85,7 +134,10 @@ std::optional<std::string> WholeFileStream::Commit() {
 void WholeFileStream::Discard() {
     if (descriptor_ >= 0) ::close(descriptor_);
     descriptor_ = -1;
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        ForgetTemporary(temporary_);
+    }
     temporary_.clear();
     setp(nullptr, nullptr);
 }
@@ -104,17 +156,27 @@ std::optional<std::string> WriteFileWhole(const std::string& path, std::string_v
 }
 
 std::optional<std::string> CheckOutputFolder(const std::string& path, bool makeFolders) {
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    OutputTarget target;
+    if (auto refused = FindOutputTarget(path, target)) return refused;
+    if (!IsFile(target)) {
+        if (target.kind == OutputTarget::Kind::Descriptor &&
+            ::fcntl(target.descriptor, F_GETFD) == -1) {
+            return CannotWrite(path, errno);
+        }
+        return std::nullopt;
+    }
+    const std::string folder = FolderOf(target.file);
     if (makeFolders && !folder.empty()) {
         std::error_code error;
         std::filesystem::create_directories(folder, error);
         if (error) return CannotWrite(path, error.value());
     }
-    const std::string temporary = TemporaryName(path);
-    const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    std::string temporary;
+    const int descriptor = CreateTemporary(folder, temporary);
     if (descriptor < 0) return CannotWrite(path, errno);
     ::close(descriptor);
     ::unlink(temporary.c_str());
+    ForgetTemporary(temporary);
     return std::nullopt;
 }
 

@@ -8,47 +8,55 @@
 #include <string_view>
 
 #include "cli/DescriptorBuffer.h"
+#include "cli/OutputTarget.h"
 
 namespace tonalyx::cli {
 
 // The system's words for an errno value ("No space left on device").
 std::string SystemReason(int error);
 
-// Writes the bytes to path whole or not at all: into a new temporary file in the same folder,
-// flushed to the disk and closed, then renamed over path. On any failure the temporary file is
-// removed, a file already at path is left as it was, and the message names the path and the
-// system's reason: "cannot write 'out.png': No space left on device".
+// Writes the bytes to path as WholeFileStream writes them: a file whole or not at all.
 std::optional<std::string> WriteFileWhole(const std::string& path,
                                           std::span<const std::uint8_t> bytes);
 std::optional<std::string> WriteFileWhole(const std::string& path, std::string_view text);
 
-// A file written as the results come and put in place whole, so that a long table is never
-// held in memory: the bytes go to a new temporary file in the folder of path; Commit flushes
-// it to the disk, closes it and renames it over path. Until then a file at path is left as it
-// was; without Commit (a failure, or the object destroyed first) the temporary file is
-// removed. Messages are worded as WriteFileWhole words them.
+// An output written as the results come, so that a long table is never held in memory. A file
+// (new, or a regular file, reached through its symbolic links) is written whole or not at all:
+// the bytes go to a new temporary file in its folder, and Commit flushes it to the disk, gives
+// it the old file's mode, closes it and renames it over the file. Until then the old file is
+// left as it was; without Commit (a failure, a signal, or the object destroyed first) the
+// temporary file is removed. A character device, a FIFO or a descriptor named as /dev/stdout
+// or /dev/fd/N is never replaced: it is written directly. Messages name the path and the
+// system's reason: "cannot write 'out.png': No space left on device".
 class WholeFileStream : public DescriptorBuffer {
 public:
     explicit WholeFileStream(std::string path);
     ~WholeFileStream() override;
 
-    // Creates the temporary file.
+    // Finds what the path leads to and opens it (a temporary file for a file).
     std::optional<std::string> Open();
     // The first failed write so far; none while every write went well.
     std::optional<std::string> Failure() const;
-    // Writes what is buffered, flushes the file to the disk, closes it and renames it.
+    // How many bytes have been written so far, buffered ones included.
+    std::uint64_t Size() const;
+    // Takes back everything written after the first size bytes; false when the output is a
+    // stream, whose bytes are gone already.
+    bool TruncateTo(std::uint64_t size);
+    // Writes what is buffered and puts the file in place (a stream: closes it).
     std::optional<std::string> Commit();
 
 private:
     void Discard();
 
     std::string path_;
+    OutputTarget target_;
     std::string temporary_;
 };
 
-// Checks, before long work, that a file can be created in the folder that will hold path, by
-// creating and removing an empty temporary file there; with makeFolders the missing folders
-// are created first. Returns the message, as WriteFileWhole words it, or none.
+// Checks, before long work, that the output at path can be written: a file can be created in
+// the folder that will hold it (tried by creating and removing an empty temporary file there;
+// with makeFolders the missing folders are created first), or the device, pipe or descriptor
+// it names is there. Returns the message, as WholeFileStream words it, or none.
 std::optional<std::string> CheckOutputFolder(const std::string& path, bool makeFolders);
 
 }  // namespace tonalyx::cli

@@ -9,15 +9,23 @@ namespace tonalyx::cli {
 // True when the pattern names one output per input: it holds {name} or {path}.
 bool NamesOnePerInput(const std::string& pattern);
 
-// The output name for one input: every {name} replaced by the input's file name without its
-// extension, every {path} by the input's path without its extension, made relative (an
-// absolute path loses its root, leading ".." steps are dropped) so that it stays under the
-// pattern's folder.
-std::string OutputPath(const std::string& pattern, const std::string& input);
+// The folder {path} is relative to: the deepest folder that holds every input, as an absolute
+// path without "." and ".." steps.
+std::string CommonFolder(const std::vector<std::string>& inputs);
 
-// The message when two inputs would write the same output, or when an output would replace
-// one of the inputs; none when every input has an output of its own.
-std::optional<std::string> FindOutputClash(const std::string& pattern,
-                                           const std::vector<std::string>& inputs);
+// The output name for one input: every {name} replaced by the input's file name without its
+// extension, every {path} by the input's path relative to base (CommonFolder of the inputs)
+// without its extension, so that the outputs keep the inputs' folders under the pattern's
+// folder and never climb out of it.
+std::string OutputPath(const std::string& pattern, const std::string& input,
+                       const std::string& base);
+
+// The message for outputs that would destroy something: an output that is one of the inputs,
+// whatever the spelling (files are compared, symbolic links followed), or two inputs whose
+// outputs are one file (an input given twice says so). outputs holds one output per input, or
+// one output for all of them; none when every output is safe to write.
+std::optional<std::string> FindOutputClash(const std::vector<std::string>& inputs,
+                                           const std::vector<std::string>& outputs,
+                                           bool pathPlaceholder);
 
 }  // namespace tonalyx::cli

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -15,6 +16,14 @@ std::optional<std::string> RunPitch(const std::string& path, CommandContext& con
     context.progress.Start(FileNamePart(path) + ": pitch track");
 
     const double rate = sound.sampleRate;
+    if (context.options.step && *context.options.step * rate < 1) {
+        context.usageError = true;
+        char text[96];
+        std::snprintf(text, sizeof text,
+                      "--step %g s is shorter than one sample period (%g s at %g Hz)",
+                      *context.options.step, 1 / rate, rate);
+        return text;
+    }
     const MissingValues missing = context.options.missing;
     TableWriter table(context.out, context.options.format, path);
     if (!context.headerWritten) WritePitchHeader(table);

@@ -14,13 +14,22 @@ namespace tonalyx::cli {
 
 namespace {
 
-// The view column whose samples hold that time, or none when the view does not show it.
+// The view column whose span [start_s, end_s), as the table prints it, holds that time; none
+// when the view does not show it.
 std::optional<int> ColumnAtTime(const ViewGeometry& geometry, double rate, double seconds) {
     // Times given in decimals land on their sample despite the rounding of seconds * rate.
     const double sample = std::floor(seconds * rate + 1e-6);
     if (sample >= geometry.sampleCount) return std::nullopt;
-    const int column = geometry.SampleToPixel(static_cast<int>(sample));
+    const int at = static_cast<int>(sample);
+    int column = geometry.SampleToPixel(at);
     if (column < 0) return std::nullopt;
+    // SampleToPixel divides by a fractional zoom where the spans truncate its multiples: the
+    // two can differ by a column at a span's edge.
+    const int scrolled = geometry.ScrollPosition();
+    while (geometry.VisibleSampleRange(column + scrolled).end <= at)
+        ++column;
+    while (column > 0 && geometry.VisibleSampleRange(column + scrolled).start > at)
+        --column;
     return column;
 }
 

@@ -10,11 +10,28 @@ namespace {
 
 constexpr std::size_t kFlushSize = 1 << 16;
 
-// The file column's text: quoted in CSV when the name holds a separator, a quote or a line
-// break, with its quotes doubled.
+// The file column's text. CSV quotes a name that holds a separator, a quote or a line break,
+// with its quotes doubled. TSV has no quoting: a tab, a line break or a carriage return would
+// start a new field or row, so they are written as \t, \n and \r, and a backslash as \\,
+// which keeps every name readable back unchanged.
 std::string FileField(std::string_view name, TableFormat format) {
-    if (format != TableFormat::Csv || name.find_first_of(",\"\r\n") == std::string::npos)
-        return std::string(name);
+    if (format == TableFormat::Tsv) {
+        std::string escaped;
+        for (char c : name) {
+            const char* escape = c == '\t'   ? "\\t"
+                                 : c == '\n' ? "\\n"
+                                 : c == '\r' ? "\\r"
+                                 : c == '\\' ? "\\\\"
+                                             : nullptr;
+            if (escape) {
+                escaped += escape;
+            } else {
+                escaped += c;
+            }
+        }
+        return escaped;
+    }
+    if (name.find_first_of(",\"\r\n") == std::string::npos) return std::string(name);
     std::string quoted = "\"";
     for (char c : name) {
         if (c == '"') quoted += '"';

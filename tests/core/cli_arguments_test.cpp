@@ -62,7 +62,8 @@ TEST(CliArguments, DefaultsAndTheOtherCommands) {
     ASSERT_TRUE(stepped);
     EXPECT_EQ(stepped->step, 0.01);
     EXPECT_TRUE(stepped->whole);
-    EXPECT_EQ(Parse({"levels", "a.wav", "-o", "a.png", "--max-seconds", "7200"})->maxSeconds, 7200);
+    EXPECT_EQ(Parse({"levels", "a.wav", "-o", "a.png", "--max-seconds", "7200"}).value().maxSeconds,
+              7200);
 
     const auto spectrum =
         Parse({"spectrum", "--column", "7", "--to-column=9", "--kind", "ac", "--fit", "a.wav"});
@@ -76,11 +77,15 @@ TEST(CliArguments, DefaultsAndTheOtherCommands) {
     ASSERT_TRUE(info);
     EXPECT_EQ(info->files, std::vector<std::string>{"--odd name.wav"});
 
-    EXPECT_EQ(Parse({"settings", "--set", "imageHeight=64"})->command, Command::Settings);
-    EXPECT_EQ(Parse({"pitch", "--help", "--bogus"})->command, Command::Help);
-    EXPECT_EQ(Parse({"help"})->command, Command::Help);
+    EXPECT_EQ(Parse({"settings", "--set", "imageHeight=64"}).value().command, Command::Settings);
+    EXPECT_EQ(Parse({"pitch", "--help", "--bogus"}).value().command, Command::Help);
+    EXPECT_EQ(Parse({"help"}).value().command, Command::Help);
     // After "--" a "--help" is a file name.
-    EXPECT_EQ(Parse({"info", "--", "--help"})->command, Command::Info);
+    EXPECT_EQ(Parse({"info", "--", "--help"}).value().command, Command::Info);
+    // An option's value is never taken for --help or --version.
+    EXPECT_EQ(Parse({"pitch", "a.wav", "-o", "-h"}).value().output, "-h");
+    EXPECT_EQ(Parse({"pitch", "a.wav", "--output", "--version"}).value().command, Command::Pitch);
+    EXPECT_EQ(Parse({"help", "help"}).value().helpTopic, Command::Help);
 }
 
 TEST(CliArguments, RefusesUnknownWordsAndOptionsOfOtherCommands) {
@@ -114,15 +119,33 @@ TEST(CliArguments, RefusesBadValues) {
               "--column must be a whole number from 0 to 2147483647, not '-1'");
     EXPECT_EQ(Refusal({"pitch", "a.wav", "--format", "json"}),
               "--format must be csv or tsv, not 'json'");
-    EXPECT_EQ(Refusal({"pitch", "a.wav", "--channel", "left"}),
-              "--channel must be a whole number from 0 to 2147483647, not 'left'");
-    for (const char* option : {"--max-seconds", "--step"}) {
-        for (const char* seconds : {"0", "-1", "+-1", "1e3", "inf", "x", ""}) {
-            EXPECT_EQ(Refusal({"pitch", "a.wav", option, seconds}),
-                      std::string(option) + " must be a number of seconds above 0, not '" +
-                          seconds + "'");
-        }
+    // --channel states the one range of channelIndex, whichever end is passed.
+    for (const char* channel : {"left", "-1", "64"}) {
+        EXPECT_EQ(
+            Refusal({"pitch", "a.wav", "--channel", channel}),
+            std::string("--channel must be a whole number from 0 to 63, not '") + channel + "'");
     }
+    EXPECT_EQ(Parse({"pitch", "a.wav", "--channel", "63"}).value().channel, 63);
+    // Beyond 2^31 s the frames of a 32-bit rate overflow 64 bits; below 2^-32 s no rate has a
+    // sample period.
+    for (const char* seconds : {"0", "-1", "+-1", "1e3", "inf", "x", "", "1e15", "2147483649"}) {
+        EXPECT_EQ(Refusal({"pitch", "a.wav", "--max-seconds", seconds}),
+                  std::string("--max-seconds must be a number of seconds above 0 and at most "
+                              "2147483648, not '") +
+                      seconds + "'");
+    }
+    EXPECT_EQ(Parse({"pitch", "a.wav", "--max-seconds", "2147483648"}).value().maxSeconds,
+              2147483648.0);
+    for (const char* seconds : {"0", "-1", "x", "0.0000000001"}) {
+        EXPECT_EQ(Refusal({"pitch", "a.wav", "--step", seconds}),
+                  std::string("--step must be a number of seconds of at least one sample "
+                              "period, not '") +
+                      seconds + "'");
+    }
+    EXPECT_EQ(Refusal({"pitch", "a.wav", "-o", ""}),
+              "-o needs a file name, or - for standard output");
+    EXPECT_EQ(Refusal({"help", "nosuch"}), "unknown command 'nosuch'");
+    EXPECT_EQ(Refusal({"help", "pitch", "x"}), "help takes one command, but got 'x'");
     EXPECT_EQ(Refusal({"info", "a.wav", "--step", "1"}), "--step does not apply to info");
     EXPECT_EQ(Refusal({"pitch", "a.wav", "--whole=1"}), "--whole takes no value");
 }
@@ -133,7 +156,13 @@ TEST(CliArguments, RefusesOptionsThatDoNotGoTogether) {
     EXPECT_EQ(Refusal({"levels", "a.wav"}),
               "levels needs an output: -o OUT.png, -o OUT.pgm or -o - with --format");
     EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.jpg"}),
-              "the output file must end in .png or .pgm, not 'a.jpg'");
+              "the output file must end in .png or .pgm, or --format must name the type, not "
+              "'a.jpg'");
+    // A device or a pipe has no extension: --format names the type.
+    EXPECT_EQ(Parse({"levels", "a.wav", "-o", "/dev/null", "--format", "pgm"}).value().output,
+              "/dev/null");
+    EXPECT_TRUE(Refusal({"levels", "a.wav", "-o", "a.png", "--format", "pgm"}).find("match") !=
+                std::string::npos);
     EXPECT_EQ(Refusal({"levels", "a.wav", "b.wav", "-o", "a.png"}),
               "with several files the output name needs {name} or {path}, e.g. -o out/{name}.png");
     const std::string fitted =
@@ -177,13 +206,13 @@ TEST(CliArguments, RangeBoundariesAndALeadingPlus) {
     EXPECT_EQ(plus->view.columns, 32768);
     EXPECT_EQ(plus->view.samplesPerColumn, 2);
     EXPECT_EQ(plus->view.firstColumn, 0);
-    EXPECT_EQ(Parse({"spectrum", "a.wav", "--time", "+0.25"})->time, 0.25);
+    EXPECT_EQ(Parse({"spectrum", "a.wav", "--time", "+0.25"}).value().time, 0.25);
     for (const char* bad : {"+", "+-1", "++1", "+ 1", "1+"}) {
         EXPECT_EQ(
             Refusal({"spectrum", "a.wav", "--column", bad}),
             std::string("--column must be a whole number from 0 to 2147483647, not '") + bad + "'");
     }
-    EXPECT_EQ(Parse({"levels", "a.wav", "-o", "a.png", "--columns", "1"})->view.columns, 1);
+    EXPECT_EQ(Parse({"levels", "a.wav", "-o", "a.png", "--columns", "1"}).value().view.columns, 1);
     EXPECT_EQ(Refusal({"levels", "a.wav", "-o", "a.png", "--columns", "32769"}),
               "--columns must be a whole number from 1 to 32768, not '32769'");
     EXPECT_EQ(Parse({"levels", "a.wav", "-o", "a.png", "--samples-per-column", "65536"})
@@ -196,7 +225,7 @@ TEST(CliArguments, SpectrumByTimeAndItsRefusals) {
     ASSERT_TRUE(time);
     EXPECT_EQ(time->time, 1.5);
     EXPECT_EQ(time->toTime, 2.0);
-    EXPECT_EQ(Parse({"spectrum", "a.wav", "--time", "0", "--to-time", "0"})->toTime, 0.0);
+    EXPECT_EQ(Parse({"spectrum", "a.wav", "--time", "0", "--to-time", "0"}).value().toTime, 0.0);
     EXPECT_EQ(Refusal({"spectrum", "a.wav", "--time", "1", "--column", "3"}),
               "spectrum takes --column or --time, not both");
     EXPECT_EQ(Refusal({"spectrum", "a.wav", "--to-time", "1"}), "--to-time needs --time");
@@ -264,7 +293,7 @@ TEST(CliArguments, SuggestionsHelpAndVersion) {
     ASSERT_TRUE(pitchHelp);
     EXPECT_EQ(pitchHelp->command, Command::Help);
     EXPECT_EQ(pitchHelp->helpTopic, Command::Pitch);
-    EXPECT_EQ(Parse({"help", "spectrum"})->helpTopic, Command::Spectrum);
+    EXPECT_EQ(Parse({"help", "spectrum"}).value().helpTopic, Command::Spectrum);
     const std::string text = UsageText(Command::Pitch);
     EXPECT_EQ(text.rfind("Usage: tonalyx-cli pitch ", 0), 0u);
     for (const char* taken : {"--missing-as", "--format csv|tsv", "--channel", "--set", "-o OUT"})
@@ -275,8 +304,8 @@ TEST(CliArguments, SuggestionsHelpAndVersion) {
     for (const char* every : {"--kind", "--time", "--missing-as", "{path}", "levels", "settings"})
         EXPECT_NE(all.find(every), std::string::npos) << every;
 
-    EXPECT_EQ(Parse({"--version"})->command, Command::Version);
-    EXPECT_EQ(Parse({"pitch", "a.wav", "--version"})->command, Command::Version);
+    EXPECT_EQ(Parse({"--version"}).value().command, Command::Version);
+    EXPECT_EQ(Parse({"pitch", "a.wav", "--version"}).value().command, Command::Version);
     const std::string version = VersionText();
     EXPECT_EQ(version.rfind("tonalyx-cli ", 0), 0u);
     EXPECT_EQ(std::count(version.begin(), version.end(), '\n'), 1);

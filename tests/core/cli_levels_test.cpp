@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -211,13 +212,20 @@ TEST(CliSpectrum, TimeReadsTheColumnThatHoldsIt) {
         {{"--samples-per-column", "16", "--first-column", "100"}, 16, 100},
     };
     for (const auto& view : views) {
-        for (const double time : {0.0, 0.004, 0.5, 1.2345, 64 * 700 / double(kRate)}) {
-            const int column = static_cast<int>(std::floor(std::floor(time * kRate + 1e-6) /
-                                                           view.samplesPerColumn)) -
-                               view.scrolled;
+        // 54 / kRate starts the second column of the fitted view, whose zoom is fractional.
+        for (const double time : {0.0, 0.004, 0.5, 1.2345, 64 * 700 / double(kRate), 54.0 / kRate,
+                                  109.0 / kRate}) {
+            // The column whose samples [trunc(c r), trunc((c + 1) r)) hold the time's sample.
+            const double sample = std::floor(time * kRate + 1e-6);
+            int column = 0;
+            while (std::trunc((column + 1) * view.samplesPerColumn) <= sample)
+                ++column;
+            column -= view.scrolled;
             if (column < 0 || column >= 1024) continue;
             std::vector<std::string> byTime = view.view;
-            byTime.insert(byTime.end(), {"--time", std::to_string(time)});
+            char text[32];
+            std::snprintf(text, sizeof text, "%.9f", time);
+            byTime.insert(byTime.end(), {"--time", text});
             std::vector<std::string> byColumn = view.view;
             byColumn.insert(byColumn.end(), {"--column", std::to_string(column)});
             const std::string timed = table(byTime);

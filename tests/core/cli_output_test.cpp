@@ -42,6 +42,25 @@ TEST(CliOutput, TablesQuoteFileNamesAndFormatNumbersAlike) {
         table.General(2e-7, 6).General(-1500, 6).EndLine();
     }
     EXPECT_EQ(tsv.str(), "a\tb\n0\t0.333333\n2e-07\t-1500\n");
+
+    // A comma alone is enough to quote a CSV name; TSV escapes what would split its rows.
+    const struct {
+        const char* name;
+        TableFormat format;
+        const char* field;
+    } names[] = {{"a,b.wav", TableFormat::Csv, "\"a,b.wav\""},
+                 {"a\tb.wav", TableFormat::Csv, "a\tb.wav"},
+                 {"a\tb\nc\rd\\e.wav", TableFormat::Tsv, "a\\tb\\nc\\rd\\\\e.wav"},
+                 {"a,\"b\".wav", TableFormat::Tsv, "a,\"b\".wav"}};
+    for (const auto& name : names) {
+        std::ostringstream out;
+        {
+            TableWriter table(out, name.format, name.name);
+            table.Integer(1).EndLine();
+        }
+        const char separator = name.format == TableFormat::Csv ? ',' : '\t';
+        EXPECT_EQ(out.str(), std::string(name.field) + separator + "1\n") << name.name;
+    }
 }
 
 // Compares the table's number formatting with the C library's printf, value by value, and
