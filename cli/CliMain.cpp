@@ -95,13 +95,14 @@ std::optional<std::string> PrepareOutputFolders(const CliOptions& options,
     const bool makeFolders = options.output.find(kPathPlaceholder) != std::string::npos;
     std::set<std::string> folders;
     for (const std::string& output : outputs) {
-        const std::string folder = std::filesystem::path(output).parent_path().string();
-        if (!folders.insert(folder).second) continue;
-        if (auto failure = CheckOutputFolder(output, makeFolders)) return failure;
-        if (const int removed = RemoveStaleTemporaries(folder)) {
+        if (!folders.insert(std::filesystem::path(output).parent_path().string()).second) continue;
+        std::optional<std::string> temporaryFolder;
+        if (auto failure = CheckOutputFolder(output, makeFolders, &temporaryFolder)) return failure;
+        if (!temporaryFolder) continue;  // a device, a pipe or a descriptor
+        if (const int removed = RemoveStaleTemporaries(*temporaryFolder)) {
             err << kProgram << "removed " << removed << " temporary "
                 << (removed == 1 ? "file" : "files") << " left by an interrupted run in '"
-                << (folder.empty() ? "." : folder) << "'\n";
+                << (temporaryFolder->empty() ? "." : *temporaryFolder) << "'\n";
         }
     }
     return std::nullopt;

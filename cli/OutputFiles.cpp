@@ -155,7 +155,8 @@ std::optional<std::string> WriteFileWhole(const std::string& path, std::string_v
     return WriteFileWhole(path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
 
-std::optional<std::string> CheckOutputFolder(const std::string& path, bool makeFolders) {
+std::optional<std::string> CheckOutputFolder(const std::string& path, bool makeFolders,
+                                             std::optional<std::string>* temporaryFolder) {
     OutputTarget target;
     if (auto refused = FindOutputTarget(path, target)) return refused;
     if (!IsFile(target)) {
@@ -177,6 +178,7 @@ std::optional<std::string> CheckOutputFolder(const std::string& path, bool makeF
     ::close(descriptor);
     ::unlink(temporary.c_str());
     ForgetTemporary(temporary);
+    if (temporaryFolder) *temporaryFolder = folder;
     return std::nullopt;
 }
 

@@ -56,7 +56,9 @@ private:
 // Checks, before long work, that the output at path can be written: a file can be created in
 // the folder that will hold it (tried by creating and removing an empty temporary file there;
 // with makeFolders the missing folders are created first), or the device, pipe or descriptor
-// it names is there. Returns the message, as WholeFileStream words it, or none.
-std::optional<std::string> CheckOutputFolder(const std::string& path, bool makeFolders);
+// it names is there. Returns the message, as WholeFileStream words it, or none. For a file,
+// temporaryFolder (when given) receives the folder its temporary file will be made in.
+std::optional<std::string> CheckOutputFolder(const std::string& path, bool makeFolders,
+                                             std::optional<std::string>* temporaryFolder = nullptr);
 
 }  // namespace tonalyx::cli
