@@ -102,6 +102,7 @@ TMainForm::ExportChoice TMainForm::AskExportName(const QString& title, const QSt
 }
 
 bool TMainForm::WriteExportFile(const QString& path, const std::string& text) {
+    if (RefuseToReplaceSound(path)) return false;
     if (QFileInfo::exists(path)) {
         const auto answer =
             QMessageBox::question(this, baseCaption_, "Overwrite File: " + path,

@@ -106,14 +106,17 @@ QImage TMainForm::RenderComposite() {
 void TMainForm::SaveImage(const QString& path, bool askName) {
     // Nothing chosen to export: no dialog, no file, no message.
     if (!CompositeAvailable()) return;
-    QString target;
+    // The sound's name with the bitmap's extension, offered by Save Image as and taken by Save
+    // Image: never the sound's own name, which a careless Enter would write over.
+    const QString derived = path.isEmpty()
+                                ? QString("Noname.bmp")
+                                : QString::fromStdString(DerivedImageName(path.toStdString()));
+    QString target = derived;
     if (askName || path.isEmpty()) {
-        const QString suggested = path.isEmpty() ? QString("Noname.bmp") : path;
-        target = saveNamePrompt_ ? saveNamePrompt_(suggested) : AskSaveName(this, suggested);
+        target = saveNamePrompt_ ? saveNamePrompt_(derived) : AskSaveName(this, derived);
         if (target.isEmpty()) return;
-    } else {
-        target = QString::fromStdString(DerivedImageName(path.toStdString()));
     }
+    if (RefuseToReplaceSound(target)) return;
     // Save Image as asks before replacing a file; Save Image replaces its own bitmap silently.
     if (askName && QFileInfo::exists(target)) {
         const auto answer =
@@ -151,6 +154,11 @@ void TMainForm::AFilePrintExecute() {
     QPrinter& printer = Printer();
     const bool accepted = printPrompt_ ? printPrompt_(printer) : AskPrintSettings(this, printer);
     if (!accepted) return;
+    // Printing to a file is one more way to write over the sound.
+    if (printer.outputFormat() == QPrinter::PdfFormat &&
+        RefuseToReplaceSound(printer.outputFileName())) {
+        return;
+    }
     const QImage image = RenderComposite();
     if (image.isNull()) return;
 

@@ -4,11 +4,13 @@
 #include <QLabel>
 #include <QMessageBox>
 
+#include "app/FileIdentity.h"
 #include "app/FileNames.h"
 #include "app/HelpWindow.h"
 #include "app/OpenNotes.h"
 #include "app/TAboutBox.h"
 #include "app/TMainForm.h"
+#include "cli/CommandView.h"
 #include "display/TFreqForm.h"
 #include "document/SoundFile.h"
 #include "document/SoundFormats.h"
@@ -17,14 +19,11 @@
 namespace tonalyx {
 
 void TMainForm::InitializeOnFirstPaint() {
-    // Place the options dialog to the right of this window and the power-spectrum window
-    // below the options dialog's top edge.
+    // The options dialog goes to the right of this window, the power-spectrum window where it
+    // fits beside or below it.
     const QRect frame = frameGeometry();
     if (optionForm_) optionForm_->move(frame.left() + frame.width(), frame.top());
-    if (freqForm_) {
-        const int below = optionForm_ ? optionForm_->frameGeometry().height() : 0;
-        freqForm_->move(frame.left(), frame.top() + below);
-    }
+    PlaceSpectrumWindow(true);
     if (optionForm_) fileSettings_ = optionForm_->Settings().file;
     audioDisabled_ = fileSettings_.disableAudio;
 
@@ -61,12 +60,18 @@ bool TMainForm::OpenFile(const QString& path) {
     }
     sound_.maxSoundLength = fileSettings_.maxSoundLength;
 
-    if (!ReadSoundFile(sound_, fileName_.toStdString(), fileSettings_.channelIndex)) {
-        QMessageBox::warning(this, baseCaption_, "File Cannot Open: " + fileName_);
+    const std::string name = fileName_.toStdString();
+    SoundReadError error;
+    if (!ReadSoundFile(sound_, name, fileSettings_.channelIndex, &error)) {
+        // The reader's reason on a line of its own, worded as the command line words it.
+        QMessageBox::warning(this, baseCaption_,
+                             "File Cannot Open: " + fileName_ + "\n" +
+                                 QString::fromStdString(cli::RefusalText(name, error)));
         return false;
     }
 
     fileOpen_ = true;
+    soundIdentity_ = IdentityOf(name);
     ShowOpenNote();
     setWindowTitle(baseCaption_ + " - " + QFileInfo(fileName_).fileName());
     if (!audioDisabled_) OpenPlayer();
@@ -87,9 +92,24 @@ bool TMainForm::CloseFile() {
     ResetView();
     setWindowTitle(baseCaption_);
     fileName_.clear();
+    soundIdentity_.reset();
     pitchTrack_.clear();
     openNote_.clear();
     statusPanels_[5]->setToolTip(QString());
+    return true;
+}
+
+bool TMainForm::RefuseToReplaceSound(const QString& target) {
+    // The file read at the open, and whatever file now has the sound's name: an output over
+    // either would destroy the recording the window shows.
+    const auto identity = IdentityOf(target.toStdString());
+    if (!fileOpen_ || !identity ||
+        (identity != soundIdentity_ && identity != IdentityOf(fileName_.toStdString()))) {
+        return false;
+    }
+    QMessageBox::warning(this, baseCaption_,
+                         "File Cannot Create: " + target + "\nIt is the sound file that is open (" +
+                             fileName_ + "), which is never written over; choose another name.");
     return true;
 }
 

@@ -5,7 +5,6 @@
 
 #include "app/TMainForm.h"
 #include "display/PaintBox.h"
-#include "display/ShrinkingStatusPanel.h"
 #include "display/TFreqForm.h"
 #include "interaction/AutoScroll.h"
 #include "interaction/Readouts.h"
@@ -22,8 +21,7 @@ constexpr int kDragTimerInterval = 100;  // ms between auto-scroll steps of a wa
 // A read-out panel shows its numbers in the face of the axes they are read from, the face the
 // panel widths were designed for. It reserves the room the longest text it shows needs, so
 // that no leading digit is ever cut off and the status bar keeps its height when read-outs
-// come and go; the panel is widened (never narrowed) only where even that face needs it. A
-// panel that gives way to a narrow window only asks for that width.
+// come and go; the panel is widened (never narrowed) only where even that face needs it.
 void UseReadoutFace(QLabel* panel, const QFont& face, const std::string& longest) {
     const QString text = QString::fromStdString(longest);
     panel->setFont(face);
@@ -35,11 +33,7 @@ void UseReadoutFace(QLabel* panel, const QFont& face, const std::string& longest
     const QFontMetrics metrics(face);
     const int width = metrics.horizontalAdvance(text) + metrics.horizontalAdvance(QChar('x')) / 2 +
                       2 * panel->frameWidth();
-    if (auto* shrinking = qobject_cast<ShrinkingStatusPanel*>(panel)) {
-        shrinking->SetPreferredWidth(std::max(width, shrinking->PreferredWidth()));
-    } else if (width > panel->minimumWidth()) {
-        panel->setFixedWidth(width);
-    }
+    if (width > panel->minimumWidth()) panel->setFixedWidth(width);
 }
 
 }  // namespace

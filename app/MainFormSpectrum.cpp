@@ -39,7 +39,10 @@ void TMainForm::ShowSpectrumWindow() {
 
 // The plot is as wide as the image is high (plot column i is image row i).
 void TMainForm::FitSpectrumWindow() {
-    if (freqForm_ && analysisKind_ != 0) freqForm_->SetPlotWidth(engine_.ImageHeight());
+    if (!freqForm_ || analysisKind_ == 0) return;
+    freqForm_->SetPlotWidth(engine_.ImageHeight());
+    // A wider window may now reach past the screen's edge or over this window.
+    PlaceSpectrumWindow(false);
 }
 
 void TMainForm::RepaintSpectrumPlot() {

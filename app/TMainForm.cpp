@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -18,6 +19,8 @@
 
 #include "app/ElidedLabel.h"
 #include "app/HelpWindow.h"
+#include "app/ModalDialogsOnTop.h"
+#include "app/ToolWindowPlacement.h"
 #include "app/ViewScrollBar.h"
 #include "display/PaintBox.h"
 #include "display/TFreqForm.h"
@@ -88,6 +91,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ConnectActionHandlers();
     ConnectPaintHandlers();
     CreateMouseHandling();
+    new ModalDialogsOnTop(this);
 
     baseCaption_ = windowTitle();
     fileOpen_ = false;
@@ -233,11 +237,30 @@ void TMainForm::FollowMove() {
     if (optionForm_) optionForm_->move(optionForm_->pos() + delta);
     if (freqForm_) freqForm_->move(freqForm_->pos() + delta);
     rememberedPosition_ = current;
+    PlaceSpectrumWindow(false);
+}
+
+void TMainForm::PlaceSpectrumWindow(bool always) {
+    // Before the first paint this window has no place of its own yet.
+    if (!freqForm_ || !firstPaintDone_) return;
+    const QRect screenArea = screen()->availableGeometry();
+    // A window not yet shown has no frame: take this window's frame as its likeness.
+    QSize decoration = freqForm_->frameGeometry().size() - freqForm_->size();
+    if (decoration.isNull()) decoration = frameGeometry().size() - size();
+    const QSize toolFrame = freqForm_->size() + decoration;
+    const QRect mainFrame = frameGeometry();
+    if (!always &&
+        ToolWindowWellPlaced(mainFrame, QRect(freqForm_->pos(), toolFrame), screenArea)) {
+        return;
+    }
+    const QRect options = optionForm_ ? optionForm_->frameGeometry() : QRect();
+    freqForm_->move(PlaceToolWindow(mainFrame, toolFrame, screenArea, options));
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (fileOpen_) UpdateGeometry(GeometryChange::Resize);
+    PlaceSpectrumWindow(false);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

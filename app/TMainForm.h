@@ -6,9 +6,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "analysis/LevelImage.h"
 #include "analysis/SpectrogramEngine.h"
+#include "app/FileIdentity.h"
 #include "app/ViewGeometry.h"
 #include "display/AxisScale.h"
 #include "display/PaletteBitmap.h"
@@ -63,6 +65,10 @@ public:
     void ReportStoredDefaultsError();
     void InitializeOnFirstPaint();
     void FollowMove();
+    // Puts the power-spectrum window beside or below this window where it fits on the screen,
+    // clear of this window and of the options dialog; unless always, only when it is off the
+    // screen or over this window.
+    void PlaceSpectrumWindow(bool always);
     void OpenDroppedFile(const QStringList& names);
     void UpdateGeometry(GeometryChange change);
     void UpdateFitCheck();
@@ -170,6 +176,9 @@ private:
     // Says in the hint panel, between hints, and in its tool tip, what the open changed in
     // the sound: a cut to the Max length of sound, a damaged file read partway, another channel.
     void ShowOpenNote();
+    // True, after saying why, when target is the open sound file under whatever name (another
+    // spelling, a symbolic or hard link): no output of the window ever replaces it.
+    bool RefuseToReplaceSound(const QString& target);
 
     // Axes.
     void SetTimeAxis(AxisScale& axis);
@@ -261,6 +270,7 @@ private:
     QString baseCaption_;
     QString fileName_;
     QString openNote_;  // what the last open changed in the sound; empty when nothing
+    std::optional<FileIdentity> soundIdentity_;  // the file the open sound was read from
     const std::string settingsKey_{kSettingsKey};
     RecentFileList recentFiles_{std::make_unique<QtSettingsStore>(), settingsKey_};
     bool fileOpen_ = false;

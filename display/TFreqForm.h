@@ -23,8 +23,8 @@ public:
     PaintBox* PaintBoxFreqX() const { return paintBoxFreqX_; }
     PaintBox* PaintBoxFreqY() const { return paintBoxFreqY_; }
     QLabel* StatusPanel(int index) const;
-    // Resizes the window so that the plot is width pixels wide, whether or not the window has
-    // been laid out yet: the plot's neighbours in its row have fixed widths.
+    // Makes the plot width pixels wide and the window as wide as the plot needs, or as its
+    // read-outs need when that is more, whether or not the window has been laid out yet.
     void SetPlotWidth(int width);
 
     // A press or drag on the plot moves the spectrum cursor through this handler (x, y in plot
@@ -41,6 +41,8 @@ protected:
 
 private:
     void ConnectMouseHandlers();
+    // The least width the window's layout allows with the sizes its controls have now.
+    int LeastWidth();
     void PaintBoxFreqMouseDown(MouseButton button, int x, int y);
     void PaintBoxFreqMouseMove(int x, int y);
     void PaintBoxFreqMouseUp(MouseButton button, int x, int y);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
@@ -92,6 +93,15 @@ private:
     QTimer timer_;
     QStringList texts_;
 };
+
+// A file holding the given bytes, written into dir under name; its path.
+inline QString WriteTextFile(const QTemporaryDir& dir, const QString& name,
+                             const QByteArray& text) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    return path;
+}
 
 // A mono 16-bit wave file of a sine, written into dir under name.
 inline QString WriteSineWave(const QTemporaryDir& dir, const QString& name, int sampleCount,

@@ -4,8 +4,12 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -227,7 +231,8 @@ TEST(SaveImage, SaveAsTakesTheTypedNameAndAsksBeforeOverwriting) {
 
     typed = "";  // cancelled
     form.Action("AFileSaveAs")->trigger();
-    EXPECT_EQ(offered, sound);
+    // The sound's name with the bitmap's extension: Enter never names the sound itself.
+    EXPECT_EQ(offered, dir.filePath("a.bmp"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.wav"});
 
     typed = dir.filePath("out");  // no extension is added
@@ -327,6 +332,132 @@ TEST(SaveImage, AnUnwritableFolderRefusesTheBitmapAndLeavesTheOldOneWhole) {
     }
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadAll(target), "keep me");
+}
+
+// Every way out of the window that writes a file refuses the open sound under any name: other
+// spellings, a symbolic link, a hard link. Nothing asks to overwrite it, and it stays whole.
+TEST(SaveImage, NoOutputEverReplacesTheOpenSound) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("rec"));
+    const QString sound = WriteSineWave(dir, "rec/victim.wav", 16000);
+    const QByteArray recording = ReadAll(sound);
+    StartedProgram program(sound);
+    TMainForm& form = program.main;
+    ASSERT_TRUE(form.IsFileOpen());
+    form.RunAnalysis(1);
+    form.Action("AViewShowPitchOverlay")->trigger();  // computes the pitch track
+    ASSERT_TRUE(form.Action("AFileExportPitch")->isEnabled());
+    const QString symbolic = dir.filePath("link.bmp");
+    const QString hard = dir.filePath("hard.bmp");
+    ASSERT_TRUE(QFile::link(sound, symbolic));
+    ASSERT_EQ(link(sound.toLocal8Bit().constData(), hard.toLocal8Bit().constData()), 0);
+    const QStringList names{sound,
+                            dir.path() + "/rec/./victim.wav",
+                            dir.path() + "/rec/../rec/victim.wav",
+                            "/" + dir.path() + "//rec//victim.wav",
+                            QDir::current().relativeFilePath(sound),
+                            symbolic,
+                            hard};
+    const auto refusedOnce = [&form](const QStringList& texts, const QString& name) {
+        return texts == QStringList{"File Cannot Create: " + name +
+                                    "\nIt is the sound file that is open (" + form.FileName() +
+                                    "), which is never written over; choose another name."};
+    };
+    QString typed;
+    form.SetSaveNamePrompt([&](const QString&) { return typed; });
+    TMainForm::ExportChoice choice;
+    form.SetExportNamePrompt(
+        [&](const QString&, const QString&, const QStringList&) { return choice; });
+    for (const QString& name : names) {
+        typed = name;
+        choice.path = name;
+        for (const char* command : {"AFileSaveAs", "AFileExportPitch", "AFileExportSpectrogram"}) {
+            MessageBoxAnswer answersYes(QMessageBox::Yes);
+            form.Action(command)->trigger();
+            QTest::qWait(30);
+            EXPECT_TRUE(refusedOnce(answersYes.Texts(), name))
+                << command << " " << name.toStdString() << " "
+                << answersYes.Texts().join(" / ").toStdString();
+        }
+    }
+    // Save Image's own name, when it leads to the sound.
+    ASSERT_TRUE(QFile::link(sound, dir.filePath("rec/victim.bmp")));
+    {
+        MessageBoxCatcher catcher;
+        form.Action("AFileSave")->trigger();
+        QTest::qWait(30);
+        EXPECT_TRUE(refusedOnce(catcher.Texts(), dir.filePath("rec/victim.bmp")));
+    }
+    // Printing into a file named as the sound.
+    form.SetPrintPrompt([&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(symbolic);
+        return true;
+    });
+    {
+        MessageBoxCatcher catcher;
+        form.Action("AFilePrint")->trigger();
+        QTest::qWait(30);
+        EXPECT_TRUE(refusedOnce(catcher.Texts(), symbolic));
+    }
+    EXPECT_EQ(ReadAll(sound), recording);
+    EXPECT_TRUE(QFileInfo(symbolic).isSymLink());
+
+    // Another file is written as before, without a question.
+    typed = dir.filePath("rec/other.bmp");
+    MessageBoxCatcher catcher;
+    form.Action("AFileSaveAs")->trigger();
+    QTest::qWait(30);
+    EXPECT_TRUE(catcher.Texts().isEmpty());
+    EXPECT_EQ(ReadAll(typed).left(2), "BM");
+}
+
+// The tool windows stay on top of the main window; the save dialog and the message boxes open
+// above them, so that their buttons are never hidden. The tool windows keep their place.
+TEST(SaveImage, DialogsOpenAboveTheStayOnTopToolWindows) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "e.wav", 16000));
+    TMainForm& form = program.main;
+    form.RunAnalysis(1);
+    form.ShowSpectrumWindow();
+    form.Action("AOptions")->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&program.freq));
+    QStringList seen;
+    const auto onTop = [&seen](QWidget* dialog) {
+        seen << dialog->metaObject()->className();
+        return dialog->windowHandle() &&
+               dialog->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+    };
+    bool fileDialogOnTop = false;
+    QTimer::singleShot(50, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        fileDialogOnTop = onTop(dialog);
+        // Save under the sound's own name, typed: refused, with a message box.
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        if (name) name->setText(form.FileName());
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    bool messageOnTop = false;
+    QTimer boxes;
+    boxes.setInterval(10);
+    QObject::connect(&boxes, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            messageOnTop = onTop(box);
+            box->done(QMessageBox::Ok);
+        }
+    });
+    boxes.start();
+    form.Action("AFileSaveAs")->trigger();
+    QTest::qWait(30);
+    EXPECT_EQ(seen, (QStringList{"QFileDialog", "QMessageBox"}));
+    EXPECT_TRUE(fileDialogOnTop);
+    EXPECT_TRUE(messageOnTop);
+    for (QWidget* tool :
+         {static_cast<QWidget*>(&program.freq), static_cast<QWidget*>(&program.options)}) {
+        EXPECT_TRUE(tool->isVisible());
+        EXPECT_TRUE(tool->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    }
 }
 
 TEST(CopyImage, BothCopyCommandsPutTheCompositeOnTheClipboard) {

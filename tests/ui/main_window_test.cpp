@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QToolBar>
 
@@ -11,6 +12,7 @@
 
 #include "WindowTestSupport.h"
 #include "app/MainActions.h"
+#include "app/ToolWindowPlacement.h"
 
 namespace tonalyx {
 namespace {
@@ -18,6 +20,7 @@ namespace {
 using testing::MessageBoxCatcher;
 using testing::StartedProgram;
 using testing::WriteSineWave;
+using testing::WriteTextFile;
 
 bool AllEnabled(const TMainForm& form, bool enabled) {
     for (const char* name : kDocumentActions) {
@@ -156,11 +159,32 @@ TEST(MainWindow, FailedOpenReportsThePathAndLeavesNoSound) {
     MessageBoxCatcher catcher;
     EXPECT_FALSE(program.main.OpenFile(missing));
     ASSERT_EQ(catcher.Texts().size(), 1);
-    EXPECT_EQ(catcher.Texts().front(), "File Cannot Open: " + missing);
+    // The path, then the system's reason as the command line gives it.
+    EXPECT_EQ(catcher.Texts().front(),
+              "File Cannot Open: " + missing + "\ncannot open: No such file or directory");
     EXPECT_FALSE(program.main.IsFileOpen());
     EXPECT_EQ(program.main.windowTitle(), "Tonalyx");
     EXPECT_EQ(program.main.FileName(), missing);
     EXPECT_EQ(program.main.Sound().sampleCount, 0);
+}
+
+// A file that exists but holds no sound, or is a folder, is refused with the readers' reason.
+TEST(MainWindow, FailedOpenGivesTheReadersReasonOnASecondLine) {
+    QTemporaryDir dir;
+    const QString text = WriteTextFile(dir, "notes.wav", "these are notes, not a recording\n");
+    const QString folder = dir.filePath("take.flac");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("take.flac"));
+    StartedProgram program;
+    MessageBoxCatcher catcher;
+    EXPECT_FALSE(program.main.OpenFile(text));
+    EXPECT_FALSE(program.main.OpenFile(folder));
+    ASSERT_EQ(catcher.Texts().size(), 2);
+    const QStringList notSound = catcher.Texts()[0].split('\n');
+    ASSERT_EQ(notSound.size(), 2);
+    EXPECT_EQ(notSound[0], "File Cannot Open: " + text);
+    EXPECT_TRUE(notSound[1].startsWith("cannot open: ")) << notSound[1].toStdString();
+    EXPECT_GT(notSound[1].size(), QString("cannot open: ").size() + 5);
+    EXPECT_EQ(catcher.Texts()[1], "File Cannot Open: " + folder + "\ncannot open: Is a directory");
 }
 
 TEST(MainWindow, DroppingSeveralFilesOpensTheFirst) {
@@ -230,6 +254,65 @@ TEST(MainWindow, MovingTheWindowMovesTheToolWindowsAlong) {
     EXPECT_FALSE(program.options.isVisible());
     EXPECT_EQ(program.options.pos(), optionsBefore + moved);
     EXPECT_EQ(program.freq.pos(), freqBefore + moved);
+}
+
+// The power-spectrum window's place: beside the main window below the options dialog where
+// there is room, else beside it at its top, below it, left of it, above it; never off the
+// screen.
+TEST(ToolWindowPlacement, BesideOrBelowTheMainWindowWhereItFitsOnTheScreen) {
+    const QRect screen(0, 0, 1280, 1000);
+    const QSize tool(300, 200);
+    const QRect options(700, 100, 400, 450);
+    // Room on the right, below the options dialog.
+    EXPECT_EQ(PlaceToolWindow(QRect(100, 100, 600, 300), tool, screen, options), QPoint(700, 550));
+    // Low on the screen: below the options dialog there is no room, and right at the top is
+    // the options dialog, so below the main window.
+    EXPECT_EQ(PlaceToolWindow(QRect(100, 400, 600, 300), tool, screen, QRect(700, 400, 400, 450)),
+              QPoint(100, 700));
+    // Near the right edge: below the main window.
+    EXPECT_EQ(PlaceToolWindow(QRect(900, 100, 350, 300), tool, screen, QRect()), QPoint(900, 400));
+    // Right edge and as high as the screen: left of it.
+    EXPECT_EQ(PlaceToolWindow(QRect(900, 0, 350, 1000), tool, screen, QRect()), QPoint(600, 0));
+    // No options dialog in the way: beside the main window at its top.
+    EXPECT_EQ(PlaceToolWindow(QRect(0, 0, 500, 900), tool, screen, QRect()), QPoint(500, 0));
+    // Only the options dialog's place is free: taken rather than covering the main window.
+    EXPECT_EQ(PlaceToolWindow(QRect(0, 0, 900, 1000), tool, screen, QRect(900, 0, 380, 1000)),
+              QPoint(900, 0));
+    // A main window that fills the screen: the tool window is kept on the screen.
+    const QPoint covered = PlaceToolWindow(screen, tool, screen, QRect());
+    EXPECT_TRUE(screen.contains(QRect(covered, tool)));
+    // A screen that does not start at 0 (a second monitor below a top panel), with room only
+    // above the main window.
+    const QRect second(1280, 40, 1024, 728);
+    EXPECT_EQ(PlaceToolWindow(QRect(1300, 300, 900, 400), tool, second, QRect()),
+              QPoint(1300, 100));
+
+    EXPECT_TRUE(ToolWindowWellPlaced(QRect(0, 0, 100, 100), QRect(100, 0, 50, 50), screen));
+    EXPECT_FALSE(ToolWindowWellPlaced(QRect(0, 0, 100, 100), QRect(99, 0, 50, 50), screen));
+    EXPECT_FALSE(ToolWindowWellPlaced(QRect(0, 0, 100, 100), QRect(1250, 0, 50, 50), screen));
+}
+
+// In the running program the window stays on the screen and off the main window when the
+// spectrogram makes the main window grow, and when a small image height makes it narrow.
+TEST(MainWindow, ThePowerSpectrumWindowIsPlacedOnTheScreenClearOfTheMainWindow) {
+    QTemporaryDir dir;
+    StartedProgram program(WriteSineWave(dir, "tone.wav", 16000));
+    const QRect screen = program.main.screen()->availableGeometry();
+    const auto wellPlaced = [&] {
+        const QRect tool(program.freq.pos(), program.freq.frameGeometry().size());
+        return screen.contains(tool) && !tool.intersects(program.main.frameGeometry());
+    };
+    EXPECT_TRUE(wellPlaced());
+    program.main.move(screen.topLeft());
+    QTest::qWait(20);
+    program.main.RunAnalysis(1);
+    program.main.ShowSpectrumWindow();
+    QTest::qWait(20);
+    EXPECT_TRUE(wellPlaced()) << program.freq.pos().x() << "," << program.freq.pos().y();
+    // Moved with the main window as far as the screen allows, then placed again.
+    program.main.move(screen.right() - program.main.frameGeometry().width(), screen.top());
+    QTest::qWait(20);
+    EXPECT_TRUE(wellPlaced()) << program.freq.pos().x() << "," << program.freq.pos().y();
 }
 
 TEST(MainWindow, AboutShowsTheVersionDialogWithTheProductName) {

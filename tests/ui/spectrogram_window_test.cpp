@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "WindowTestSupport.h"
+#include "analysis/AnalysisKind.h"
+#include "interaction/Readouts.h"
 
 namespace tonalyx {
 namespace {
@@ -143,8 +147,15 @@ TEST(SpectrogramWindow, AChangedImageHeightChangesTheWindowByAsMuchAndKeepsTheWa
     }
 }
 
-// Plot column i is image row i at every image height, however narrow that makes the window:
-// its status panels give way instead of holding it wide.
+// The room the label's text needs: a framed label indents it by half an "x".
+int NeededWidth(const QLabel* label, const QString& text) {
+    const QFontMetrics metrics(label->font());
+    return metrics.horizontalAdvance(text) + metrics.horizontalAdvance(QChar('x')) / 2;
+}
+
+// Plot column i is image row i at every image height. The window is as wide as the plot needs,
+// but never narrower than its read-outs need: at small heights the plot keeps its width and
+// the read-outs show whole.
 TEST(SpectrogramWindow, ThePowerSpectrumPlotIsExactlyAsWideAsTheImageIsHigh) {
     QTemporaryDir dir;
     StartedProgram program(WriteSineWave(dir, "tone.wav", 16000));
@@ -153,18 +164,31 @@ TEST(SpectrogramWindow, ThePowerSpectrumPlotIsExactlyAsWideAsTheImageIsHigh) {
     QTest::qWait(20);
     QWidget* plot = Child(program.freq, "PaintBoxFreq");
     const int chrome = program.freq.width() - plot->width();
+    const QString frequency = QString::fromStdString(FrequencyReadout(88.888, true));
+    const QString level = QString::fromStdString(LevelReadout(-88.888, FftAnalysis));
+    const int readouts = NeededWidth(program.freq.StatusPanel(0), frequency) +
+                         NeededWidth(program.freq.StatusPanel(1), level);
+    ASSERT_GT(readouts, 64 + chrome);  // the small heights below need the least width
     for (const int imageHeight : {64, 16, 190, 300, 256}) {
         ApplyImageHeight(program, imageHeight);
         EXPECT_EQ(plot->width(), imageHeight);
-        EXPECT_EQ(program.freq.width(), imageHeight + chrome) << imageHeight;
+        EXPECT_EQ(program.freq.width(), std::max(imageHeight + chrome, program.freq.minimumWidth()))
+            << imageHeight;
+        EXPECT_GE(program.freq.width(), imageHeight + chrome);
+        EXPECT_GE(program.freq.width(), readouts) << imageHeight;
         EXPECT_EQ(Child(program.freq, "PaintBoxFreqX")->width(), imageHeight + chrome - 2);
+        EXPECT_LE(NeededWidth(program.freq.StatusPanel(0), frequency),
+                  program.freq.StatusPanel(0)->contentsRect().width())
+            << imageHeight;
+        EXPECT_LE(NeededWidth(program.freq.StatusPanel(1), level),
+                  program.freq.StatusPanel(1)->contentsRect().width())
+            << imageHeight;
     }
-}
-
-// The room the label's text needs: a framed label indents it by half an "x".
-int NeededWidth(const QLabel* label, const QString& text) {
-    const QFontMetrics metrics(label->font());
-    return metrics.horizontalAdvance(text) + metrics.horizontalAdvance(QChar('x')) / 2;
+    // The user cannot squeeze the read-outs either.
+    program.freq.resize(10, program.freq.height());
+    QTest::qWait(20);
+    EXPECT_GE(program.freq.width(), readouts);
+    EXPECT_EQ(plot->width(), 256);
 }
 
 TEST(SpectrogramWindow, StatusPanelsShowTheLongestTextTheyCanHoldWhole) {
