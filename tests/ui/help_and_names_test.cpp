@@ -1,7 +1,9 @@
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QTextBrowser>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,7 @@
 #include "app/FileNames.h"
 #include "app/HelpWindow.h"
 #include "app/StartOptions.h"
+#include "document/SoundFormats.h"
 
 namespace tonalyx {
 namespace {
@@ -104,6 +107,44 @@ TEST(HelpWindow, EveryKeywordLeadsToAnExistingPage) {
         keywords->setCurrentRow(i);
         emit keywords->itemActivated(keywords->item(i));
         EXPECT_FALSE(browser->toPlainText().isEmpty()) << keywords->item(i)->text().toStdString();
+    }
+}
+
+// The pages on files, opening and getting started say what opens today: every kind of sound
+// file the open dialog lists, its readers, and no rule that only .wav names are read. The
+// keyword index finds the formats by name.
+TEST(HelpWindow, ThePagesOnFilesNameEveryFormatThatOpens) {
+    const auto pageText = [](const QString& page) {
+        QTextDocument document;
+        QFile file(":/help/" + page);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
+        document.setHtml(QString::fromUtf8(file.readAll()));
+        return document.toPlainText();
+    };
+    const QString formats = pageText("file_formats.html");
+    for (const SoundFileKind& kind : SoundFileKinds()) {
+        for (const QString& extension : QString(kind.extensions).split(' '))
+            EXPECT_TRUE(formats.contains("." + extension)) << extension.toStdString();
+    }
+    for (const char* name : {"FLAC", "MP3", "Ogg", "AIFF", "libsndfile", "NIST SPHERE"})
+        EXPECT_TRUE(formats.contains(name)) << name;
+    const QString opening = pageText("getting_started.html");
+    for (const char* name : {"FLAC", "MP3", "Sound files"})
+        EXPECT_TRUE(opening.contains(name)) << name;
+    for (const QString& text : {formats, opening, pageText("index.html")}) {
+        EXPECT_FALSE(text.contains("must end in .wav"));
+        EXPECT_FALSE(text.contains("only names ending in .wav"));
+        EXPECT_FALSE(text.contains("open a wave file", Qt::CaseInsensitive));
+    }
+
+    HelpWindow help;
+    help.ShowKeywordSearch(QString());
+    auto* edit = help.findChild<QLineEdit*>("HelpKeywordEdit");
+    for (const char* name : {"flac", "mp3", "ogg", "aiff"}) {
+        edit->setText(name);
+        ASSERT_FALSE(help.MatchingKeywords().isEmpty()) << name;
+        emit edit->returnPressed();
+        EXPECT_TRUE(help.CurrentPage().toString().endsWith("file_formats.html#formats")) << name;
     }
 }
 
