@@ -25,10 +25,15 @@ QString OpenNote(const cli::LoadReport& report, int maxSoundLength) {
                      .arg(channels == 1 ? "channel" : "channels")
                      .arg(report.channelRead);
     }
+    const SoundFileInfo& origin = report.origin;
+    if (origin.sizeUnset && !origin.streamCut) {
+        notes << "The data chunk's size is unset (0xFFFFFFFF); read the data to the end of the "
+                 "file";
+    }
     if (report.framesInFile < report.claimedFrames) {
-        const bool wave = report.reader == "wave" || report.origin.container == "WAV";
         notes << QString("%1 %2 of the %3 its header claims; read what it holds")
-                     .arg(wave ? "The data chunk holds" : "The file decodes to")
+                     .arg(cli::HasDataChunk(report) ? "The data chunk holds"
+                                                    : "The file decodes to")
                      .arg(Seconds(static_cast<double>(report.framesInFile) / rate, 3))
                      .arg(Seconds(static_cast<double>(report.claimedFrames) / rate, 3));
     }
@@ -37,6 +42,18 @@ QString OpenNote(const cli::LoadReport& report, int maxSoundLength) {
                      .arg(Seconds(static_cast<double>(report.framesLoaded) / rate, 1))
                      .arg(Seconds(static_cast<double>(report.framesInFile) / rate, 1))
                      .arg(maxSoundLength);
+    }
+    if (origin.streamCut) {
+        notes << QString(
+                     "Read the first %1 of the stream and left the rest unread (Max length "
+                     "of sound %2 s)")
+                     .arg(Seconds(static_cast<double>(report.framesLoaded) / rate, 1))
+                     .arg(maxSoundLength);
+    }
+    if (auto repaired = cli::RepairNote(origin.repairs)) {
+        QString note = QString::fromStdString(*repaired);
+        note[0] = note[0].toUpper();
+        notes << note;
     }
     return notes.join("; ");
 }

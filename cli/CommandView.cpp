@@ -1,20 +1,11 @@
 #include "cli/CommandView.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <array>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 
-#include "cli/OutputFiles.h"
-#include "document/ByteSource.h"
 #include "document/SoundFile.h"
-#include "document/WaveFormatDecode.h"
-#include "document/WaveReader.h"
 
 namespace tonalyx::cli {
 
@@ -23,57 +14,37 @@ namespace {
 // The setting that limits how much of a long file the window reads.
 constexpr std::string_view kLengthSetting = "maxSoundLength";
 
-// Why the file cannot be opened for reading, in the system's words.
-std::string OpenFailure(const std::string& path) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) return SystemReason(EISDIR);
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return SystemReason(errno);
-    ::close(descriptor);
-    return DescribeWaveReadError(WaveReadError::CannotOpen);
-}
-
-bool IsPlainCoding(std::uint16_t tag) {
-    return tag == kWaveFormatPcm || tag == kWaveFormatIeeeFloat || tag == kWaveFormatExtensible;
-}
-
-// The frames the data chunk of a RIFF wave of PCM or float samples claims; none for other
-// files, whose header claim is the reader's frame count.
-std::optional<std::int64_t> DataChunkClaim(const std::string& path) {
-    FileByteSource file(path);
-    SoundData probe;
-    if (!file.IsOpen() || !ScanChunks(probe, file) || probe.fmtChunk.offset == 0) {
-        return std::nullopt;
-    }
-    std::array<std::uint8_t, kFormatChunkMinSize> body{};
-    if (!file.Seek(probe.fmtChunk.offset) || file.Read(body.data(), body.size()) < body.size()) {
-        return std::nullopt;
-    }
-    const WaveFormat format = ParseWaveFormat(body.data());
-    if (!IsPlainCoding(format.formatTag)) return std::nullopt;
-    const std::int64_t frameBytes = std::int64_t{std::max<int>(format.channels, 1)} *
-                                    ((std::max<int>(format.bitsPerSample, 8) + 7) / 8);
-    return std::max<std::int64_t>(probe.dataChunk.size, 0) / frameBytes;
-}
-
 std::string Seconds(double seconds) {
     char text[40];
     std::snprintf(text, sizeof text, "%.3f s", seconds);
     return text;
 }
 
+// What cut the read short: the limit asked for, or the most samples the command line
+// addresses.
+std::string LimitText(const LoadReport& report) {
+    if (!report.limitedByAddressing) return report.limit;
+    return "the most the command line addresses (" + std::to_string(report.framesLoaded) +
+           " samples)";
+}
+
 }  // namespace
+
+bool HasDataChunk(const LoadReport& report) {
+    const std::string& container = report.origin.container;
+    return report.reader == "wave" || container == "WAV" || container == "W64" ||
+           container == "RF64" || container == "CAF";
+}
 
 std::string FileNamePart(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
-std::string RefusalText(const std::string& path, const SoundReadError& error) {
-    if (error.wave == WaveReadError::CannotOpen) return "cannot open: " + OpenFailure(path);
+std::string RefusalText(const std::string& /*path*/, const SoundReadError& error) {
     return "cannot open: " + error.Describe();
 }
 
-bool FillLoadReport(const std::string& path, const SoundFileInfo& origin, int channelAsked,
+void FillLoadReport(const std::string& /*path*/, const SoundFileInfo& origin, int channelAsked,
                     int channelRead, std::int64_t framesWanted, std::int64_t framesRead,
                     LoadReport& report) {
     report.origin = origin;
@@ -82,15 +53,13 @@ bool FillLoadReport(const std::string& path, const SoundFileInfo& origin, int ch
     report.channelRead = channelRead;
     report.sampleRate = origin.sampleRate;
     report.framesLoaded = framesRead;
-    report.claimedFrames = origin.frames;
     report.framesInFile = origin.frames;
-    if (origin.container == "WAV") {
-        if (auto claim = DataChunkClaim(path)) report.claimedFrames = *claim;
-    }
     // A read that stopped before the frames it asked for found the end of what decodes.
     if (framesRead < framesWanted) report.framesInFile = framesRead;
-    report.framesInFile = std::min(report.framesInFile, report.claimedFrames);
-    return framesRead <= report.framesInFile;
+    // A header that claims fewer frames than decode (a block codec's padded last block) claims
+    // nothing that is missing.
+    report.claimedFrames = std::max(
+        origin.claimedFrames >= 0 ? origin.claimedFrames : origin.frames, report.framesInFile);
 }
 
 std::optional<std::string> LoadSound(const std::string& path, const FileSettings& file,
@@ -107,10 +76,8 @@ std::optional<std::string> LoadSound(const std::string& path, const FileSettings
             std::min<std::int64_t>(wanted, std::int64_t{file.maxSoundLength} * origin.sampleRate);
     }
     report->limit = std::string(kLengthSetting) + " " + std::to_string(file.maxSoundLength) + " s";
-    if (!FillLoadReport(path, origin, file.channelIndex, sound.channelIndex, wanted,
-                        sound.sampleCount, *report)) {
-        return "the file changed while it was read";
-    }
+    FillLoadReport(path, origin, file.channelIndex, sound.channelIndex, wanted, sound.sampleCount,
+                   *report);
     return std::nullopt;
 }
 
@@ -123,25 +90,51 @@ std::vector<std::string> LoadNotes(const LoadReport& report) {
                         std::to_string(channels) + (channels == 1 ? " channel" : " channels") +
                         "; read channel " + std::to_string(report.channelRead) + ", the last one");
     }
+    const SoundFileInfo& origin = report.origin;
+    if (origin.sizeUnset && !origin.streamCut) {
+        notes.push_back(
+            "the data chunk's size is 0xFFFFFFFF, left unset by a streaming writer; "
+            "read the data to the end of the file");
+    }
     if (report.framesInFile < report.claimedFrames) {
-        const bool wave = report.reader == "wave" || report.origin.container == "WAV";
-        notes.push_back((wave ? "the data chunk holds " : "the file decodes to ") +
+        notes.push_back((HasDataChunk(report) ? "the data chunk holds " : "the file decodes to ") +
                         std::to_string(report.framesInFile) + " of the " +
                         std::to_string(report.claimedFrames) +
                         " samples its header claims; read what it holds");
+    }
+    if (origin.streamCut) {
+        notes.push_back("read the first " + Seconds(report.framesLoaded / rate) +
+                        " of the stream and left the rest unread (" + LimitText(report) + ")");
     }
     if (report.framesLoaded < report.framesInFile) {
         std::string note = "read the first " + Seconds(report.framesLoaded / rate) + " of " +
                            Seconds(static_cast<double>(report.framesInFile) / rate);
         if (report.limitedByAddressing) {
-            note += ", the most the command line addresses (" +
-                    std::to_string(report.framesLoaded) + " samples)";
+            note += ", " + LimitText(report);
         } else {
             note += " (" + report.limit + "); --whole reads it all";
         }
         notes.push_back(note);
     }
+    if (auto repaired = RepairNote(origin.repairs)) notes.push_back(*repaired);
     return notes;
+}
+
+std::optional<std::string> RepairNote(const SampleRepairs& repairs) {
+    std::string note;
+    // "12 samples beyond full scale were clipped", "1 NaN sample was read as 0".
+    const auto add = [&note](std::int64_t n, const char* kind, const char* where,
+                             const char* change) {
+        if (n <= 0) return;
+        if (!note.empty()) note += "; ";
+        note += std::to_string(n) + kind + (n == 1 ? " sample" : " samples") + where +
+                (n == 1 ? " was " : " were ") + change;
+    };
+    add(repairs.clipped, "", " beyond full scale", "clipped");
+    add(repairs.infinite, " infinite", "", "read as full scale");
+    add(repairs.nan, " NaN", "", "read as 0");
+    if (note.empty()) return std::nullopt;
+    return note;
 }
 
 ViewGeometry OpenedView(int sampleCount, int viewWidth) {

@@ -31,6 +31,10 @@ struct LoadReport {
     bool limitedByAddressing = false;  // cut to the most samples the view arithmetic addresses
 };
 
+// Whether the report's file keeps its samples in a chunk called "data" (the WAV family and
+// CAF); other headers state a frame count.
+bool HasDataChunk(const LoadReport& report);
+
 // Reads the sound with ReadSoundFile, as the window's Open does, with the channel and the
 // length limit of the file settings: every format the program reads, recognised by its
 // content. Returns why the file was refused (the system's reason when it cannot be opened,
@@ -38,19 +42,25 @@ struct LoadReport {
 std::optional<std::string> LoadSound(const std::string& path, const FileSettings& file,
                                      SoundData& sound, LoadReport* report = nullptr);
 
-// "cannot open: " and why neither reader takes the file.
+// "cannot open: " and why the input cannot be read or neither reader takes the file (path is
+// the file's name as given; the reason comes whole with the error).
 std::string RefusalText(const std::string& path, const SoundReadError& error);
 
 // The report of a read from the file at path that took framesRead frames of origin's
-// channelRead, where framesWanted were asked for (the limit); the header's claim of a RIFF
-// wave comes from its data chunk. False when the file changed while it was read.
-bool FillLoadReport(const std::string& path, const SoundFileInfo& origin, int channelAsked,
+// channelRead, where framesWanted were asked for (the limit). The claim is the header's own
+// (origin.claimedFrames), never less than what decodes.
+void FillLoadReport(const std::string& path, const SoundFileInfo& origin, int channelAsked,
                     int channelRead, std::int64_t framesWanted, std::int64_t framesRead,
                     LoadReport& report);
 
-// One line for each change the read made to the input: a sound cut to its length limit, a
-// channel replaced by the last one, a file shorter than its header claims.
+// One line for each change the read made to the input: a channel replaced by the last one, a
+// data size left unset, a file shorter than its header claims, a stream or a sound cut to its
+// length limit, samples clipped or replaced by the conversion (as far as they were read).
 std::vector<std::string> LoadNotes(const LoadReport& report);
+
+// What the conversion to 16 bits changed, in one line: "12 samples beyond full scale were
+// clipped; 3 NaN samples were read as 0". None when it changed nothing.
+std::optional<std::string> RepairNote(const SampleRepairs& repairs);
 
 // The view right after the window opened a sound of sampleCount samples in a wave view
 // viewWidth columns wide: the zoom reset, the sound fitted to the view (unless it has no more

@@ -92,6 +92,7 @@ std::optional<std::string> RunLevels(const std::string& path, CommandContext& co
     context.progress.Start(label + ": image");
     const std::vector<std::uint8_t> bytes = LevelsImageBytes(levels, columns, rows, options);
     context.progress.Finish();
+    if (auto note = RepairNote(view.sound.source->Info().repairs)) Note(context, path, *note);
     context.out.write(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<std::streamsize>(bytes.size()));
     return std::nullopt;

@@ -55,6 +55,7 @@ std::optional<std::string> RunPitch(const std::string& path, CommandContext& con
         steps->Finish(row);
     }
     context.progress.Finish();
+    if (auto note = RepairNote(sound.source->Info().repairs)) Note(context, path, *note);
     return std::nullopt;
 }
 

@@ -35,6 +35,19 @@ std::int64_t FramesBeforeDamage(FrameSource& source, std::int64_t wanted) {
     return done;
 }
 
+// The part of a stream that the limit asks for: a stream is read once, into memory.
+StreamLimit StreamLimitOf(const ReadLimit& limit) {
+    StreamLimit stream;
+    stream.frames = kMaxAddressableFrames;
+    if (limit.whole) return stream;
+    if (limit.maxSeconds) {
+        stream.seconds = *limit.maxSeconds;
+    } else if (limit.maxSoundLength >= 1) {
+        stream.seconds = limit.maxSoundLength;
+    }
+    return stream;
+}
+
 }  // namespace
 
 ReadLimit ReadLimitOf(const CliOptions& options, const FileSettings& file) {
@@ -44,7 +57,8 @@ ReadLimit ReadLimitOf(const CliOptions& options, const FileSettings& file) {
 std::optional<std::string> OpenSound(const std::string& path, int channel, const ReadLimit& limit,
                                      OpenedSound& sound) {
     SoundReadError error;
-    sound.source = OpenFrameSource(path, channel, &error);
+    const StreamLimit streamLimit = StreamLimitOf(limit);
+    sound.source = OpenFrameSource(path, channel, &error, streamLimit);
     if (!sound.source) return RefusalText(path, error);
     const SoundFileInfo info = sound.source->Info();
     sound.sampleRate = info.sampleRate;
@@ -55,10 +69,7 @@ std::optional<std::string> OpenSound(const std::string& path, int channel, const
     if (limit.whole) {
         report.limit = "--whole";
     } else if (limit.maxSeconds) {
-        // Seconds given in decimals land on their sample despite the rounding of the product.
-        wanted = std::min<std::int64_t>(
-            wanted,
-            static_cast<std::int64_t>(std::floor(*limit.maxSeconds * info.sampleRate + 1e-6)));
+        wanted = std::min(wanted, FramesWithin(*limit.maxSeconds, info.sampleRate));
         report.limit = "--max-seconds " + WholeOrDecimal(*limit.maxSeconds);
     } else if (limit.maxSoundLength >= 1) {
         wanted =
@@ -70,20 +81,19 @@ std::optional<std::string> OpenSound(const std::string& path, int channel, const
     sound.frames = wanted;
     if (wanted > 0 && !sound.source->CanReadFrame(wanted - 1)) {
         // Damaged: a decoder that failed once is opened afresh for each further pass.
-        sound.source = OpenFrameSource(path, channel, &error);
+        sound.source = OpenFrameSource(path, channel, &error, streamLimit);
         if (sound.source) sound.frames = FramesBeforeDamage(*sound.source, wanted);
-        if (sound.source) sound.source = OpenFrameSource(path, channel, &error);
+        if (sound.source) sound.source = OpenFrameSource(path, channel, &error, streamLimit);
         if (!sound.source) return "the file changed while it was read";
     }
     if (sound.frames == 0) {
         return std::string("cannot open: ") + (wanted == 0 ? "--max-seconds reads no whole sample"
                                                            : "no sample frame could be decoded");
     }
-    if (!FillLoadReport(path, info, channel, sound.source->Channel(), wanted, sound.frames,
-                        report)) {
-        return "the file changed while it was read";
-    }
-    report.limitedByAddressing = addressing && sound.frames == wanted;
+    FillLoadReport(path, info, channel, sound.source->Channel(), wanted, sound.frames, report);
+    // A stream is cut as it is read, by the limit or by the most frames addressed.
+    report.limitedByAddressing = (addressing && sound.frames == wanted) ||
+                                 (info.streamCut && sound.frames == kMaxAddressableFrames);
     return std::nullopt;
 }
 

@@ -80,6 +80,7 @@ std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& 
         view, options.kind, first, last - first + 1, context.records.analysis,
         context.records.display, [&](double fraction) { context.progress.Update(fraction); });
     context.progress.Finish();
+    if (auto note = RepairNote(view.sound.source->Info().repairs)) Note(context, path, *note);
     const SpectrumRows spectrum = SpectrumRowsOfMean(view.engine, options.kind, mean);
 
     // The samples of the chosen columns, in seconds.

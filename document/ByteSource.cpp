@@ -1,8 +1,14 @@
 #include "document/ByteSource.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
+
+#include "document/InputDescriptor.h"
 
 namespace tonalyx {
 
@@ -19,21 +25,49 @@ bool MemoryByteSource::Seek(int64_t position) {
     return true;
 }
 
-FileByteSource::FileByteSource(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
-    if (!file_) return;
-    // Some systems open a folder for reading; it is no file to read from.
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        file_.reset();
+std::size_t PatchedByteSource::Read(void* destination, std::size_t count) {
+    const int64_t start = bytes_->Position();
+    const std::size_t got = bytes_->Read(destination, count);
+    // The part of [start, start + got) that the replacement covers.
+    const int64_t end = start + static_cast<int64_t>(got);
+    const int64_t from = std::max(start, offset_);
+    const int64_t to = std::min(end, offset_ + static_cast<int64_t>(replacement_.size()));
+    if (from < to) {
+        std::memcpy(static_cast<uint8_t*>(destination) + (from - start),
+                    replacement_.data() + (from - offset_), static_cast<std::size_t>(to - from));
+    }
+    return got;
+}
+
+FileByteSource::FileByteSource(const std::string& path) {
+    const InputDescriptor input = OpenInputDescriptor(path);
+    if (input.kind == InputKind::File) {
+        Adopt(input.descriptor);
+        return;
+    }
+    if (input.descriptor >= 0) ::close(input.descriptor);
+    error_ = input.kind == InputKind::Stream ? ESPIPE : input.error;
+}
+
+FileByteSource::FileByteSource(int descriptor) {
+    Adopt(descriptor);
+}
+
+void FileByteSource::Adopt(int descriptor) {
+    file_.reset(::fdopen(descriptor, "rb"));
+    if (!file_) {
+        error_ = errno;
+        ::close(descriptor);
         return;
     }
     // The size bounds every seek and read, so a header that points past the end is caught
     // before any buffer is sized from it.
-    if (std::fseek(file_.get(), 0, SEEK_END) == 0) {
-        const long end = std::ftell(file_.get());
-        if (end > 0) size_ = end;
+    if (::fseeko(file_.get(), 0, SEEK_END) == 0)
+        size_ = std::max<int64_t>(0, ::ftello(file_.get()));
+    if (::fseeko(file_.get(), 0, SEEK_SET) != 0) {
+        error_ = errno;
+        file_.reset();
     }
-    if (std::fseek(file_.get(), 0, SEEK_SET) != 0) file_.reset();
 }
 
 std::size_t FileByteSource::Read(void* destination, std::size_t count) {
@@ -45,7 +79,7 @@ std::size_t FileByteSource::Read(void* destination, std::size_t count) {
 
 bool FileByteSource::Seek(int64_t position) {
     if (!file_ || position < 0 || position > size_) return false;
-    if (std::fseek(file_.get(), static_cast<long>(position), SEEK_SET) != 0) return false;
+    if (::fseeko(file_.get(), static_cast<off_t>(position), SEEK_SET) != 0) return false;
     position_ = position;
     return true;
 }

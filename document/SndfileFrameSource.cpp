@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "document/HeaderClaims.h"
 #include "document/SndfileNames.h"
 #include "document/WaveFormatDecode.h"
 
@@ -90,8 +91,11 @@ struct SndfileFrameSource::Handle {
     }
 
     // Decodes up to count frames from the current position into out (the chosen channel),
-    // or discards them when out is null. Returns the frames decoded.
-    int64_t Decode(int64_t count, int16_t* out) {
+    // or discards them when out is null, counting what the conversion changed in *repairs
+    // unless it is null. Returns the frames decoded.
+    int64_t Decode(int64_t count, int16_t* out, SampleRepairs* repairs = nullptr) {
+        SampleRepairs uncounted;
+        SampleRepairs& counts = repairs ? *repairs : uncounted;
         const int channels = info.channels;
         const int64_t framesPerBlock = std::max<int64_t>(1, kBlockSamples / channels);
         const auto blockSamples = static_cast<std::size_t>(framesPerBlock * channels);
@@ -103,7 +107,7 @@ struct SndfileFrameSource::Handle {
                 doubles.resize(blockSamples);
                 got = sf_readf_double(file, doubles.data(), wanted);
                 for (sf_count_t i = 0; out && i < got; ++i)
-                    out[done + i] = FloatToSample(doubles[i * channels + channel]);
+                    out[done + i] = FloatToSample(doubles[i * channels + channel], counts);
             } else {
                 // Integers come left-justified in 32 bits: the top 16 are the sample's top bits.
                 integers.resize(blockSamples);
@@ -151,9 +155,10 @@ struct SndfileFrameSource::Handle {
 
 std::unique_ptr<SndfileFrameSource> SndfileFrameSource::Open(std::unique_ptr<ByteSource> bytes,
                                                              int channel, std::string* error) {
+    const bool aifc = IsAifc(*bytes);
+    const LengthClaim claim = ReadLengthClaim(*bytes);
     auto handle = std::make_unique<Handle>();
-    handle->bytes = std::move(bytes);
-    const bool aifc = IsAifc(*handle->bytes);
+    handle->bytes = ReadableAsHeld(std::move(bytes), claim);
     if (!handle->Open(error)) return nullptr;
     const SF_INFO& info = handle->info;
     if (info.channels <= 0 || info.samplerate <= 0 || info.frames <= 0) {
@@ -186,6 +191,8 @@ std::unique_ptr<SndfileFrameSource> SndfileFrameSource::Open(std::unique_ptr<Byt
     described.channels = opened.channels;
     described.bitsPerSample = SndfileBitsPerSample(opened.format);
     described.frames = frames;
+    described.claimedFrames = claim.frames;
+    described.sizeUnset = claim.sizeUnset;
     source->channel_ = source->handle_->channel;
     return source;
 }
@@ -195,12 +202,13 @@ SndfileFrameSource::SndfileFrameSource(std::unique_ptr<Handle> handle)
 
 SndfileFrameSource::~SndfileFrameSource() = default;
 
-std::size_t SndfileFrameSource::ReadFrames(int64_t first, std::span<int16_t> out) {
+std::size_t SndfileFrameSource::Decode(int64_t first, std::span<int16_t> out,
+                                       SampleRepairs* repairs) {
     if (first < 0 || first >= info_.frames) return 0;
     const int64_t wanted =
         std::min<int64_t>(static_cast<int64_t>(out.size()), info_.frames - first);
     if (!handle_->MoveTo(first)) return 0;
-    return static_cast<std::size_t>(handle_->Decode(wanted, out.data()));
+    return static_cast<std::size_t>(handle_->Decode(wanted, out.data(), repairs));
 }
 
 bool SndfileFrameSource::CanReadFrame(int64_t frame) {

@@ -32,10 +32,15 @@ struct WaveFormat {
     int16_t bitsPerSample = 16;
 };
 
+// The data chunk size that means "not known when the header was written": the data go on to
+// the end of the file.
+constexpr int64_t kUnsetChunkSize = 0xFFFFFFFF;
+
 // Where the chunk walk found one wanted chunk.
 struct ChunkLocation {
     ChunkId id{};
-    int32_t size = 0;    // the size field of the chunk header, as read
+    // The size field of the chunk header, read as the unsigned 32-bit number it is.
+    int64_t size = 0;
     int64_t offset = 0;  // file offset of the first data byte; 0 when the chunk was not seen
 };
 

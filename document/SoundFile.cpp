@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <system_error>
 #include <vector>
 
 #include "document/ByteSource.h"
+#include "document/InputDescriptor.h"
 #include "document/SndfileFrameSource.h"
 #include "document/WaveFrameSource.h"
 
@@ -35,10 +37,41 @@ bool Fail(std::string* error, const char* text) {
     return false;
 }
 
+// The input, opened once: a file read at will, or a stream read into memory up to the limit,
+// for a stream cannot be read twice.
+struct Input {
+    std::unique_ptr<ByteSource> bytes;  // null when the input cannot be read; error says why
+    bool stream = false;
+};
+
+Input OpenInput(const std::string& path, const StreamLimit& limit, SoundReadError& error) {
+    Input input;
+    const InputDescriptor opened = OpenInputDescriptor(path);
+    if (opened.kind == InputKind::File) {
+        auto file = std::make_unique<FileByteSource>(opened.descriptor);
+        if (file->IsOpen()) {
+            input.bytes = std::move(file);
+        } else {
+            error.input = std::system_category().message(file->Error());
+        }
+    } else if (opened.kind == InputKind::Stream) {
+        input.stream = true;
+        input.bytes = ReadWaveStream(opened.descriptor, limit, error.input);
+    } else {
+        error.input = std::system_category().message(opened.error);
+    }
+    if (!input.bytes) {
+        error.wave = WaveReadError::CannotOpen;
+        error.waveText = DescribeWaveReadError(WaveReadError::CannotOpen);
+    }
+    return input;
+}
+
 std::unique_ptr<FrameSource> OpenWithSndfile(const std::string& path, int channel,
                                              SoundReadError& error) {
     auto file = std::make_unique<FileByteSource>(path);
     if (!file->IsOpen()) {
+        error.input = std::system_category().message(file->Error());
         error.wave = WaveReadError::CannotOpen;
         error.waveText = DescribeWaveReadError(WaveReadError::CannotOpen);
         return nullptr;
@@ -49,6 +82,7 @@ std::unique_ptr<FrameSource> OpenWithSndfile(const std::string& path, int channe
 }  // namespace
 
 std::string SoundReadError::Describe() const {
+    if (!input.empty()) return input;
     if (sndfile.empty() || IsFinal(wave)) return waveText;
     if (wave == WaveReadError::None || WaveReaderDidNotJudge(wave)) return sndfile;
     return waveText + " (libsndfile: " + sndfile + ")";
@@ -101,33 +135,26 @@ bool LoadSoundFrames(SoundData& sound, FrameSource& source, std::string* error) 
 
 bool ReadSoundFile(SoundData& sound, const std::string& path, int channel, SoundReadError* error) {
     SoundReadError reasons;
-    if (ReadWaveFile(sound, path, channel, &reasons.wave)) {
-        // Describe the file as the wave reader saw it; the walk is cheap beside the read.
-        FileByteSource file(path);
-        SoundData probe;
-        WaveDataLayout layout;
-        if (file.IsOpen() && LocateWaveData(probe, file, channel, layout) == WaveReadError::None) {
-            sound.origin = {SoundReader::Wave,
-                            "WAV",
-                            WaveCodecName(layout.coding),
-                            sound.format.formatTag,
-                            sound.format.sampleRate,
-                            probe.format.channels,
-                            8 * BytesPerSample(layout.coding),
-                            layout.frames};
-        } else {
-            sound.origin = {SoundReader::Wave,       "WAV", "", sound.format.formatTag,
-                            sound.format.sampleRate, 0,     0,  sound.sampleCount};
-        }
-        if (error) *error = {};
-        return true;
-    }
-    reasons.waveText = DescribeWaveReadError(reasons.wave, sound.format);
-    if (!IsFinal(reasons.wave)) {
-        auto source = OpenWithSndfile(path, channel, reasons);
-        if (source && LoadSoundFrames(sound, *source, &reasons.sndfile)) {
+    const StreamLimit limit{
+        sound.maxSoundLength >= 1 ? static_cast<double>(sound.maxSoundLength) : 0.0,
+        kMaxSampleCount};
+    Input input = OpenInput(path, limit, reasons);
+    if (input.bytes) {
+        // A stream is read as a wave whatever its name; a file when its name says it is one.
+        if (!input.stream && !HasWavExtension(path)) {
+            reasons.wave = WaveReadError::NotWavExtension;
+        } else if (ReadWaveData(sound, *input.bytes, channel, &reasons.wave)) {
             if (error) *error = {};
             return true;
+        }
+        reasons.waveText = DescribeWaveReadError(reasons.wave, sound.format);
+        if (!input.stream && !IsFinal(reasons.wave)) {
+            auto source =
+                SndfileFrameSource::Open(std::move(input.bytes), channel, &reasons.sndfile);
+            if (source && LoadSoundFrames(sound, *source, &reasons.sndfile)) {
+                if (error) *error = {};
+                return true;
+            }
         }
     }
     if (error) *error = std::move(reasons);
@@ -135,22 +162,28 @@ bool ReadSoundFile(SoundData& sound, const std::string& path, int channel, Sound
 }
 
 std::unique_ptr<FrameSource> OpenFrameSource(const std::string& path, int channel,
-                                             SoundReadError* error) {
+                                             SoundReadError* error,
+                                             const StreamLimit& streamLimit) {
     SoundReadError reasons;
-    auto file = std::make_unique<FileByteSource>(path);
-    if (!file->IsOpen()) {
-        reasons.wave = WaveReadError::CannotOpen;
-    } else if (!HasWavExtension(path)) {
-        reasons.wave = WaveReadError::NotWavExtension;
-    } else if (auto wave = WaveFrameSource::Open(std::move(file), channel, &reasons.wave)) {
-        if (error) *error = {};
-        return wave;
-    }
-    reasons.waveText = DescribeWaveReadError(reasons.wave);
-    if (!IsFinal(reasons.wave)) {
-        if (auto source = OpenWithSndfile(path, channel, reasons)) {
+    Input input = OpenInput(path, streamLimit, reasons);
+    if (input.bytes) {
+        if (!input.stream && !HasWavExtension(path)) {
+            reasons.wave = WaveReadError::NotWavExtension;
+        } else if (auto wave =
+                       WaveFrameSource::Open(std::move(input.bytes), channel, &reasons.wave)) {
             if (error) *error = {};
-            return source;
+            return wave;
+        }
+        reasons.waveText = DescribeWaveReadError(reasons.wave);
+        // libsndfile reads the file afresh where the wave reader took the bytes it was given.
+        if (!input.stream && !IsFinal(reasons.wave)) {
+            auto source = input.bytes ? SndfileFrameSource::Open(std::move(input.bytes), channel,
+                                                                 &reasons.sndfile)
+                                      : OpenWithSndfile(path, channel, reasons);
+            if (source) {
+                if (error) *error = {};
+                return source;
+            }
         }
     }
     if (error) *error = std::move(reasons);

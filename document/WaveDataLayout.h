@@ -19,7 +19,13 @@ struct WaveDataLayout {
     // Whole frames of the data chunk that the file really holds, before any cut to
     // maxSoundLength.
     int64_t frames = 0;
+    // The whole frames the data chunk's size claims; -1 when the size is 0xFFFFFFFF, which a
+    // streaming writer leaves unset, and the data run to the end of the file.
+    int64_t claimedFrames = -1;
 };
+
+// The file as the wave reader describes it, from the format and the layout of its data.
+SoundFileInfo WaveFileInfo(const WaveFormat& format, const WaveDataLayout& layout);
 
 // Walks the chunks, reads the "fmt " chunk into sound.format and works out the layout of the
 // channel. The same checks, in the same order, as ReadWaveData makes before it reads samples;

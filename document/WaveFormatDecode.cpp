@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 #include "document/LittleEndian.h"
 
@@ -41,10 +42,32 @@ void ConvertEach(const uint8_t* first, std::size_t stride, std::span<int16_t> ou
 
 }  // namespace
 
+const char* WaveCodecName(SampleCoding coding) {
+    switch (coding) {
+        case SampleCoding::Unsigned8:
+            return "PCM 8-bit";
+        case SampleCoding::Signed16:
+            return "PCM 16-bit";
+        case SampleCoding::Signed24:
+            return "PCM 24-bit";
+        case SampleCoding::Signed32:
+            return "PCM 32-bit";
+        case SampleCoding::Float32:
+            return "float 32-bit";
+        case SampleCoding::Float64:
+            return "float 64-bit";
+    }
+    return "unknown";
+}
+
 // Full scale is ±1.0; values beyond it clip, and NaN (which has no level) becomes silence.
 // The conversion truncates toward zero like every other real-to-integer step of the program.
-int16_t FloatToSample(double value) {
-    if (!(value == value)) return 0;
+int16_t FloatToSample(double value, SampleRepairs& repairs) {
+    if (!(value == value)) {
+        ++repairs.nan;
+        return 0;
+    }
+    if (value > 1.0 || value < -1.0) ++(std::isinf(value) ? repairs.infinite : repairs.clipped);
     const double scaled = value * 32768.0;
     if (scaled >= 32767.0) return 32767;
     if (scaled <= -32768.0) return -32768;
@@ -111,7 +134,10 @@ WaveReadError ChooseSampleCoding(std::span<const uint8_t> formatBody, SampleCodi
 }
 
 void ConvertChannel(std::span<const uint8_t> frames, std::size_t frameBytes,
-                    std::size_t sampleOffset, SampleCoding coding, std::span<int16_t> out) {
+                    std::size_t sampleOffset, SampleCoding coding, std::span<int16_t> out,
+                    SampleRepairs* repairs) {
+    SampleRepairs uncounted;
+    SampleRepairs& counts = repairs ? *repairs : uncounted;
     const std::size_t sampleBytes = static_cast<std::size_t>(BytesPerSample(coding));
     if (frameBytes == 0 || sampleOffset + sampleBytes > frameBytes) return;
     out = out.first(std::min(out.size(), frames.size() / frameBytes));
@@ -133,13 +159,13 @@ void ConvertChannel(std::span<const uint8_t> frames, std::size_t frameBytes,
                         [](const uint8_t* p) { return TopSixteenBits(p + 2); });
             break;
         case SampleCoding::Float32:
-            ConvertEach(first, frameBytes, out, [](const uint8_t* p) {
-                return FloatToSample(std::bit_cast<float>(LoadLe32(p)));
+            ConvertEach(first, frameBytes, out, [&counts](const uint8_t* p) {
+                return FloatToSample(std::bit_cast<float>(LoadLe32(p)), counts);
             });
             break;
         case SampleCoding::Float64:
-            ConvertEach(first, frameBytes, out, [](const uint8_t* p) {
-                return FloatToSample(std::bit_cast<double>(LoadLe64(p)));
+            ConvertEach(first, frameBytes, out, [&counts](const uint8_t* p) {
+                return FloatToSample(std::bit_cast<double>(LoadLe64(p)), counts);
             });
             break;
     }

@@ -18,9 +18,9 @@ public:
     static std::unique_ptr<WaveFrameSource> Open(std::unique_ptr<ByteSource> bytes, int channel,
                                                  WaveReadError* error = nullptr);
 
-    std::size_t ReadFrames(int64_t first, std::span<int16_t> out) override;
-
 private:
+    std::size_t Decode(int64_t first, std::span<int16_t> out, SampleRepairs* repairs) override;
+
     WaveFrameSource(std::unique_ptr<ByteSource> bytes, const WaveDataLayout& layout,
                     const WaveFormat& format);
 
@@ -28,8 +28,5 @@ private:
     WaveDataLayout layout_;
     std::vector<uint8_t> buffer_;
 };
-
-// What the wave reader's coding is called: "PCM 16-bit", "float 32-bit".
-const char* WaveCodecName(SampleCoding coding);
 
 }  // namespace tonalyx

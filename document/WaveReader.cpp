@@ -156,7 +156,7 @@ bool ScanChunks(SoundData& sound, ByteSource& source) {
     uint8_t header[8];
     while (source.Read(header, sizeof header) == sizeof header) {
         const ChunkId id = LoadChunkId(header);
-        const int32_t size = static_cast<int32_t>(LoadLe32(header + 4));
+        const int64_t size = LoadLe32(header + 4);
         const int64_t position = source.Position();
         for (ChunkLocation* chunk : wanted) {
             if (ChunkIdsMatch(id, chunk->id)) {
@@ -165,11 +165,9 @@ bool ScanChunks(SoundData& sound, ByteSource& source) {
                 break;
             }
         }
-        // A negative size would step back, perhaps onto this very header again: the walk
-        // ends here. Chunk data is padded to an even length.
-        if (size < 0) break;
-        const int64_t padded = (int64_t{size} + 1) & ~int64_t{1};
-        if (!source.Seek(position + padded)) break;
+        // Chunk data is padded to an even length; a chunk that runs past the end of the file
+        // (a data chunk cut short, or one whose size was never set) ends the walk.
+        if (!source.Seek(position + ((size + 1) & ~int64_t{1}))) break;
     }
     return true;
 }
@@ -180,7 +178,7 @@ WaveReadError LocateWaveData(SoundData& sound, ByteSource& source, int channel,
     SampleCoding coding = SampleCoding::Signed16;
     const WaveReadError formatError = ReadFormatChunk(sound, source, coding);
     if (formatError != WaveReadError::None) return formatError;
-    if (sound.dataChunk.size <= 0) return WaveReadError::NoData;
+    if (sound.dataChunk.size == 0) return WaveReadError::NoData;
 
     const int channels = sound.format.channels;
     const int sampleBytes = BytesPerSample(coding);
@@ -189,9 +187,12 @@ WaveReadError LocateWaveData(SoundData& sound, ByteSource& source, int channel,
     layout.channel = std::clamp(channel, 0, channels - 1);
     layout.sampleOffset = int64_t{layout.channel} * sampleBytes;
     layout.dataOffset = sound.dataChunk.offset;
-    // The data chunk as far as the file really holds it.
+    // The data chunk as far as the file really holds it; an unset size reaches its end.
     const int64_t bytesInFile = std::max<int64_t>(0, source.Size() - layout.dataOffset);
-    layout.frames = std::min<int64_t>(sound.dataChunk.size, bytesInFile) / layout.frameBytes;
+    const bool unset = sound.dataChunk.size == kUnsetChunkSize;
+    layout.claimedFrames = unset ? -1 : sound.dataChunk.size / layout.frameBytes;
+    layout.frames =
+        (unset ? bytesInFile : std::min(sound.dataChunk.size, bytesInFile)) / layout.frameBytes;
     return layout.frames == 0 ? WaveReadError::NoWholeFrame : WaveReadError::None;
 }
 
@@ -202,7 +203,9 @@ bool ReadWaveData(SoundData& sound, ByteSource& source, int channel, WaveReadErr
     const int64_t frameBytes = layout.frameBytes;
     const int taken = layout.channel;
     const int64_t frames = FramesToRead(sound, layout.frames);
+    const SoundFileInfo origin = WaveFileInfo(sound.format, layout);
 
+    SampleRepairs repairs;
     std::vector<int16_t> samples;
     try {
         // One read of the needed bytes into one buffer, then one conversion pass.
@@ -214,7 +217,8 @@ bool ReadWaveData(SoundData& sound, ByteSource& source, int channel, WaveReadErr
         if (count == 0) return Fail(error, WaveReadError::NoWholeFrame);
         samples.resize(count);
         ConvertChannel({buffer.get(), got}, static_cast<std::size_t>(frameBytes),
-                       static_cast<std::size_t>(layout.sampleOffset), layout.coding, samples);
+                       static_cast<std::size_t>(layout.sampleOffset), layout.coding, samples,
+                       &repairs);
     } catch (const std::bad_alloc&) {
         return Fail(error, WaveReadError::OutOfMemory);
     }
@@ -227,8 +231,26 @@ bool ReadWaveData(SoundData& sound, ByteSource& source, int channel, WaveReadErr
     sound.format.bytesPerSecond = 2 * sound.format.sampleRate;
     sound.dataChunk.size = 2 * sound.sampleCount;
     sound.channelIndex = taken;
+    sound.origin = origin;
+    sound.origin.streamCut = source.Truncated();
+    sound.origin.repairs = repairs;
     if (error) *error = WaveReadError::None;
     return true;
+}
+
+SoundFileInfo WaveFileInfo(const WaveFormat& format, const WaveDataLayout& layout) {
+    SoundFileInfo info;
+    info.reader = SoundReader::Wave;
+    info.container = "WAV";
+    info.codec = WaveCodecName(layout.coding);
+    info.formatTag = format.formatTag;
+    info.sampleRate = format.sampleRate;
+    info.channels = format.channels;
+    info.bitsPerSample = 8 * BytesPerSample(layout.coding);
+    info.frames = layout.frames;
+    info.claimedFrames = layout.claimedFrames;
+    info.sizeUnset = layout.claimedFrames < 0;
+    return info;
 }
 
 bool ReadWaveFile(SoundData& sound, const std::string& path, int channel, WaveReadError* error) {

@@ -32,8 +32,11 @@ const char* DescribeWaveReadError(WaveReadError error);
 std::string DescribeWaveReadError(WaveReadError error, const WaveFormat& format);
 
 // Fills sound with one channel of a RIFF/WAVE file, converted to signed 16 bits. channel is
-// clamped to the file's channels; at most sound.maxSoundLength seconds are loaded. On false
-// the samples and sampleCount are those of before the call, and *error (when given) says why.
+// clamped to the file's channels; at most sound.maxSoundLength seconds are loaded; sound.origin
+// describes the file and what the conversion changed. Chunk sizes are unsigned: a data chunk
+// that runs past the end of the file, or whose size is 0xFFFFFFFF (never set by a streaming
+// writer), is read to the end of the file. On false the samples and sampleCount are those of
+// before the call, and *error (when given) says why.
 bool ReadWaveFile(SoundData& sound, const std::string& path, int channel,
                   WaveReadError* error = nullptr);
 

@@ -1,5 +1,10 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -15,6 +20,7 @@
 #include "cli/TableWriter.h"
 #include "cli/ViewAnalysis.h"
 #include "cli_test_support.h"
+#include "core/document_wave_test_files.h"
 #include "document/SoundFileWriter.h"
 #include "pitch/SoundPitchTrack.h"
 #include "tools/SyntheticVoice.h"
@@ -23,6 +29,10 @@ namespace tonalyx::cli {
 namespace {
 
 using namespace testing;
+using tonalyx::testing::kDataSizeField;
+using tonalyx::testing::kRiffSizeField;
+using tonalyx::testing::PipeWriter;
+using tonalyx::testing::PutLe;
 
 // A voice of seconds at rate: every piece seconds long holds one voiced stretch with a glide
 // and vibrato, framed by a second of digital silence, so that pieces cut at the silences are
@@ -316,6 +326,166 @@ TEST(CliLongSound, ACodecThatCannotSeekExactlyIsDecodedForwardToTheSameFrames) {
         EXPECT_EQ(ReadBytes(image), LoadedLevels(arguments)) << view[0];
     }
     EXPECT_EQ(RunCommandLine({"pitch", ogg}).out, LoadedPitchTable(ogg, "120"));
+}
+
+// Every container and coding the program opens, cut to 60 %, says that it holds less than its
+// header claims, in the words of its kind; whole, it says nothing.
+TEST(CliLongSound, EveryFormatCutShortSaysWhatItHoldsOfItsHeadersClaim) {
+    const auto folder = TestFolder();
+    const std::vector<int16_t> samples = LongVoice(6, 8000, 3);
+    const struct {
+        const char* name;
+        SoundContainer container;
+        SoundCoding coding;
+        const char* words;
+    } kinds[] = {
+        {"pcm.wav", SoundContainer::Wav, SoundCoding::Pcm16, "the data chunk holds "},
+        {"ulaw.wav", SoundContainer::Wav, SoundCoding::Ulaw, "the data chunk holds "},
+        {"alaw.wav", SoundContainer::Wav, SoundCoding::Alaw, "the data chunk holds "},
+        {"gsm.wav", SoundContainer::Wav, SoundCoding::Gsm610, "the data chunk holds "},
+        {"ima.wav", SoundContainer::Wav, SoundCoding::ImaAdpcm, "the data chunk holds "},
+        {"ms.wav", SoundContainer::Wav, SoundCoding::MsAdpcm, "the data chunk holds "},
+        {"a.aiff", SoundContainer::Aiff, SoundCoding::Pcm16, "the file decodes to "},
+        {"u.aifc", SoundContainer::Aiff, SoundCoding::Ulaw, "the file decodes to "},
+        {"a.au", SoundContainer::Au, SoundCoding::Pcm16, "the file decodes to "},
+        {"a.caf", SoundContainer::Caf, SoundCoding::Pcm16, "the data chunk holds "},
+        {"a.w64", SoundContainer::W64, SoundCoding::Pcm16, "the data chunk holds "},
+        {"a.rf64", SoundContainer::Rf64, SoundCoding::Pcm16, "the data chunk holds "},
+        {"a.sph", SoundContainer::Nist, SoundCoding::Pcm16, "the file decodes to "},
+        {"a.flac", SoundContainer::Flac, SoundCoding::Pcm16, "the file decodes to "},
+        {"a.mp3", SoundContainer::Mpeg, SoundCoding::Mp3, "the file decodes to "},
+    };
+    for (const auto& kind : kinds) {
+        const std::string path = (folder / kind.name).string();
+        ASSERT_TRUE(WriteSoundFile(path, {kind.container, kind.coding, 1, 8000},
+                                   std::span<const int16_t>(samples)));
+        const CliRun whole = RunCommandLine({"info", path});
+        EXPECT_EQ(whole.err, "") << kind.name;
+        std::filesystem::resize_file(path, std::filesystem::file_size(path) * 3 / 5);
+        const CliRun cut = RunCommandLine({"info", path});
+        EXPECT_EQ(cut.status, 0) << kind.name;
+        const std::string prefix = "tonalyx-cli: " + path + ": " + kind.words;
+        EXPECT_EQ(cut.err.rfind(prefix, 0), 0u) << cut.err;
+        EXPECT_NE(cut.err.find(" samples its header claims; read what it holds\n"),
+                  std::string::npos)
+            << cut.err;
+    }
+}
+
+// A sparse wave of 2.4 GB (7.6 hours at 44.1 kHz), and a wave whose data size a streaming
+// writer left at 0xFFFFFFFF: read as far as the limit asks, never "changed while read".
+TEST(CliLongSound, WavesBeyondTwoGibibytesAndUnsetSizesReadAsFarAsTheLimitAsks) {
+    const auto folder = TestFolder();
+    const std::string big = WriteWave(folder / "big.wav", LongVoice(10, 44100), 44100);
+    constexpr std::int64_t kFrames = 1206576000;
+    {
+        std::vector<std::uint8_t> header = ReadBytes(big);
+        header.resize(44);
+        PutLe(header, kRiffSizeField, 36 + 2 * kFrames, 4);
+        PutLe(header, kDataSizeField, 2 * kFrames, 4);
+        std::fstream file(big, std::ios::in | std::ios::out | std::ios::binary);
+        file.write(reinterpret_cast<const char*>(header.data()), 44);
+        ASSERT_TRUE(file.good());
+    }
+    std::filesystem::resize_file(big, 44 + 2 * kFrames);
+    CliRun run = RunCommandLine({"info", big});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("length: 1206576000 samples, 27360.000000 s"), std::string::npos);
+    EXPECT_EQ(run.err, "tonalyx-cli: " + big +
+                           ": read the first 120.000 s of 27360.000 s (maxSoundLength 120 s); "
+                           "--whole reads it all\n");
+    run = RunCommandLine({"info", big, "--whole"});
+    EXPECT_EQ(run.err, "");
+    EXPECT_NE(run.out.find("loaded: 1206576000 samples"), std::string::npos);
+    const CliRun pitch = RunCommandLine({"pitch", big, "--max-seconds", "12"});
+    ASSERT_EQ(pitch.status, 0) << pitch.err;
+    EXPECT_EQ(Lines(pitch.out).size(), 12 * 44100 / 10 + 1u);  // hop 10 at 44.1 kHz
+    EXPECT_EQ(Lines(pitch.out).back().rfind(big + ",52919,11.999773,0", 0), 0u);
+
+    std::vector<std::uint8_t> unset =
+        ReadBytes(WriteWave(folder / "unset.wav", LongVoice(2, 8000), 8000));
+    PutLe(unset, kDataSizeField, 0xFFFFFFFF, 4);
+    const std::string stream = (folder / "unset.wav").string();
+    std::ofstream(stream, std::ios::binary)
+        .write(reinterpret_cast<const char*>(unset.data()),
+               static_cast<std::streamsize>(unset.size()));
+    for (const char* whole : {"--whole", "--max-seconds=5"}) {
+        run = RunCommandLine({"info", stream, whole});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_NE(run.out.find("loaded: 16000 samples"), std::string::npos);
+        EXPECT_EQ(run.err, "tonalyx-cli: " + stream +
+                               ": the data chunk's size is 0xFFFFFFFF, left unset by a streaming "
+                               "writer; read the data to the end of the file\n");
+    }
+}
+
+// Float samples beyond full scale, infinite or NaN: each command says once, when the file is
+// done, how many of the samples it read were changed.
+TEST(CliLongSound, ClippedAndReplacedSamplesAreCountedOnceAFile) {
+    const auto folder = TestFolder();
+    std::vector<double> reals(16000);
+    for (std::size_t i = 0; i < reals.size(); ++i)
+        reals[i] = 0.3 * std::sin(0.05 * static_cast<double>(i));
+    for (const std::size_t at : {100u, 9000u, 15000u})
+        reals[at] = 2.0;
+    reals[200] = std::numeric_limits<double>::infinity();
+    reals[300] = std::numeric_limits<double>::quiet_NaN();
+    const std::string path = (folder / "float.wav").string();
+    ASSERT_TRUE(WriteWaveFile(path, {WaveSampleFormat::IeeeFloat, 32, 1, 8000, false}, reals));
+    const std::string note = "tonalyx-cli: " + path +
+                             ": 3 samples beyond full scale were clipped; 1 infinite sample was "
+                             "read as full scale; 1 NaN sample was read as 0\n";
+    const std::string image = (folder / "f.pgm").string();
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"pitch", path},
+          std::vector<std::string>{"levels", path, "--fit", "--overlay-pitch", "-o", image},
+          std::vector<std::string>{"spectrum", path, "--fit", "--column", "0", "--to-column",
+                                   "999"}}) {
+        const CliRun run = RunCommandLine(arguments);
+        EXPECT_EQ(run.status, 0) << arguments[0];
+        EXPECT_EQ(run.err, note) << arguments[0];
+    }
+    // Only the samples read count: the first second holds one of the values beyond full scale.
+    const CliRun first = RunCommandLine({"pitch", path, "--max-seconds", "1"});
+    EXPECT_NE(first.err.find(": 1 sample beyond full scale was clipped; 1 infinite"),
+              std::string::npos)
+        << first.err;
+}
+
+// A FIFO with no writer is refused at once; with one, it is read as a wave stream up to the
+// limit, which the note names.
+TEST(CliLongSound, FifosAreReadAsWaveStreamsOrRefusedAtOnce) {
+    const auto folder = TestFolder();
+    const std::string fifo = (folder / "in.fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CliRun run = RunCommandLine({"info", fifo});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "tonalyx-cli: " + fifo + ": cannot open: no process writes to the pipe\n");
+
+    const std::string wave = WriteWave(folder / "voice.wav", LongVoice(3, 8000), 8000);
+    const std::vector<std::uint8_t> bytes = ReadBytes(wave);
+    const auto writeToFifo = [&fifo] { return ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC); };
+    // The rows without the file's name, which is all that tells the two inputs apart.
+    const auto rows = [](const std::string& table) {
+        std::string values;
+        for (const std::string& line : Lines(table))
+            values += line.substr(line.find(',')) + '\n';
+        return values;
+    };
+    for (const std::string limit : {"1", "3"}) {
+        {
+            PipeWriter writer(writeToFifo, bytes);
+            run = RunCommandLine({"pitch", fifo, "--max-seconds", limit});
+        }
+        EXPECT_EQ(run.status, 0);
+        EXPECT_TRUE(rows(run.out) ==
+                    rows(RunCommandLine({"pitch", wave, "--max-seconds", limit}).out))
+            << limit;
+        EXPECT_EQ(run.err, limit == "3" ? ""
+                                        : "tonalyx-cli: " + fifo +
+                                              ": read the first 1.000 s of the stream and left "
+                                              "the rest unread (--max-seconds 1)\n");
+    }
 }
 
 // The F0 at a time read off the printed track as a phonetician would: the two values whose

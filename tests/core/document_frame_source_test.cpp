@@ -3,7 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -190,6 +196,129 @@ TEST(FrameSources, AStreamOfUnknownLengthIsCountedOrRefused) {
     std::vector<int16_t> tail(300);
     ASSERT_EQ(source->ReadFrames(frames - 100, tail), 100u);
     EXPECT_TRUE(std::equal(tail.begin(), tail.begin() + 100, whole.samples.end() - 100));
+}
+
+// A float wave with samples the conversion must change, at known frames: read by our reader
+// (named .wav) and by libsndfile (named .wave), each frame's change is counted once however
+// often and in whatever order it is read, and a look at a frame counts nothing.
+TEST(FrameSources, RepairsAreCountedOnceForEachFrameRead) {
+    const TempDir dir;
+    std::vector<double> reals(5000, 0.25);
+    reals[10] = 1.5;
+    reals[20] = -std::numeric_limits<double>::infinity();
+    reals[3000] = std::numeric_limits<double>::quiet_NaN();
+    reals[4990] = -2.0;
+    reals[4991] = -1.0;  // full scale itself is no change
+    for (const char* name : {"f.wav", "f.wave"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.File(name);
+        ASSERT_TRUE(WriteWaveFile(path, Float(32, 1), reals));
+        auto source = OpenFrameSource(path, 0);
+        ASSERT_TRUE(source);
+        const SampleRepairs& repairs = source->Info().repairs;
+        EXPECT_TRUE(source->CanReadFrame(3000));
+        EXPECT_FALSE(repairs.Any());
+        std::vector<int16_t> stretch(5000);
+        const auto read = [&](int64_t first, std::size_t count) {
+            ASSERT_EQ(source->ReadFrames(first, {stretch.data(), count}), count);
+        };
+        read(0, 100);
+        read(0, 100);
+        read(50, 3450);
+        EXPECT_EQ(repairs.clipped, 1);
+        EXPECT_EQ(repairs.infinite, 1);
+        EXPECT_EQ(repairs.nan, 1);
+        read(4000, 1000);
+        read(0, 5000);
+        EXPECT_EQ(repairs.clipped, 2);
+        EXPECT_EQ(repairs.infinite, 1);
+        EXPECT_EQ(repairs.nan, 1);
+        EXPECT_EQ(stretch[10], 32767);
+        EXPECT_EQ(stretch[20], -32768);
+        EXPECT_EQ(stretch[3000], 0);
+
+        SoundData whole;
+        ASSERT_TRUE(ReadSoundFile(whole, path, 0));
+        EXPECT_EQ(whole.origin.repairs.clipped, 2);
+        EXPECT_EQ(whole.origin.repairs.infinite, 1);
+        EXPECT_EQ(whole.origin.repairs.nan, 1);
+    }
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+    FileByteSource file(path);
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(file.Size()));
+    EXPECT_EQ(file.Read(bytes.data(), bytes.size()), bytes.size());
+    return bytes;
+}
+
+// FIFOs and process substitutions are streams: read once, as waves whatever their names, up to
+// the read limit; a FIFO that no process writes to is refused at once, not waited on for ever.
+TEST(FrameSources, PipesAreReadOnceAsWaveStreamsUpToTheLimit) {
+    const TempDir dir;
+    const std::string fifo = dir.File("stream.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto writeToFifo = [&fifo] { return ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC); };
+
+    SoundData sound;
+    sound.maxSoundLength = 0;
+    SoundReadError error;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(ReadSoundFile(sound, fifo, 0, &error));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(error.Describe(), "no process writes to the pipe");
+
+    const std::vector<int16_t> frames = TwoVoices(3.0, 8000);
+    const std::string wave = dir.File("voice.wav");
+    ASSERT_TRUE(WriteWaveFile(wave, Pcm(16, 2, 8000), frames));
+    {
+        PipeWriter writer(writeToFifo, FileBytes(wave));
+        ASSERT_TRUE(ReadSoundFile(sound, fifo, 1, &error)) << error.Describe();
+    }
+    EXPECT_EQ(sound.samples, ChannelOf(frames, 2, 1));
+    EXPECT_FALSE(sound.origin.streamCut);
+
+    // A process substitution's /dev/fd path, cut by the limit: the stream goes on unread.
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    const std::string substitution = "/dev/fd/" + std::to_string(ends[0]);
+    {
+        PipeWriter writer([&ends] { return ends[1]; }, FileBytes(wave));
+        auto source = OpenFrameSource(substitution, 0, &error, {1.0});
+        ::close(ends[0]);
+        ASSERT_TRUE(source) << error.Describe();
+        EXPECT_EQ(source->Info().frames, 8000);
+        EXPECT_EQ(source->Info().claimedFrames, 8000);
+        EXPECT_TRUE(source->Info().streamCut);
+        std::vector<int16_t> first(8000);
+        ASSERT_EQ(source->ReadFrames(0, first), first.size());
+        EXPECT_EQ(first,
+                  ChannelOf(std::vector<int16_t>(frames.begin(), frames.begin() + 16000), 2, 0));
+    }
+
+    // A stream that ends before its data chunk does is kept as it came; its size may be unset.
+    std::vector<uint8_t> unset = FileBytes(wave);
+    PutLe(unset, kDataSizeField, 0xFFFFFFFF, 4);
+    unset.resize(unset.size() - 4 * 8000);
+    {
+        PipeWriter writer(writeToFifo, unset);
+        ASSERT_TRUE(ReadSoundFile(sound, fifo, 0, &error)) << error.Describe();
+    }
+    EXPECT_EQ(sound.sampleCount, 16000);
+    EXPECT_TRUE(sound.origin.sizeUnset);
+    EXPECT_FALSE(sound.origin.streamCut);
+
+    // What a stream cannot be read as is refused with the reason, and the writer let go.
+    const std::string flac =
+        WriteSound(dir, "voice.flac", {SoundContainer::Flac, SoundCoding::Pcm16, 2, 8000}, frames);
+    {
+        PipeWriter writer(writeToFifo, FileBytes(flac));
+        EXPECT_FALSE(ReadSoundFile(sound, fifo, 0, &error));
+    }
+    EXPECT_EQ(error.Describe(),
+              "a stream (a pipe or a device) is read only as a WAV file of PCM or float samples; "
+              "this stream is not one");
+    EXPECT_EQ(sound.sampleCount, 16000);
 }
 
 TEST(FrameSources, ReadFromMemoryAsFromAFile) {

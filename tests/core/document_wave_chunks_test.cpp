@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "core/document_wave_test_files.h"
+#include "document/LittleEndian.h"
 #include "document/WaveReader.h"
 
 namespace tonalyx {
@@ -80,12 +83,26 @@ TEST(ChunkWalk, NegativeSizeEndsTheWalkInsteadOfSteppingBack) {
     EXPECT_EQ(outcome.error, WaveReadError::NoData);
 }
 
-TEST(ChunkWalk, NegativeDataSizeIsRefused) {
+TEST(ChunkWalk, DataSizesAreUnsignedAndAnUnsetSizeRunsToTheEnd) {
     SoundData sound;
     const std::vector<RiffChunk> chunks = {Chunk("fmt ", FormatBody()), Chunk("data", DataBody())};
-    const Outcome outcome = ReadBytes(sound, WithChunkSize(chunks, 1, 0x80000000u));
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.error, WaveReadError::NoData);
+    // 2 GiB claimed: no negative size, but a file cut short, read as far as it goes.
+    ASSERT_TRUE(ReadBytes(sound, WithChunkSize(chunks, 1, 0x80000000u)).ok);
+    EXPECT_EQ(sound.samples, kSamples);
+    EXPECT_EQ(sound.origin.claimedFrames, 0x40000000);
+    EXPECT_FALSE(sound.origin.sizeUnset);
+
+    // A streaming writer's 0xFFFFFFFF: the data run to the end of the file, odd byte left out.
+    std::vector<uint8_t> unset = WithChunkSize(chunks, 1, 0xFFFFFFFFu);
+    for (const uint8_t byte : {0x10, 0x00, 0x20})
+        unset.push_back(byte);
+    ASSERT_TRUE(ReadBytes(sound, unset).ok);
+    std::vector<int16_t> expected = kSamples;
+    expected.push_back(0x10);
+    EXPECT_EQ(sound.samples, expected);
+    EXPECT_EQ(sound.origin.frames, 7);
+    EXPECT_EQ(sound.origin.claimedFrames, -1);
+    EXPECT_TRUE(sound.origin.sizeUnset);
 }
 
 TEST(ChunkWalk, HugeSizesStopTheWalkAtTheEndOfTheFile) {
@@ -143,6 +160,40 @@ TEST(LoadedLength, DataBeyondTheEndOfTheFileIsNotInvented) {
     expected.pop_back();
     EXPECT_EQ(sound.samples, expected);
     EXPECT_EQ(sound.sampleCount, 99);
+}
+
+// A file of 2.4 GB, written sparse: a header, a LIST chunk of more than 2 GiB that the walk
+// must step over, and a data chunk of 1.2 GB (7.6 hours at 44.1 kHz would be one such).
+TEST(LoadedLength, FilesBeyondTwoGibibytesAreWalkedAndRead) {
+    const TempDir dir;
+    constexpr uint32_t kListSize = 0x80000001u;  // odd: one pad byte follows
+    constexpr uint32_t kDataSize = 1206576000u;
+    std::vector<uint8_t> head = Riff({Chunk("fmt ", EncodeFormatChunk(Pcm(16, 1, 44100)))});
+    AppendLe(head, 0x5453494C, 4);  // "LIST"
+    AppendLe(head, kListSize, 4);
+    const std::string path = dir.Write("long.wav", head);
+    const int64_t dataHeader = static_cast<int64_t>(head.size()) + kListSize + 1;
+    std::filesystem::resize_file(path, static_cast<uintmax_t>(dataHeader) + 8 + kDataSize);
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        std::vector<uint8_t> data;
+        AppendLe(data, 0x61746164, 4);  // "data"
+        AppendLe(data, kDataSize, 4);
+        AppendLe(data, 0x7FFF, 2);  // the first sample
+        file.seekp(dataHeader);
+        file.write(reinterpret_cast<const char*>(data.data()),
+                   static_cast<std::streamsize>(data.size()));
+        ASSERT_TRUE(file.good());
+    }
+    SoundData sound;
+    sound.maxSoundLength = 2;
+    WaveReadError error = WaveReadError::None;
+    ASSERT_TRUE(ReadWaveFile(sound, path, 0, &error)) << DescribeWaveReadError(error);
+    EXPECT_EQ(sound.sampleCount, 88200);
+    EXPECT_EQ(sound.samples.front(), 0x7FFF);
+    EXPECT_EQ(sound.samples.back(), 0);
+    EXPECT_EQ(sound.origin.frames, kDataSize / 2);
+    EXPECT_EQ(sound.origin.claimedFrames, kDataSize / 2);
 }
 
 TEST(LoadedLength, MaxSoundLengthKeepsTheFirstSeconds) {

@@ -114,6 +114,23 @@ TEST(WaveFormats, FloatIsScaledTruncatedAndClamped) {
          {Float(32, 1), Float(64, 1), Extensible(Float(32, 1)), Extensible(Float(64, 1))}) {
         EXPECT_EQ(ReadChannel(EncodeWave(encoding, reals)), expected) << encoding.bitsPerSample;
     }
+
+    // Two values beyond full scale, two infinities and a NaN are counted; full scale itself and
+    // the other channel's samples are not.
+    std::vector<double> stereo;
+    for (const double real : reals) {
+        stereo.push_back(-1.0);
+        stereo.push_back(real);
+    }
+    for (const int channel : {0, 1}) {
+        SoundData sound;
+        const std::vector<uint8_t> file = EncodeWave(Float(64, 2), stereo);
+        MemoryByteSource source(file);
+        ASSERT_TRUE(ReadWaveData(sound, source, channel));
+        EXPECT_EQ(sound.origin.repairs.clipped, 2 * channel);
+        EXPECT_EQ(sound.origin.repairs.infinite, 2 * channel);
+        EXPECT_EQ(sound.origin.repairs.nan, channel);
+    }
 }
 
 TEST(WaveFormats, EverySixteenBitSoundSurvivesEveryCoding) {

@@ -1,14 +1,20 @@
 #pragma once
 
-// Helpers shared by the wave reader tests: a scratch folder and byte-level edits of files
-// built with the wave writer.
+// Helpers shared by the wave reader tests: a scratch folder, byte-level edits of files built
+// with the wave writer, and a writer at the other end of a pipe.
+
+#include <pthread.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "document/WaveWriter.h"
@@ -86,6 +92,32 @@ inline WaveEncoding Extensible(WaveEncoding encoding) {
     encoding.extensible = true;
     return encoding;
 }
+
+// Writes bytes into a pipe from a thread of its own, as a process beside the program would.
+// SIGPIPE is blocked in the thread, so that a reader that stops early ends the write with an
+// error instead of ending the tests.
+class PipeWriter {
+public:
+    PipeWriter(std::function<int()> open, std::vector<uint8_t> bytes)
+        : thread_([open = std::move(open), bytes = std::move(bytes)] {
+              sigset_t pipeSignal;
+              sigemptyset(&pipeSignal);
+              sigaddset(&pipeSignal, SIGPIPE);
+              pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+              const int descriptor = open();
+              for (std::size_t done = 0; descriptor >= 0 && done < bytes.size();) {
+                  const ssize_t wrote =
+                      ::write(descriptor, bytes.data() + done, bytes.size() - done);
+                  if (wrote <= 0) break;
+                  done += static_cast<std::size_t>(wrote);
+              }
+              if (descriptor >= 0) ::close(descriptor);
+          }) {}
+    ~PipeWriter() { thread_.join(); }
+
+private:
+    std::thread thread_;
+};
 
 // Interleaved 16-bit frames whose every value tells its frame and channel apart.
 inline std::vector<int16_t> NumberedFrames(int frames, int channels) {
