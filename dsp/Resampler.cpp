@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kMaxPhases = 2048;
 constexpr double kZeroCrossings = 16.0;
-constexpr double kCutoffFraction = 0.97;
+constexpr double kCutoffFraction = 1.0;
 constexpr double kKaiserBeta = 10.0;
 
 }  // namespace

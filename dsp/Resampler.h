@@ -12,8 +12,9 @@ namespace tonalyx {
 // stretch of the input that covers InputSpan equals, bit for bit, the same samples of a
 // whole-signal conversion.
 //
-// The filter is a Kaiser-windowed (beta 10) sinc with its cutoff at 0.97 of the output's
-// Nyquist frequency and 16 zero crossings each side; each phase is scaled to a gain of exactly 1
+// The filter is a Kaiser-windowed (beta 10) sinc with its cutoff at the output's Nyquist
+// frequency (a cutoff below it leaves an empty band that a linear-prediction fit spends poles
+// on) and 16 zero crossings each side; each phase is scaled to a gain of exactly 1
 // at 0 Hz. The phases are those of the exact rate ratio when it needs at most 2048 of them,
 // otherwise the nearest of 2048 (a time error below 1/4096 of an input sample).
 class Resampler {
