@@ -27,8 +27,8 @@ QString OpenNote(const cli::LoadReport& report, int maxSoundLength) {
     }
     const SoundFileInfo& origin = report.origin;
     if (origin.sizeUnset && !origin.streamCut) {
-        notes << "The data chunk's size is unset (0xFFFFFFFF); read the data to the end of the "
-                 "file";
+        notes << "The data chunk's size is 0xFFFFFFFF, left unset by a streaming writer; read the "
+                 "data to the end of the file";
     }
     if (report.framesInFile < report.claimedFrames) {
         notes << QString("%1 %2 of the %3 its header claims; read what it holds")

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -34,10 +35,13 @@ bool Starts(const uint8_t* p, const char* id) {
     return std::memcmp(p, id, 4) == 0;
 }
 
-// Frames in size bytes of blocks of blockBytes bytes holding blockFrames frames each.
+// Frames in size bytes of blocks of blockBytes bytes holding blockFrames frames each; no claim
+// for a header whose figures make no count.
 LengthClaim Frames(int64_t size, int64_t blockBytes, int64_t blockFrames = 1) {
     if (blockBytes <= 0 || blockFrames <= 0 || size < 0) return {};
-    return {size / blockBytes * blockFrames};
+    const int64_t blocks = size / blockBytes;
+    if (blocks > std::numeric_limits<int64_t>::max() / blockFrames) return {};
+    return {blocks * blockFrames};
 }
 
 // The parts of a wave's chunks that state its length.
@@ -48,12 +52,13 @@ struct WaveChunks {
     std::optional<int64_t> factFrames;
     std::optional<int64_t> dataSize;
     std::optional<int64_t> largeDataSize;  // from an RF64 "ds64" chunk
+    bool riffSizes = true;                 // 32-bit sizes, where 0xFFFFFFFF marks a size left unset
 };
 
 LengthClaim WaveClaim(const WaveChunks& chunks) {
     if (!chunks.dataSize || !chunks.tag) return {};
     int64_t size = *chunks.dataSize;
-    if (size == kUnsetChunkSize) {
+    if (chunks.riffSizes && size == kUnsetChunkSize) {
         if (!chunks.largeDataSize) return {-1, true};
         size = *chunks.largeDataSize;
     }
@@ -119,6 +124,7 @@ LengthClaim RiffClaim(ByteSource& bytes, bool bigEndian) {
 // count the 24-byte chunk header, chunks aligned to 8 bytes.
 LengthClaim Wave64Claim(ByteSource& bytes) {
     WaveChunks chunks;
+    chunks.riffSizes = false;
     uint8_t header[24];
     for (int64_t at = 40; ReadAt(bytes, at, header, sizeof header);) {
         const auto size = static_cast<int64_t>(LoadLe64(header + 16));
@@ -133,10 +139,10 @@ LengthClaim Wave64Claim(ByteSource& bytes) {
             chunks.dataSize = size - 24;
             break;
         }
+        // A chunk that runs past the end of the file ends the walk (and no sum overflows).
+        if (size > bytes.Size()) break;
         at += (size + 7) & ~int64_t{7};
     }
-    // A Wave64 size is never the RIFF "unset" mark.
-    if (chunks.dataSize == kUnsetChunkSize) return {};
     return WaveClaim(chunks);
 }
 
@@ -214,13 +220,13 @@ LengthClaim CafClaim(ByteSource& bytes) {
             // The size counts a 4-byte edit count before the packets; -1 runs to the end.
             if (size < 4) return {};
             LengthClaim claim = Frames(size - 4, bytesPerPacket, framesPerPacket);
-            if (body + size > bytes.Size()) {
+            if (size > bytes.Size() - body) {
                 claim.cutSizeField = at + 4;
                 claim.heldSize = std::max<int64_t>(0, bytes.Size() - body);
             }
             return claim;
         }
-        if (size < 0) return {};
+        if (size < 0 || size > bytes.Size()) return {};
         at = body + size;
     }
     return {};
