@@ -110,7 +110,7 @@ def test_pitch_at_a_fixed_step_equals_the_command_lines_steps(sounds):
     assert columns["f0_hz"] == [f"{v:.6g}" for v in f0]
     assert np.count_nonzero(f0) > len(f0) // 3
     assert tonalyx.pitch_table(times, f0, file=str(path)) == expected
-    with pytest.raises(tonalyx.UsageError, match="--step must be a number of seconds above 0"):
+    with pytest.raises(tonalyx.UsageError, match="--step must be a number of seconds of at least"):
         sound.pitch(step=0)
 
 
