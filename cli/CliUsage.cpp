@@ -40,8 +40,11 @@ constexpr std::string_view kTables =
 constexpr std::string_view kNotes =
     "Notes on standard error say whenever the input is changed: a sound cut to its\n"
     "length limit, a channel that does not exist replaced by the last one, a file\n"
-    "shorter than its header claims, a --fit that a short sound ignores, a first\n"
-    "column beyond the scroll range.\n";
+    "shorter than its header claims (every container's claim is checked), a data\n"
+    "size of 0xFFFFFFFF read to the end of the file, float samples clipped or\n"
+    "replaced (counted once the file is done), a pipe read as a WAV stream up to\n"
+    "the limit, a --fit that a short sound ignores, a first column beyond the\n"
+    "scroll range.\n";
 
 constexpr std::string_view kFiles =
     "Files: waves, FLAC, Ogg, Opus, MP3, AIFF, AU, CAF, W64, RF64, NIST SPHERE and\n"
