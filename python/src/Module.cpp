@@ -93,11 +93,13 @@ std::vector<std::string> ReadNotes(const ModuleSound& sound) {
     return cli::LoadNotes(whole);
 }
 
+// Each value, then the values together, as the command line checks its --set options.
 void CheckSettings(const std::vector<std::string>& assignments) {
     cli::RecordSet records;
     for (const std::string& assignment : assignments) {
         if (auto error = cli::ApplySetting(records, assignment)) throw UsageProblem(*error);
     }
+    if (auto error = cli::CheckSettingsAgree(records)) throw UsageProblem(*error);
 }
 
 }  // namespace

@@ -45,6 +45,7 @@ void Parse(const std::string& command, const std::vector<std::string>& options,
             throw UsageProblem(*problem);
         }
     }
+    if (auto problem = cli::CheckSettingsAgree(parsed.records)) throw UsageProblem(*problem);
 }
 
 // The notes the command line printed, with the program name and the stand-in file name gone.

@@ -168,6 +168,18 @@ def test_errors_carry_the_command_lines_messages(sounds, tmp_path):
         (lambda: sound.spectrum(5, kind="pitch"),
          ["spectrum", path, "--column", "5", "--kind", "pitch"]),
         (lambda: tonalyx.Settings(maxDb="x"), ["settings", "--set", "maxDb=x"]),
+        # Settings that contradict each other are refused together, as the command line does.
+        (lambda: sound.pitch(pitchMinFreq=400, pitchMaxFreq=100),
+         ["pitch", path, "--set", "pitchMinFreq=400", "--set", "pitchMaxFreq=100"]),
+        (lambda: sound.levels(minFreq=2000, maxFreq=1000),
+         ["levels", path, "--set", "minFreq=2000", "--set", "maxFreq=1000", "-o", "x.pgm"]),
+        (lambda: sound.levels(minDb=0, maxDb=-50),
+         ["levels", path, "--set", "minDb=0", "--set", "maxDb=-50", "-o", "x.pgm"]),
+        (lambda: sound.levels(minFreq=-500), ["levels", path, "--set", "minFreq=-500", "-o", "x.pgm"]),
+        (lambda: sound.spectrum(3, minFreq=2000, maxFreq=1000),
+         ["spectrum", path, "--column", "3", "--set", "minFreq=2000", "--set", "maxFreq=1000"]),
+        (lambda: tonalyx.Settings(pitchMinFreq=400, pitchMaxFreq=100),
+         ["settings", "--set", "pitchMinFreq=400", "--set", "pitchMaxFreq=100"]),
     ]
     for call, arguments in cases:
         with pytest.raises(tonalyx.UsageError) as error:
