@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "analysis/SpectrogramEngine.h"
-#include "app/ViewGeometry.h"
+#include "analysis/ViewGeometry.h"
 #include "document/SoundData.h"
 #include "settings/SettingsRecords.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "analysis/SpectrogramEngine.h"
-#include "app/ViewGeometry.h"
+#include "analysis/ViewGeometry.h"
 #include "cli/CliArguments.h"
 
 namespace tonalyx {

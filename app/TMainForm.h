@@ -10,8 +10,8 @@
 
 #include "analysis/LevelImage.h"
 #include "analysis/SpectrogramEngine.h"
+#include "analysis/ViewGeometry.h"
 #include "app/FileIdentity.h"
-#include "app/ViewGeometry.h"
 #include "display/AxisScale.h"
 #include "display/PaletteBitmap.h"
 #include "display/SpectrumPlot.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/ViewGeometry.h"
+#include "analysis/ViewGeometry.h"
 #include "document/SoundData.h"
 
 namespace tonalyx::bench {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "analysis/AnalysisKind.h"
-#include "app/ViewGeometry.h"
+#include "analysis/ViewGeometry.h"
 #include "cli/CliOptionTable.h"
 #include "cli/Suggestions.h"
 #include "settings/OptionControls.h"

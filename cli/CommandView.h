@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ViewGeometry.h"
+#include "analysis/ViewGeometry.h"
 #include "cli/CliArguments.h"
 #include "document/SoundData.h"
 #include "document/SoundFile.h"

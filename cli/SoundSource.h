@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ViewGeometry.h"
+#include "analysis/ViewGeometry.h"
 #include "cli/CommandView.h"
 #include "document/FrameSource.h"
 

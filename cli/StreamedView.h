@@ -7,7 +7,7 @@
 
 #include "analysis/SpectrogramEngine.h"
 #include "analysis/SpectrogramFraming.h"
-#include "app/ViewGeometry.h"
+#include "analysis/ViewGeometry.h"
 #include "cli/Commands.h"
 #include "cli/SoundSource.h"
 #include "pitch/PitchExtractor.h"

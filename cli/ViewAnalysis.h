@@ -7,7 +7,7 @@
 
 #include "analysis/LevelImage.h"
 #include "analysis/SpectrogramEngine.h"
-#include "app/ViewGeometry.h"
+#include "analysis/ViewGeometry.h"
 #include "cli/Commands.h"
 #include "document/SoundData.h"
 

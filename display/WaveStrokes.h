@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/ViewGeometry.h"
+#include "analysis/ViewGeometry.h"
 
 namespace tonalyx {
 

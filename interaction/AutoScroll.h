@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/ViewGeometry.h"
+#include "analysis/ViewGeometry.h"
 
 namespace tonalyx {
 

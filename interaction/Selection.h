@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ViewGeometry.h"
+#include "analysis/ViewGeometry.h"
 
 namespace tonalyx {
 

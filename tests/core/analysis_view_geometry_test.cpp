@@ -1,4 +1,4 @@
-#include "app/ViewGeometry.h"
+#include "analysis/ViewGeometry.h"
 
 #include <gtest/gtest.h>
 
