@@ -4,9 +4,9 @@
 
 #include "analysis/AnalysisKind.h"
 #include "analysis/PitchSteps.h"
-#include "cli/PitchRows.h"
-#include "cli/SpectrumRows.h"
-#include "cli/TableWriter.h"
+#include "requests/PitchRows.h"
+#include "requests/SpectrumRows.h"
+#include "requests/TableWriter.h"
 
 namespace tonalyx {
 
@@ -25,56 +25,59 @@ bool KindHasLevels(int kind) {
 
 void WritePitchTable(std::ostream& out, const std::string& fileName,
                      const std::vector<double>& track, int hop, double sampleRate) {
-    cli::TableWriter table(out, cli::TableFormat::Csv, fileName);
-    cli::WritePitchHeader(table);
+    requests::TableWriter table(out, requests::TableFormat::Csv, fileName);
+    requests::WritePitchHeader(table);
     for (std::size_t i = 0; i < track.size(); ++i) {
-        cli::WritePitchRow(table, cli::MissingValues::Window, static_cast<std::int64_t>(i),
-                           static_cast<double>(i) * hop / sampleRate, track[i]);
+        requests::WritePitchRow(table, requests::MissingValues::Window,
+                                static_cast<std::int64_t>(i),
+                                static_cast<double>(i) * hop / sampleRate, track[i]);
     }
 }
 
 void WritePitchSteps(std::ostream& out, const std::string& fileName,
                      const std::vector<double>& track, int hop, double sampleRate, double step,
                      std::int64_t sampleCount) {
-    cli::TableWriter table(out, cli::TableFormat::Csv, fileName);
-    cli::WritePitchHeader(table);
+    requests::TableWriter table(out, requests::TableFormat::Csv, fileName);
+    requests::WritePitchHeader(table);
     PitchStepSampler steps(hop, sampleRate, step, sampleCount);
     const auto row = [&table](std::int64_t k, double seconds, double f0) {
-        cli::WritePitchRow(table, cli::MissingValues::Window, k, seconds, f0);
+        requests::WritePitchRow(table, requests::MissingValues::Window, k, seconds, f0);
     };
     steps.Add(track, row);
     steps.Finish(row);
 }
 
-void WriteSpectrumTable(std::ostream& out, cli::TableFormat format, const std::string& fileName,
-                        const ShownSpectrogram& shown, int firstColumn, int endColumn) {
-    const cli::SpectrumRows rows =
-        cli::ShownSpectrumRows(shown.engine, shown.kind, firstColumn, endColumn);
+void WriteSpectrumTable(std::ostream& out, requests::TableFormat format,
+                        const std::string& fileName, const ShownSpectrogram& shown, int firstColumn,
+                        int endColumn) {
+    const requests::SpectrumRows rows =
+        requests::ShownSpectrumRows(shown.engine, shown.kind, firstColumn, endColumn);
     const ViewGeometry& geometry = shown.geometry;
     const int scrolled = geometry.ScrollPosition();
     const double start =
         geometry.VisibleSampleRange(firstColumn + scrolled).start / shown.sampleRate;
     const double end = geometry.VisibleSampleRange(endColumn - 1 + scrolled).end / shown.sampleRate;
 
-    cli::TableWriter table(out, format, fileName);
-    cli::WriteSpectrumHeader(table, rows);
-    cli::WriteSpectrumLines(table, rows, start, end, cli::MissingValues::Window);
+    requests::TableWriter table(out, format, fileName);
+    requests::WriteSpectrumHeader(table, rows);
+    requests::WriteSpectrumLines(table, rows, start, end, requests::MissingValues::Window);
 }
 
 void WriteLevelMatrix(std::ostream& out, const ShownSpectrogram& shown) {
     // The first column's rows give the positions and the units; every column gives its levels.
-    const cli::SpectrumRows axis = cli::ShownSpectrumRows(shown.engine, shown.kind, 0, 1);
+    const requests::SpectrumRows axis = requests::ShownSpectrumRows(shown.engine, shown.kind, 0, 1);
     const int columns = shown.engine.ColumnCount();
     std::vector<std::vector<double>> levels;
     levels.reserve(static_cast<std::size_t>(std::max(columns, 0)));
     for (int column = 0; column < columns; ++column)
         levels.push_back(
-            cli::ShownSpectrumRows(shown.engine, shown.kind, column, column + 1).levels);
+            requests::ShownSpectrumRows(shown.engine, shown.kind, column, column + 1).levels);
 
     const ViewGeometry& geometry = shown.geometry;
     const int scrolled = geometry.ScrollPosition();
-    cli::TableWriter table(out, cli::TableFormat::Csv, "");
-    table.Text(std::string(cli::LevelName(axis)) + ":" + cli::PositionName(axis) + "/time_s");
+    requests::TableWriter table(out, requests::TableFormat::Csv, "");
+    table.Text(std::string(requests::LevelName(axis)) + ":" + requests::PositionName(axis) +
+               "/time_s");
     for (int column = 0; column < columns; ++column) {
         const SampleSpan samples = geometry.VisibleSampleRange(column + scrolled);
         table.Fixed((samples.start + samples.end) / 2.0 / shown.sampleRate, kTimeDecimals);

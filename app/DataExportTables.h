@@ -7,7 +7,7 @@
 
 #include "analysis/SpectrogramEngine.h"
 #include "analysis/ViewGeometry.h"
-#include "cli/CliArguments.h"
+#include "requests/AnalysisRequest.h"
 
 namespace tonalyx {
 
@@ -41,8 +41,9 @@ void WritePitchSteps(std::ostream& out, const std::string& fileName,
 // as `tonalyx-cli spectrum --column first --to-column end-1` prints it in that format: file,
 // start_s, end_s (the columns' samples), row, frequency_hz or lag_ms, level_db or
 // level_percent; one line per image row, the lowest row first.
-void WriteSpectrumTable(std::ostream& out, cli::TableFormat format, const std::string& fileName,
-                        const ShownSpectrogram& shown, int firstColumn, int endColumn);
+void WriteSpectrumTable(std::ostream& out, requests::TableFormat format,
+                        const std::string& fileName, const ShownSpectrogram& shown, int firstColumn,
+                        int endColumn);
 
 // The level matrix of every column as CSV. The first line holds, after a corner cell naming the
 // units, the time of each column in seconds: the middle of its samples, where its analysis

@@ -13,8 +13,8 @@
 #include "analysis/AnalysisKind.h"
 #include "app/DataExportTables.h"
 #include "app/TMainForm.h"
-#include "cli/OutputFiles.h"
 #include "display/TFreqForm.h"
+#include "requests/OutputFiles.h"
 
 namespace tonalyx {
 
@@ -110,7 +110,7 @@ bool TMainForm::WriteExportFile(const QString& path, const std::string& text) {
         if (answer != QMessageBox::Yes) return false;
     }
     const std::string target = path.toStdString();
-    if (const auto failure = cli::WriteFileWhole(target, text)) {
+    if (const auto failure = requests::WriteFileWhole(target, text)) {
         QMessageBox::warning(this, baseCaption_,
                              "File Cannot Create: " + path + "\n" + ReasonOf(*failure, target));
         return false;
@@ -164,7 +164,8 @@ void TMainForm::AEditCopySpectrumExecute() {
         end = columnSelectionEnd_;
     }
     std::ostringstream table;
-    WriteSpectrumTable(table, cli::TableFormat::Tsv, fileName_.toStdString(), Shown(), first, end);
+    WriteSpectrumTable(table, requests::TableFormat::Tsv, fileName_.toStdString(), Shown(), first,
+                       end);
     QApplication::clipboard()->setText(QString::fromStdString(table.str()));
     // The window shows the spectrum that went to the clipboard.
     if (freqForm_ && freqForm_->isHidden()) ShowSpectrumWindow();

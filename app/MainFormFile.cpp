@@ -10,10 +10,10 @@
 #include "app/OpenNotes.h"
 #include "app/TAboutBox.h"
 #include "app/TMainForm.h"
-#include "cli/CommandView.h"
 #include "display/TFreqForm.h"
 #include "document/SoundFile.h"
 #include "document/SoundFormats.h"
+#include "requests/CommandView.h"
 #include "settings/TOptionForm.h"
 
 namespace tonalyx {
@@ -66,7 +66,7 @@ bool TMainForm::OpenFile(const QString& path) {
         // The reader's reason on a line of its own, worded as the command line words it.
         QMessageBox::warning(this, baseCaption_,
                              "File Cannot Open: " + fileName_ + "\n" +
-                                 QString::fromStdString(cli::RefusalText(name, error)));
+                                 QString::fromStdString(requests::RefusalText(name, error)));
         return false;
     }
 
@@ -121,9 +121,9 @@ void TMainForm::ShowOpenNote() {
         wanted = std::min<std::int64_t>(
             wanted, std::int64_t{fileSettings_.maxSoundLength} * origin.sampleRate);
     }
-    cli::LoadReport report;
-    cli::FillLoadReport(fileName_.toStdString(), origin, fileSettings_.channelIndex,
-                        sound_.channelIndex, wanted, sound_.sampleCount, report);
+    requests::LoadReport report;
+    requests::FillLoadReport(fileName_.toStdString(), origin, fileSettings_.channelIndex,
+                             sound_.channelIndex, wanted, sound_.sampleCount, report);
     openNote_ = OpenNote(report, fileSettings_.maxSoundLength);
     statusPanels_[5]->setToolTip(openNote_);
     ShowHint(QString());

@@ -14,7 +14,7 @@ QString Seconds(double seconds, int decimals) {
 
 }  // namespace
 
-QString OpenNote(const cli::LoadReport& report, int maxSoundLength) {
+QString OpenNote(const requests::LoadReport& report, int maxSoundLength) {
     QStringList notes;
     const double rate = report.sampleRate > 0 ? report.sampleRate : 1;
     const int channels = report.origin.channels;
@@ -32,8 +32,8 @@ QString OpenNote(const cli::LoadReport& report, int maxSoundLength) {
     }
     if (report.framesInFile < report.claimedFrames) {
         notes << QString("%1 %2 of the %3 its header claims; read what it holds")
-                     .arg(cli::HasDataChunk(report) ? "The data chunk holds"
-                                                    : "The file decodes to")
+                     .arg(requests::HasDataChunk(report) ? "The data chunk holds"
+                                                         : "The file decodes to")
                      .arg(Seconds(static_cast<double>(report.framesInFile) / rate, 3))
                      .arg(Seconds(static_cast<double>(report.claimedFrames) / rate, 3));
     }
@@ -50,7 +50,7 @@ QString OpenNote(const cli::LoadReport& report, int maxSoundLength) {
                      .arg(Seconds(static_cast<double>(report.framesLoaded) / rate, 1))
                      .arg(maxSoundLength);
     }
-    if (auto repaired = cli::RepairNote(origin.repairs)) {
+    if (auto repaired = requests::RepairNote(origin.repairs)) {
         QString note = QString::fromStdString(*repaired);
         note[0] = note[0].toUpper();
         notes << note;

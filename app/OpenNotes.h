@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "cli/CommandView.h"
+#include "requests/CommandView.h"
 
 namespace tonalyx {
 
@@ -12,6 +12,6 @@ namespace tonalyx {
 // the Max length of sound, a channel replaced by the last one, samples clipped or replaced by
 // the conversion. Several changes are joined by "; ". Empty when the window shows the file's
 // channel whole and unchanged.
-QString OpenNote(const cli::LoadReport& report, int maxSoundLength);
+QString OpenNote(const requests::LoadReport& report, int maxSoundLength);
 
 }  // namespace tonalyx

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "TimingReporter.h"
-#include "cli/TableWriter.h"
+#include "requests/TableWriter.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ void BM_TableWriter(benchmark::State& state) {
     DiscardingBuffer sink;
     std::ostream out(&sink);
     for (auto _ : state) {
-        tonalyx::cli::TableWriter table(out, tonalyx::cli::TableFormat::Csv, kPath);
+        tonalyx::requests::TableWriter table(out, tonalyx::requests::TableFormat::Csv, kPath);
         for (std::size_t i = 0; i < track.size(); ++i) {
             table.Integer(static_cast<long long>(i))
                 .Fixed(Seconds(i), 6)

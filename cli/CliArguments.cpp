@@ -8,7 +8,7 @@
 #include "analysis/AnalysisKind.h"
 #include "analysis/ViewGeometry.h"
 #include "cli/CliOptionTable.h"
-#include "cli/Suggestions.h"
+#include "requests/Suggestions.h"
 #include "settings/OptionControls.h"
 
 namespace tonalyx::cli {

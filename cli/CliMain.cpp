@@ -8,10 +8,10 @@
 
 #include "cli/CliArguments.h"
 #include "cli/Commands.h"
-#include "cli/OutputFiles.h"
-#include "cli/OutputNames.h"
-#include "cli/SettingsTable.h"
-#include "cli/TemporaryFiles.h"
+#include "requests/OutputFiles.h"
+#include "requests/OutputNames.h"
+#include "requests/SettingsTable.h"
+#include "requests/TemporaryFiles.h"
 
 namespace tonalyx::cli {
 

@@ -1,5 +1,5 @@
-#include "cli/CommandView.h"
 #include "cli/Commands.h"
+#include "requests/CommandView.h"
 
 namespace tonalyx::cli {
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "cli/CliArguments.h"
-#include "cli/CommandView.h"
 #include "cli/ProgressBar.h"
-#include "cli/SettingsTable.h"
+#include "requests/CommandView.h"
+#include "requests/SettingsTable.h"
 
 namespace tonalyx::cli {
 

@@ -1,11 +1,11 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "cli/CommandView.h"
 #include "cli/Commands.h"
 #include "cli/StreamedView.h"
 #include "document/SoundData.h"
 #include "document/SoundFileInfo.h"
+#include "requests/CommandView.h"
 
 namespace tonalyx::cli {
 

@@ -5,11 +5,11 @@
 
 #include "analysis/AnalysisKind.h"
 #include "analysis/LevelImage.h"
-#include "cli/CommandView.h"
 #include "cli/Commands.h"
-#include "cli/ImageFiles.h"
 #include "cli/StreamedView.h"
 #include "cli/ViewAnalysis.h"
+#include "requests/CommandView.h"
+#include "requests/ImageFiles.h"
 
 namespace tonalyx::cli {
 

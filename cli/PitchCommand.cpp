@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "analysis/PitchSteps.h"
-#include "cli/CommandView.h"
 #include "cli/Commands.h"
-#include "cli/PitchRows.h"
 #include "cli/StreamedView.h"
+#include "requests/CommandView.h"
+#include "requests/PitchRows.h"
 
 namespace tonalyx::cli {
 

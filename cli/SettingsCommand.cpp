@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "cli/Commands.h"
-#include "cli/TableWriter.h"
+#include "requests/TableWriter.h"
 
 namespace tonalyx::cli {
 

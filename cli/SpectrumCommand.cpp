@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "analysis/AnalysisKind.h"
-#include "cli/CommandView.h"
 #include "cli/Commands.h"
-#include "cli/SpectrumRows.h"
 #include "cli/StreamedView.h"
-#include "cli/TableWriter.h"
+#include "requests/CommandView.h"
+#include "requests/SpectrumRows.h"
+#include "requests/TableWriter.h"
 
 namespace tonalyx::cli {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "analysis/SpectrogramKind.h"
-#include "cli/CommandView.h"
+#include "requests/CommandView.h"
 
 namespace tonalyx::cli {
 

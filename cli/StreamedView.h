@@ -9,8 +9,8 @@
 #include "analysis/SpectrogramFraming.h"
 #include "analysis/ViewGeometry.h"
 #include "cli/Commands.h"
-#include "cli/SoundSource.h"
 #include "pitch/PitchExtractor.h"
+#include "requests/SoundSource.h"
 #include "settings/SettingsRecords.h"
 
 namespace tonalyx::cli {

@@ -2,8 +2,8 @@
 
 #include "analysis/AnalysisKind.h"
 #include "analysis/SpectrogramFraming.h"
-#include "cli/CommandView.h"
 #include "pitch/SoundPitchTrack.h"
+#include "requests/CommandView.h"
 
 namespace tonalyx::cli {
 

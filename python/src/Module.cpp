@@ -7,10 +7,10 @@
 
 #include <limits>
 
-#include "cli/CommandView.h"
-#include "cli/SettingsTable.h"
 #include "python/src/ModuleAnalyses.h"
 #include "python/src/ModuleSound.h"
+#include "requests/CommandView.h"
+#include "requests/SettingsTable.h"
 
 namespace py = pybind11;
 using namespace tonalyx;
@@ -75,12 +75,12 @@ std::vector<int16_t> SamplesOf(const py::array& array) {
 }
 
 py::list SettingFields() {
-    const cli::RecordSet defaults;
+    const requests::RecordSet defaults;
     py::list fields;
-    for (const cli::SettingField& field : cli::SettingFields()) {
-        fields.append(py::make_tuple(std::string(field.name), std::string(field.record),
-                                     cli::DescribeValues(field),
-                                     cli::FormatSetting(field, defaults), std::string(field.unit)));
+    for (const requests::SettingField& field : requests::SettingFields()) {
+        fields.append(py::make_tuple(
+            std::string(field.name), std::string(field.record), requests::DescribeValues(field),
+            requests::FormatSetting(field, defaults), std::string(field.unit)));
     }
     return fields;
 }
@@ -88,18 +88,18 @@ py::list SettingFields() {
 // The command line's notes on what the read changed (a channel the file lacks, a file shorter
 // than its header claims), without the one on a length limit, whose remedy differs here.
 std::vector<std::string> ReadNotes(const ModuleSound& sound) {
-    cli::LoadReport whole = sound.report;
+    requests::LoadReport whole = sound.report;
     whole.framesLoaded = whole.framesInFile;
-    return cli::LoadNotes(whole);
+    return requests::LoadNotes(whole);
 }
 
 // Each value, then the values together, as the command line checks its --set options.
 void CheckSettings(const std::vector<std::string>& assignments) {
-    cli::RecordSet records;
+    requests::RecordSet records;
     for (const std::string& assignment : assignments) {
-        if (auto error = cli::ApplySetting(records, assignment)) throw UsageProblem(*error);
+        if (auto error = requests::ApplySetting(records, assignment)) throw UsageProblem(*error);
     }
-    if (auto error = cli::CheckSettingsAgree(records)) throw UsageProblem(*error);
+    if (auto error = requests::CheckSettingsAgree(records)) throw UsageProblem(*error);
 }
 
 }  // namespace
@@ -185,7 +185,7 @@ PYBIND11_MODULE(_tonalyx, module) {
                 py::gil_scoped_release release;
                 result = ComputeSpectrum(sound, options);
             }
-            cli::SpectrumRows& rows = result.rows;
+            requests::SpectrumRows& rows = result.rows;
             return py::make_tuple(Adopt(std::move(rows.positions)), Adopt(std::move(rows.levels)),
                                   rows.lag, rows.percent, result.notes);
         },

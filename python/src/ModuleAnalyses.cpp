@@ -7,11 +7,11 @@
 #include "analysis/PitchSteps.h"
 #include "cli/CliMain.h"
 #include "cli/Commands.h"
-#include "cli/PitchRows.h"
-#include "cli/SpectrumRows.h"
-#include "cli/TableWriter.h"
 #include "cli/ViewAnalysis.h"
 #include "pitch/SoundPitchTrack.h"
+#include "requests/PitchRows.h"
+#include "requests/SpectrumRows.h"
+#include "requests/TableWriter.h"
 
 namespace tonalyx::python {
 
@@ -22,7 +22,7 @@ constexpr const char* kLoadedSound = "loaded-sound";
 // The options and records the command line builds from one command's arguments.
 struct ParsedCommand {
     cli::CliOptions options;
-    cli::RecordSet records;
+    requests::RecordSet records;
     std::ostringstream out;
     std::ostringstream messages;
     cli::ProgressBar progress{messages, false};
@@ -41,11 +41,11 @@ void Parse(const std::string& command, const std::vector<std::string>& options,
     if (!read) throw UsageProblem(error);
     parsed.options = std::move(*read);
     for (const std::string& assignment : parsed.options.settings) {
-        if (auto problem = cli::ApplySetting(parsed.records, assignment)) {
+        if (auto problem = requests::ApplySetting(parsed.records, assignment)) {
             throw UsageProblem(*problem);
         }
     }
-    if (auto problem = cli::CheckSettingsAgree(parsed.records)) throw UsageProblem(*problem);
+    if (auto problem = requests::CheckSettingsAgree(parsed.records)) throw UsageProblem(*problem);
 }
 
 // The notes the command line printed, with the program name and the stand-in file name gone.
@@ -93,7 +93,7 @@ LevelsResult ComputeLevels(const ModuleSound& sound, const std::vector<std::stri
         result.times.push_back((static_cast<double>(span.start) + span.end) / 2 / rate);
     }
     // Image line 0 is the top row.
-    result.axis = cli::RowPositions(engine);
+    result.axis = requests::RowPositions(engine);
     std::reverse(result.axis.begin(), result.axis.end());
     result.notes = Notes(parsed, sound.name);
     return result;
@@ -107,12 +107,12 @@ SpectrumResult ComputeSpectrum(const ModuleSound& sound, const std::vector<std::
     Analyse(sound, chosen.kind, false, parsed, analysis);
     const int first = chosen.column;
     const int last = chosen.toColumn.value_or(first);
-    if (auto problem = cli::ColumnRangeProblem(last, analysis.engine.ColumnCount())) {
+    if (auto problem = requests::ColumnRangeProblem(last, analysis.engine.ColumnCount())) {
         throw UsageProblem(sound.name + ": " + *problem);
     }
     SpectrumResult result;
-    result.rows = cli::ComputeSpectrumRows(analysis.engine, chosen.kind, parsed.records.display,
-                                           first, last + 1);
+    result.rows = requests::ComputeSpectrumRows(analysis.engine, chosen.kind,
+                                                parsed.records.display, first, last + 1);
     result.notes = Notes(parsed, sound.name);
     return result;
 }
@@ -152,11 +152,11 @@ std::string PitchTable(const std::vector<double>& times, const std::vector<doubl
     Parse("pitch", options, parsed);
     std::ostringstream out;
     {
-        cli::TableWriter writer(out, parsed.options.format, file);
-        cli::WritePitchHeader(writer);
+        requests::TableWriter writer(out, parsed.options.format, file);
+        requests::WritePitchHeader(writer);
         for (std::size_t i = 0; i < times.size(); ++i) {
-            cli::WritePitchRow(writer, parsed.options.missing, static_cast<std::int64_t>(i),
-                               times[i], values[i]);
+            requests::WritePitchRow(writer, parsed.options.missing, static_cast<std::int64_t>(i),
+                                    times[i], values[i]);
         }
     }
     return out.str();

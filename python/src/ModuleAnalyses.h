@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "analysis/LevelImage.h"
-#include "cli/SpectrumRows.h"
 #include "python/src/ModuleSound.h"
+#include "requests/SpectrumRows.h"
 
 namespace tonalyx::python {
 
@@ -30,7 +30,7 @@ LevelsResult ComputeLevels(const ModuleSound& sound, const std::vector<std::stri
 
 // The rows of `tonalyx-cli spectrum`, row 0 (lowest frequency or shortest lag) first.
 struct SpectrumResult {
-    cli::SpectrumRows rows;
+    requests::SpectrumRows rows;
     std::string notes;
 };
 SpectrumResult ComputeSpectrum(const ModuleSound& sound, const std::vector<std::string>& options);

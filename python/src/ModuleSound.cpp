@@ -2,19 +2,19 @@
 
 #include <limits>
 
-#include "cli/CommandView.h"
-#include "cli/SettingsTable.h"
+#include "requests/CommandView.h"
+#include "requests/SettingsTable.h"
 
 namespace tonalyx::python {
 
 ModuleSound ReadSound(const std::string& path, const std::vector<std::string>& settings) {
-    cli::RecordSet records;
+    requests::RecordSet records;
     for (const std::string& assignment : settings) {
-        if (auto error = cli::ApplySetting(records, assignment)) throw UsageProblem(*error);
+        if (auto error = requests::ApplySetting(records, assignment)) throw UsageProblem(*error);
     }
     auto sound = std::make_shared<SoundData>();
-    cli::LoadReport report;
-    if (auto refused = cli::LoadSound(path, records.file, *sound, &report)) {
+    requests::LoadReport report;
+    if (auto refused = requests::LoadSound(path, records.file, *sound, &report)) {
         throw SoundRefused(path + ": " + *refused);
     }
     return {std::move(sound), path, std::move(report)};
@@ -35,7 +35,7 @@ ModuleSound SoundFromSamples(std::vector<int16_t> samples, long long rate) {
     sound->samples = std::move(samples);
     sound->format.sampleRate = static_cast<uint32_t>(rate);
     sound->format.bytesPerSecond = static_cast<uint32_t>(rate * 2);
-    cli::LoadReport report;
+    requests::LoadReport report;
     report.origin.sampleRate = sound->format.sampleRate;
     report.origin.channels = 1;
     report.origin.frames = sound->sampleCount;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/CommandView.h"
 #include "document/SoundData.h"
+#include "requests/CommandView.h"
 
 namespace tonalyx::python {
 
@@ -30,7 +30,7 @@ struct ModuleSound {
     std::string name;  // the path it was read from, or "<array>"
     // What the file held and what the read took of it; for a sound made from samples, a mono
     // file of exactly those samples with no reader.
-    cli::LoadReport report;
+    requests::LoadReport report;
 };
 
 // Reads the file through the command line's loader with the records the settings give

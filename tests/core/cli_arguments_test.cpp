@@ -6,10 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliArguments.h"
-#include "cli/SettingsTable.h"
-#include "cli/Suggestions.h"
+#include "requests/SettingsTable.h"
+#include "requests/Suggestions.h"
 
 namespace tonalyx::cli {
+using namespace tonalyx::requests;
 namespace {
 
 std::optional<CliOptions> Parse(std::vector<std::string> arguments, std::string* error = nullptr) {

@@ -17,12 +17,13 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/OutputFiles.h"
-#include "cli/OutputNames.h"
-#include "cli/StandardOutput.h"
 #include "cli_test_support.h"
+#include "requests/OutputFiles.h"
+#include "requests/OutputNames.h"
+#include "requests/StandardOutput.h"
 
 namespace tonalyx::cli {
+using namespace tonalyx::requests;
 namespace {
 
 using namespace testing;

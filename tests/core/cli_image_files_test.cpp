@@ -11,10 +11,11 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/ImageFiles.h"
 #include "cli_test_support.h"
+#include "requests/ImageFiles.h"
 
 namespace tonalyx::cli {
+using namespace tonalyx::requests;
 namespace {
 
 using testing::DecodePng;

@@ -10,6 +10,7 @@
 #include "document/SoundFileWriter.h"
 
 namespace tonalyx::cli {
+using namespace tonalyx::requests;
 namespace {
 
 using namespace testing;
@@ -213,8 +214,8 @@ TEST(CliSpectrum, TimeReadsTheColumnThatHoldsIt) {
     };
     for (const auto& view : views) {
         // 54 / kRate starts the second column of the fitted view, whose zoom is fractional.
-        for (const double time : {0.0, 0.004, 0.5, 1.2345, 64 * 700 / double(kRate), 54.0 / kRate,
-                                  109.0 / kRate}) {
+        for (const double time :
+             {0.0, 0.004, 0.5, 1.2345, 64 * 700 / double(kRate), 54.0 / kRate, 109.0 / kRate}) {
             // The column whose samples [trunc(c r), trunc((c + 1) r)) hold the time's sample.
             const double sample = std::floor(time * kRate + 1e-6);
             int column = 0;

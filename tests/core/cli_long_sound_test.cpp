@@ -15,17 +15,18 @@
 #include "analysis/LevelImage.h"
 #include "analysis/PitchSteps.h"
 #include "cli/CliArguments.h"
-#include "cli/SpectrumRows.h"
 #include "cli/StreamedView.h"
-#include "cli/TableWriter.h"
 #include "cli/ViewAnalysis.h"
 #include "cli_test_support.h"
 #include "core/document_wave_test_files.h"
 #include "document/SoundFileWriter.h"
 #include "pitch/SoundPitchTrack.h"
+#include "requests/SpectrumRows.h"
+#include "requests/TableWriter.h"
 #include "tools/SyntheticVoice.h"
 
 namespace tonalyx::cli {
+using namespace tonalyx::requests;
 namespace {
 
 using namespace testing;

@@ -10,15 +10,16 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/NumberText.h"
 #include "cli/ProgressBar.h"
-#include "cli/TableWriter.h"
 #include "cli_test_support.h"
 #include "document/SoundFileInfo.h"
 #include "document/SoundFileWriter.h"
 #include "document/WaveReader.h"
+#include "requests/NumberText.h"
+#include "requests/TableWriter.h"
 
 namespace tonalyx::cli {
+using namespace tonalyx::requests;
 namespace {
 
 using namespace testing;

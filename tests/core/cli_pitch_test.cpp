@@ -10,6 +10,7 @@
 #include "tools/SyntheticVoice.h"
 
 namespace tonalyx::cli {
+using namespace tonalyx::requests;
 namespace {
 
 using namespace testing;

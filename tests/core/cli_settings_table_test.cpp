@@ -4,9 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/SettingsTable.h"
+#include "requests/SettingsTable.h"
 
 namespace tonalyx::cli {
+using namespace tonalyx::requests;
 namespace {
 
 // The address a field's accessor gives in one record set, as a plain pointer.

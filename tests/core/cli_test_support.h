@@ -18,8 +18,13 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliMain.h"
-#include "cli/ImageFiles.h"
 #include "document/WaveWriter.h"
+#include "requests/ImageFiles.h"
+
+namespace tonalyx::cli {
+// The request library's names, as the command line itself uses them.
+using namespace tonalyx::requests;
+}  // namespace tonalyx::cli
 
 namespace tonalyx::cli::testing {
 

@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/CommandView.h"
+#include "requests/CommandView.h"
 
 namespace tonalyx::cli {
+using namespace tonalyx::requests;
 namespace {
 
 ViewOptions View(int columns) {

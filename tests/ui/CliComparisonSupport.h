@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/SettingsTable.h"
 #include "document/WaveWriter.h"
+#include "requests/SettingsTable.h"
 #include "settings/TOptionForm.h"
 #include "tools/SyntheticVoice.h"
 
@@ -38,12 +38,13 @@ inline QString WriteGlidingVoice(const QTemporaryDir& dir, double duration) {
 // Every field of the window's settings records as --set NAME=VALUE, so that tonalyx-cli works
 // with exactly the window's settings.
 inline QStringList SettingsArguments(const SettingsRecordSet& window) {
-    const cli::RecordSet records{window.analysis, window.display, window.imageCopy, window.file};
+    const requests::RecordSet records{window.analysis, window.display, window.imageCopy,
+                                      window.file};
     QStringList arguments;
-    for (const cli::SettingField& field : cli::SettingFields()) {
+    for (const requests::SettingField& field : requests::SettingFields()) {
         arguments << "--set"
                   << QString::fromStdString(std::string(field.name) + "=" +
-                                            cli::FormatSetting(field, records));
+                                            requests::FormatSetting(field, records));
     }
     return arguments;
 }

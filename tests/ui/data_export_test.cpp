@@ -17,8 +17,8 @@
 
 #include "CliComparisonSupport.h"
 #include "WindowTestSupport.h"
-#include "cli/OutputFiles.h"
 #include "display/PaintBox.h"
+#include "requests/OutputFiles.h"
 
 namespace tonalyx {
 namespace {
@@ -432,7 +432,7 @@ TEST_F(DataExport, FilesAreWrittenWholeOrNotAtAllAndReplacedOnlyWhenConfirmed) {
     // message names the path and the system's reason.
     {
         BoxAnswerer answerer(QMessageBox::Yes);
-        cli::ScopedWriteFault full(ENOSPC, 100);
+        requests::ScopedWriteFault full(ENOSPC, 100);
         Form().Action("AFileExportSpectrogram")->trigger();
         EXPECT_EQ(answerer.Texts(),
                   QStringList({"Overwrite File: " + target,

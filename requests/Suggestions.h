@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // The known words nearest to a mistyped one, for "did you mean" hints: the same word in
 // another letter case alone, else those fewest edits away (inserted, removed, changed or
@@ -22,4 +22,4 @@ std::optional<std::string_view> NearestWord(std::string_view typed,
 // " (did you mean 'word'?)", " (did you mean 'one' or 'other'?)", or empty.
 std::string DidYouMean(std::string_view typed, std::span<const std::string_view> known);
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/CliArguments.h"
+#include "requests/AnalysisRequest.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // Writes a CSV or TSV table, buffered, with numbers formatted the same in every locale. When
 // a file name is given, every line starts with it: tables of several files then concatenate
@@ -46,4 +46,4 @@ private:
     int fieldsInLine_ = 0;
 };
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "analysis/ViewGeometry.h"
-#include "cli/CliArguments.h"
 #include "document/SoundData.h"
 #include "document/SoundFile.h"
 #include "document/SoundFileInfo.h"
+#include "requests/AnalysisRequest.h"
 #include "settings/SettingsRecords.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // The last part of a path, for labels and output names.
 std::string FileNamePart(const std::string& path);
@@ -76,4 +76,4 @@ ViewGeometry OpenedView(int sampleCount, int viewWidth);
 // it; note says so.
 ViewGeometry CommandLineView(int sampleCount, const ViewOptions& options, std::string& note);
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

@@ -1,4 +1,4 @@
-#include "cli/OutputFiles.h"
+#include "requests/OutputFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/TemporaryFiles.h"
+#include "requests/TemporaryFiles.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -182,4 +182,4 @@ std::optional<std::string> CheckOutputFolder(const std::string& path, bool makeF
     return std::nullopt;
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // A name in folder (empty: the current folder) for a new temporary file of this process:
 // ".tonalyx-PID-N.tmp", short, so that it fits wherever the final name fits.
@@ -23,4 +23,4 @@ void RemoveTemporariesOnSignals();
 // longer runs. Returns how many were removed.
 int RemoveStaleTemporaries(const std::string& folder);
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

@@ -4,7 +4,7 @@
 #include <streambuf>
 #include <vector>
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // A stream buffer that writes to a file descriptor through a buffer of its own and remembers
 // the first failed write, so that a full disk, a closed pipe or a closed descriptor is reported
@@ -47,4 +47,4 @@ public:
     ScopedWriteFault& operator=(const ScopedWriteFault&) = delete;
 };
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

@@ -1,4 +1,4 @@
-#include "cli/NumberText.h"
+#include "requests/NumberText.h"
 
 #include <array>
 #include <bit>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -195,4 +195,4 @@ void AppendGeneral(std::string& out, double value, int digits) {
     AppendScaled(out, negative, rounded, decimals);
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

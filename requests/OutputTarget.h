@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // What an output name leads to, found before anything is written to it.
 struct OutputTarget {
@@ -28,4 +28,4 @@ struct OutputTarget {
 // socket, a loop of links.
 std::optional<std::string> FindOutputTarget(const std::string& path, OutputTarget& target);
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

@@ -1,4 +1,4 @@
-#include "cli/CommandView.h"
+#include "requests/CommandView.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 
 #include "document/SoundFile.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -178,4 +178,4 @@ ViewGeometry CommandLineView(int sampleCount, const ViewOptions& options, std::s
     return geometry;
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

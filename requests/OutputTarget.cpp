@@ -1,4 +1,4 @@
-#include "cli/OutputTarget.h"
+#include "requests/OutputTarget.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string_view>
 
-#include "cli/OutputFiles.h"
+#include "requests/OutputFiles.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -81,4 +81,4 @@ std::optional<std::string> FindOutputTarget(const std::string& path, OutputTarge
     return CannotWrite(path, SystemReason(ELOOP));
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

@@ -1,4 +1,4 @@
-#include "cli/TemporaryFiles.h"
+#include "requests/TemporaryFiles.h"
 
 #include <dirent.h>
 #include <limits.h>
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string_view>
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -125,4 +125,4 @@ int RemoveStaleTemporaries(const std::string& folder) {
     return removed;
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

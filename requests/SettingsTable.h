@@ -8,7 +8,7 @@
 
 #include "settings/SettingsRecords.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // The four settings records as the command line holds them: factory defaults, then every
 // --set NAME=VALUE applied in order.
@@ -66,4 +66,4 @@ std::optional<std::string> CheckSettingsAgree(const RecordSet& records);
 // or "a finite number".
 std::string DescribeValues(const SettingField& field);
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

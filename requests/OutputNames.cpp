@@ -1,4 +1,4 @@
-#include "cli/OutputNames.h"
+#include "requests/OutputNames.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,10 +6,9 @@
 #include <filesystem>
 #include <map>
 
-#include "cli/CliArguments.h"
-#include "cli/OutputTarget.h"
+#include "requests/OutputTarget.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -135,4 +134,4 @@ std::optional<std::string> FindOutputClash(const std::vector<std::string>& input
     return std::nullopt;
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

@@ -1,4 +1,4 @@
-#include "cli/SettingsTable.h"
+#include "requests/SettingsTable.h"
 
 #include <algorithm>
 #include <array>
@@ -8,10 +8,10 @@
 #include <type_traits>
 #include <vector>
 
-#include "cli/Suggestions.h"
+#include "requests/Suggestions.h"
 #include "settings/OptionControls.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -352,4 +352,4 @@ std::optional<std::string> CheckSettingsAgree(const RecordSet& records) {
     return std::nullopt;
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

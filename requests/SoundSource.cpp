@@ -1,4 +1,4 @@
-#include "cli/SoundSource.h"
+#include "requests/SoundSource.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 
 #include "document/SoundFile.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -50,7 +50,7 @@ StreamLimit StreamLimitOf(const ReadLimit& limit) {
 
 }  // namespace
 
-ReadLimit ReadLimitOf(const CliOptions& options, const FileSettings& file) {
+ReadLimit ReadLimitOf(const AnalysisRequest& options, const FileSettings& file) {
     return {file.maxSoundLength, options.maxSeconds, options.whole};
 }
 
@@ -136,4 +136,4 @@ void SoundFrames::Fill(long long start, int length, double* frame) {
     std::fill(frame + before + (high - low), frame + length, 0.0);
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // Numbers as text exactly as the C library's printf writes them in the "C" locale, to nearest
 // with ties to even, only faster: the common cases (a handful of digits, values far from the
@@ -15,4 +15,4 @@ void AppendFixed(std::string& out, double value, int decimals);
 // Appends value as "%.*g" with that many significant digits writes it.
 void AppendGeneral(std::string& out, double value, int digits);
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

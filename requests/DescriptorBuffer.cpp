@@ -1,4 +1,4 @@
-#include "cli/DescriptorBuffer.h"
+#include "requests/DescriptorBuffer.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -101,4 +101,4 @@ ScopedWriteFault::~ScopedWriteFault() {
     gWriteFault = {};
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

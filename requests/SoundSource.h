@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "analysis/ViewGeometry.h"
-#include "cli/CommandView.h"
 #include "document/FrameSource.h"
+#include "requests/CommandView.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // How much of each file the commands read: the window's maxSoundLength unless the command line
 // asks for more (--max-seconds) or for all of it (--whole).
@@ -21,7 +21,7 @@ struct ReadLimit {
     bool whole = false;                // --whole
 };
 
-ReadLimit ReadLimitOf(const CliOptions& options, const FileSettings& file);
+ReadLimit ReadLimitOf(const AnalysisRequest& options, const FileSettings& file);
 
 // The most frames the view arithmetic addresses: its sample indexes are 32-bit, with room for
 // a column of the largest zoom past the end.
@@ -63,4 +63,4 @@ private:
     std::int64_t heldStart_ = 0;
 };
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

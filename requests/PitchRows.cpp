@@ -1,6 +1,6 @@
-#include "cli/PitchRows.h"
+#include "requests/PitchRows.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -24,4 +24,4 @@ void WritePitchRow(TableWriter& table, MissingValues missing, std::int64_t index
     table.EndLine();
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

@@ -1,4 +1,4 @@
-#include "cli/ImageFiles.h"
+#include "requests/ImageFiles.h"
 
 #include <zlib.h>
 
@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -170,4 +170,4 @@ std::vector<std::uint8_t> EncodePgm(const GreyImage& image) {
     return out;
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

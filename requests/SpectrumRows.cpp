@@ -1,9 +1,9 @@
-#include "cli/SpectrumRows.h"
+#include "requests/SpectrumRows.h"
 
 #include "display/AxisScale.h"
 #include "dsp/PowerSpectrum.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -122,4 +122,4 @@ std::vector<double> RowPositions(const SpectrogramEngine& engine) {
     return positions;
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

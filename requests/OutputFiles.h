@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "cli/DescriptorBuffer.h"
-#include "cli/OutputTarget.h"
+#include "requests/DescriptorBuffer.h"
+#include "requests/OutputTarget.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // The system's words for an errno value ("No space left on device").
 std::string SystemReason(int error);
@@ -61,4 +61,4 @@ private:
 std::optional<std::string> CheckOutputFolder(const std::string& path, bool makeFolders,
                                              std::optional<std::string>* temporaryFolder = nullptr);
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

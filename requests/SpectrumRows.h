@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "analysis/SpectrogramEngine.h"
-#include "cli/TableWriter.h"
+#include "requests/TableWriter.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // The rows of the power-spectrum window, row 0 (lowest frequency or shortest lag) first, as
 // the spectrum command writes them and the Python module returns them.
@@ -55,4 +55,4 @@ void WriteSpectrumLines(TableWriter& table, const SpectrumRows& rows, double sta
 // display is set up, row 0 at the bottom.
 std::vector<double> RowPositions(const SpectrogramEngine& engine);
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

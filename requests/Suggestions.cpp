@@ -1,10 +1,10 @@
-#include "cli/Suggestions.h"
+#include "requests/Suggestions.h"
 
 #include <algorithm>
 #include <cctype>
 #include <vector>
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -77,4 +77,4 @@ std::string DidYouMean(std::string_view typed, std::span<const std::string_view>
     return text + "?)";
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

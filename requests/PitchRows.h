@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "cli/TableWriter.h"
+#include "requests/TableWriter.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // The header line of a pitch table: "index,time_s,f0_hz" after the file column.
 void WritePitchHeader(TableWriter& table);
@@ -14,4 +14,4 @@ void WritePitchHeader(TableWriter& table);
 void WritePitchRow(TableWriter& table, MissingValues missing, std::int64_t index, double seconds,
                    double f0);
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // An 8-bit grey image, row-major, line 0 at the top.
 struct GreyImage {
@@ -29,4 +29,4 @@ std::vector<std::uint8_t> EncodePgm(const GreyImage& image);
 // The CRC-32 of PNG chunks (ISO 3309), over the bytes given.
 std::uint32_t PngCrc(std::span<const std::uint8_t> bytes);
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

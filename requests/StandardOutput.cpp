@@ -1,13 +1,13 @@
-#include "cli/StandardOutput.h"
+#include "requests/StandardOutput.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "cli/OutputFiles.h"
+#include "requests/OutputFiles.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -56,4 +56,4 @@ std::optional<std::string> DescriptorOutput::Close() {
     return SystemReason(error_);
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

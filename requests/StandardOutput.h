@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "cli/DescriptorBuffer.h"
+#include "requests/DescriptorBuffer.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // Which of the standard descriptors 0, 1 and 2 were closed when the program started.
 struct ClosedDescriptors {
@@ -32,4 +32,4 @@ public:
     std::optional<std::string> Close();
 };
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

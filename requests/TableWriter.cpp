@@ -1,10 +1,10 @@
-#include "cli/TableWriter.h"
+#include "requests/TableWriter.h"
 
 #include <charconv>
 
-#include "cli/NumberText.h"
+#include "requests/NumberText.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -118,4 +118,4 @@ void TableWriter::Flush() {
     buffer_.clear();
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

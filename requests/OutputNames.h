@@ -2,9 +2,13 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
+
+inline constexpr std::string_view kNamePlaceholder = "{name}";
+inline constexpr std::string_view kPathPlaceholder = "{path}";
 
 // True when the pattern names one output per input: it holds {name} or {path}.
 bool NamesOnePerInput(const std::string& pattern);
@@ -28,4 +32,4 @@ std::optional<std::string> FindOutputClash(const std::vector<std::string>& input
                                            const std::vector<std::string>& outputs,
                                            bool pathPlaceholder);
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

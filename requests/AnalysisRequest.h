@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "requests/ImageFiles.h"
+
+namespace tonalyx::requests {
+
+enum class TableFormat { Csv, Tsv };
+
+// How a table prints a value that the analysis could not give: an unvoiced frame of the pitch
+// track, a level at the dB floor of pure digital silence. Window prints what the window
+// computes (0 Hz, the floor in dB); Empty leaves the cell empty; NaN writes "NaN".
+enum class MissingValues { Window, Empty, NaN };
+
+inline constexpr int kMaxViewColumns = 32768;
+
+// The stretch of sound in view, as the window would show it.
+struct ViewOptions {
+    int columns = 1024;  // the wave view's width in pixel columns
+    bool fit = false;    // Fit To Window left on
+    std::optional<int> samplesPerColumn;
+    std::optional<int> firstColumn;
+};
+
+// What every front end asks of the engine for one sound: how much of it to read, the view,
+// the analysis, the settings over the factory defaults, and how its tables and images are
+// written. A plain value: the command line fills it from its arguments, the other front ends
+// from their own.
+struct AnalysisRequest {
+    int kind = 1;  // AnalysisKind: FFT unless asked otherwise
+    bool overlayPitch = false;
+    ViewOptions view;
+    std::optional<int> channel;
+    std::vector<std::string> settings;  // NAME=VALUE, in the order given
+    TableFormat format = TableFormat::Csv;
+    std::optional<ImageFileType> imageFormat;  // levels: png or pgm
+    MissingValues missing = MissingValues::Window;
+    int column = -1;              // spectrum: the first column of the range
+    std::optional<int> toColumn;  // spectrum: the last column of the range (included)
+    std::optional<double> time;   // spectrum: seconds from the start of the sound
+    std::optional<double> toTime;
+    std::optional<double> maxSeconds;  // read up to that many seconds of each file
+    bool whole = false;                // read all of each file
+    std::optional<double> step;        // pitch: one row every step seconds
+};
+
+}  // namespace tonalyx::requests
