@@ -8,8 +8,8 @@
 #include "analysis/AnalysisKind.h"
 #include "analysis/ViewGeometry.h"
 #include "cli/CliOptionTable.h"
+#include "requests/RequestCheck.h"
 #include "requests/Suggestions.h"
-#include "settings/OptionControls.h"
 
 namespace tonalyx::cli {
 
@@ -47,17 +47,6 @@ bool ParseSeconds(std::string_view text, double& value) {
     return !text.empty() && result.ec == std::errc() && result.ptr == last && std::isfinite(value);
 }
 
-constexpr int kMaxChannelIndex = kLChannelIDGRange.max - 1;
-// The longest read that 64 bits of frames hold at every rate a file can state (32 bits).
-constexpr double kMostSeconds = 2147483648.0;
-// One sample period at the highest rate a file can state; a file's own rate is checked when it
-// is opened.
-constexpr double kShortestStep = 1.0 / 4294967295.0;
-
-bool IsPowerOfTwo(int value) {
-    return value > 0 && (value & (value - 1)) == 0;
-}
-
 std::string MustBe(std::string_view option, std::string_view what, std::string_view value) {
     return std::string(option) + " must be " + std::string(what) + ", not '" + std::string(value) +
            "'";
@@ -66,28 +55,25 @@ std::string MustBe(std::string_view option, std::string_view what, std::string_v
 // Reads one option's value into options; false with error set when the value is bad.
 bool TakeValue(std::string_view option, const std::string& value, CliOptions& options,
                std::string& error) {
-    const auto whole = [&](int min, int max, int& target) {
+    // Numbers are read here; their ranges are the request's to check (CheckRequest).
+    const auto whole = [&](RequestField field, auto& target) {
         int parsed = 0;
-        if (!ParseWhole(value, parsed) || parsed < min || parsed > max) {
-            error = MustBe(
-                option, "a whole number from " + std::to_string(min) + " to " + std::to_string(max),
-                value);
+        if (!ParseWhole(value, parsed)) {
+            error = OutsideRange(field, value);
             return false;
         }
         target = parsed;
         return true;
     };
-    const auto seconds = [&](std::optional<double>& target) {
+    const auto seconds = [&](RequestField field, std::optional<double>& target) {
         double parsed = 0;
-        if (!ParseSeconds(value, parsed) || parsed < 0) {
-            error = MustBe(option, "a number of seconds from 0", value);
+        if (!ParseSeconds(value, parsed)) {
+            error = OutsideRange(field, value);
             return false;
         }
         target = parsed;
         return true;
     };
-    constexpr int kLargest = std::numeric_limits<int>::max();
-    int number = 0;
     if (option == "-o" || option == "--output") {
         if (value.empty()) {
             error = std::string(option) + " needs a file name, or - for standard output";
@@ -104,21 +90,13 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
         error = MustBe(option, "fft, ac, cep, lif, mem or pitch", value);
         return false;
     } else if (option == "--columns") {
-        return whole(1, kMaxViewColumns, options.view.columns);
+        return whole(RequestField::Columns, options.view.columns);
     } else if (option == "--samples-per-column") {
-        if (!ParseWhole(value, number) || !IsPowerOfTwo(number) || number > kMaxSamplesPerPixel) {
-            error = MustBe(
-                option, "a power of two from 1 to " + std::to_string(kMaxSamplesPerPixel), value);
-            return false;
-        }
-        options.view.samplesPerColumn = number;
+        return whole(RequestField::SamplesPerColumn, options.view.samplesPerColumn);
     } else if (option == "--first-column") {
-        if (!whole(0, kLargest, number)) return false;
-        options.view.firstColumn = number;
+        return whole(RequestField::FirstColumn, options.view.firstColumn);
     } else if (option == "--channel") {
-        // The range of channelIndex, which --channel sets.
-        if (!whole(0, kMaxChannelIndex, number)) return false;
-        options.channel = number;
+        return whole(RequestField::Channel, options.channel);
     } else if (option == "--set") {
         options.settings.push_back(value);
     } else if (option == "--format" && options.command == Command::Levels) {
@@ -149,28 +127,17 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
             return false;
         }
     } else if (option == "--column") {
-        return whole(0, kLargest, options.column);
+        return whole(RequestField::Column, options.column);
     } else if (option == "--to-column") {
-        if (!whole(0, kLargest, number)) return false;
-        options.toColumn = number;
+        return whole(RequestField::ToColumn, options.toColumn);
     } else if (option == "--time") {
-        return seconds(options.time);
+        return seconds(RequestField::Time, options.time);
     } else if (option == "--to-time") {
-        return seconds(options.toTime);
+        return seconds(RequestField::ToTime, options.toTime);
     } else if (option == "--max-seconds") {
-        double parsed = 0;
-        if (!ParseSeconds(value, parsed) || parsed <= 0 || parsed > kMostSeconds) {
-            error = MustBe(option, "a number of seconds above 0 and at most 2147483648", value);
-            return false;
-        }
-        options.maxSeconds = parsed;
+        return seconds(RequestField::MaxSeconds, options.maxSeconds);
     } else if (option == "--step") {
-        double parsed = 0;
-        if (!ParseSeconds(value, parsed) || parsed < kShortestStep) {
-            error = MustBe(option, "a number of seconds of at least one sample period", value);
-            return false;
-        }
-        options.step = parsed;
+        return seconds(RequestField::Step, options.step);
     }
     return true;
 }
@@ -214,30 +181,14 @@ bool CheckLevelsOutput(const CliOptions& options, std::string& error) {
 }
 
 bool CheckSpectrumRange(const CliOptions& options, std::string& error) {
-    const bool byColumn = options.column >= 0 || options.toColumn;
+    const bool byColumn = options.column || options.toColumn;
     const bool byTime = options.time || options.toTime;
     if (byColumn && byTime) {
         error = "spectrum takes --column or --time, not both";
         return false;
     }
-    if (options.toColumn && options.column < 0) {
-        error = "--to-column needs --column";
-        return false;
-    }
-    if (options.toTime && !options.time) {
-        error = "--to-time needs --time";
-        return false;
-    }
     if (!byColumn && !byTime) {
         error = "spectrum needs --column C or --time T";
-        return false;
-    }
-    if (options.toColumn && *options.toColumn < options.column) {
-        error = "--to-column must not lie before --column";
-        return false;
-    }
-    if (options.toTime && *options.toTime < *options.time) {
-        error = "--to-time must not lie before --time";
         return false;
     }
     return true;
@@ -254,15 +205,9 @@ bool CheckCombination(const CliOptions& options, std::string& error) {
         error = "settings takes no file, but got '" + options.files.front() + "'";
         return false;
     }
-    if (options.whole && options.maxSeconds) {
-        error = "--whole reads all of each file: it takes no --max-seconds";
-        return false;
-    }
-    const ViewOptions& view = options.view;
-    if (view.fit && (view.samplesPerColumn || view.firstColumn)) {
-        error =
-            "--fit spreads the sound over the columns: it takes neither "
-            "--samples-per-column nor --first-column";
+    // The request's own checks, in the words of the command line's options.
+    if (const std::vector<std::string> refusals = CheckRequest(options); !refusals.empty()) {
+        error = refusals.front();
         return false;
     }
     if (options.command == Command::Levels && !CheckLevelsOutput(options, error)) return false;

@@ -10,6 +10,7 @@
 #include "cli/Commands.h"
 #include "requests/OutputFiles.h"
 #include "requests/OutputNames.h"
+#include "requests/RequestCheck.h"
 #include "requests/SettingsTable.h"
 #include "requests/TemporaryFiles.h"
 
@@ -31,22 +32,6 @@ OutputMode ModeOf(const CliOptions& options) {
         return OutputMode::OnePerInput;
     }
     return OutputMode::OneFile;
-}
-
-// The records from the factory defaults, the --set assignments in order and --channel last,
-// checked for settings that contradict each other.
-std::optional<std::string> BuildRecords(const CliOptions& options, RecordSet& records) {
-    for (const std::string& assignment : options.settings) {
-        if (auto error = ApplySetting(records, assignment)) return error;
-    }
-    if (options.channel) {
-        const std::string text = std::to_string(*options.channel);
-        if (ApplySetting(records, "channelIndex=" + text)) {
-            return "--channel must be " + DescribeValues(*FindSettingField("channelIndex")) +
-                   ", not '" + text + "'";
-        }
-    }
-    return CheckSettingsAgree(records);
 }
 
 std::optional<std::string> RunOnFile(const std::string& path, CommandContext& context) {

@@ -59,7 +59,7 @@ std::optional<std::string> ChosenColumns(const CliOptions& options, const ViewGe
         last = *to;
         return std::nullopt;
     }
-    first = options.column;
+    first = options.column.value_or(0);
     last = options.toColumn.value_or(first);
     return ColumnRangeProblem(last, columns);
 }

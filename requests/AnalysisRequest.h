@@ -38,7 +38,7 @@ struct AnalysisRequest {
     TableFormat format = TableFormat::Csv;
     std::optional<ImageFileType> imageFormat;  // levels: png or pgm
     MissingValues missing = MissingValues::Window;
-    int column = -1;              // spectrum: the first column of the range
+    std::optional<int> column;    // spectrum: the first column of the range
     std::optional<int> toColumn;  // spectrum: the last column of the range (included)
     std::optional<double> time;   // spectrum: seconds from the start of the sound
     std::optional<double> toTime;

@@ -105,7 +105,7 @@ SpectrumResult ComputeSpectrum(const ModuleSound& sound, const std::vector<std::
     const cli::CliOptions& chosen = parsed.options;
     cli::ViewAnalysis analysis;
     Analyse(sound, chosen.kind, false, parsed, analysis);
-    const int first = chosen.column;
+    const int first = chosen.column.value_or(0);
     const int last = chosen.toColumn.value_or(first);
     if (auto problem = requests::ColumnRangeProblem(last, analysis.engine.ColumnCount())) {
         throw UsageProblem(sound.name + ": " + *problem);

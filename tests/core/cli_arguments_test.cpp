@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliArguments.h"
+#include "requests/RequestCheck.h"
 #include "requests/SettingsTable.h"
 #include "requests/Suggestions.h"
 
@@ -137,11 +138,13 @@ TEST(CliArguments, RefusesBadValues) {
     }
     EXPECT_EQ(Parse({"pitch", "a.wav", "--max-seconds", "2147483648"}).value().maxSeconds,
               2147483648.0);
-    for (const char* seconds : {"0", "-1", "x", "0.0000000001"}) {
-        EXPECT_EQ(Refusal({"pitch", "a.wav", "--step", seconds}),
+    // A value that reads as a number is stated in its shortest form.
+    for (const auto& [typed, stated] : {std::pair{"0", "0"}, std::pair{"-1", "-1"},
+                                        std::pair{"x", "x"}, std::pair{"0.0000000001", "1e-10"}}) {
+        EXPECT_EQ(Refusal({"pitch", "a.wav", "--step", typed}),
                   std::string("--step must be a number of seconds of at least one sample "
                               "period, not '") +
-                      seconds + "'");
+                      stated + "'");
     }
     EXPECT_EQ(Refusal({"pitch", "a.wav", "-o", ""}),
               "-o needs a file name, or - for standard output");
@@ -149,6 +152,39 @@ TEST(CliArguments, RefusesBadValues) {
     EXPECT_EQ(Refusal({"help", "pitch", "x"}), "help takes one command, but got 'x'");
     EXPECT_EQ(Refusal({"info", "a.wav", "--step", "1"}), "--step does not apply to info");
     EXPECT_EQ(Refusal({"pitch", "a.wav", "--whole=1"}), "--whole takes no value");
+}
+
+TEST(CliArguments, TheRequestsCheckGivesEveryRefusalInTheFrontEndsNames) {
+    AnalysisRequest request;
+    request.view.columns = 0;
+    request.view.fit = true;
+    request.view.samplesPerColumn = 3;
+    request.channel = 64;
+    request.maxSeconds = 1e15;
+    request.whole = true;
+    request.column = 5;
+    request.toColumn = 4;
+    const auto keyword = [](RequestField field) {
+        return field == RequestField::Columns ? std::string("columns") : CommandLineName(field);
+    };
+    EXPECT_EQ(CheckRequest(request, keyword),
+              (std::vector<std::string>{
+                  "columns must be a whole number from 1 to 32768, not '0'",
+                  "--samples-per-column must be a power of two from 1 to 65536, not '3'",
+                  "--channel must be a whole number from 0 to 63, not '64'",
+                  "--max-seconds must be a number of seconds above 0 and at most 2147483648, not "
+                  "'1e+15'",
+                  "--whole reads all of each file: it takes no --max-seconds",
+                  "--fit spreads the sound over the columns: it takes neither "
+                  "--samples-per-column nor --first-column",
+                  "--to-column must not lie before --column"}));
+    EXPECT_TRUE(CheckRequest(AnalysisRequest{}).empty());
+    // The settings are applied in order, the channel last, then checked together.
+    AnalysisRequest contradictory;
+    contradictory.settings = {"pitchMinFreq=400", "pitchMaxFreq=100"};
+    RecordSet records;
+    EXPECT_EQ(BuildRecords(contradictory, records),
+              std::optional<std::string>("pitchMinFreq (400) must lie below pitchMaxFreq (100)"));
 }
 
 TEST(CliArguments, RefusesOptionsThatDoNotGoTogether) {

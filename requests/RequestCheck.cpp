@@ -1,0 +1,185 @@
+#include "requests/RequestCheck.h"
+
+#include <charconv>
+#include <limits>
+
+#include "analysis/ViewGeometry.h"
+#include "settings/OptionControls.h"
+
+namespace tonalyx::requests {
+
+namespace {
+
+constexpr int kLargest = std::numeric_limits<int>::max();
+// channelIndex takes the channels of the options dialog's channel control.
+constexpr int kMaxChannelIndex = kLChannelIDGRange.max - 1;
+// The longest read that 64 bits of frames hold at every rate a file can state (32 bits).
+constexpr double kMostSeconds = 2147483648.0;
+// One sample period at the highest rate a file can state; a file's own rate is checked when it
+// is opened.
+constexpr double kShortestStep = 1.0 / 4294967295.0;
+
+bool IsPowerOfTwo(int value) {
+    return value > 0 && (value & (value - 1)) == 0;
+}
+
+// The shortest text that reads back as the value: "2147483649", "0.25", "1e-10".
+std::string ValueText(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return {text, end};
+}
+
+std::string WholeRange(int min, int max) {
+    return "a whole number from " + std::to_string(min) + " to " + std::to_string(max);
+}
+
+void Check(bool inRange, RequestField field, const std::string& value, const FieldNames& names,
+           std::vector<std::string>& refusals) {
+    if (!inRange) refusals.push_back(OutsideRange(field, value, names));
+}
+
+}  // namespace
+
+std::string AcceptedValues(RequestField field) {
+    switch (field) {
+        case RequestField::Columns:
+            return WholeRange(1, kMaxViewColumns);
+        case RequestField::SamplesPerColumn:
+            return "a power of two from 1 to " + std::to_string(kMaxSamplesPerPixel);
+        case RequestField::FirstColumn:
+        case RequestField::Column:
+        case RequestField::ToColumn:
+            return WholeRange(0, kLargest);
+        case RequestField::Channel:
+            return WholeRange(0, kMaxChannelIndex);
+        case RequestField::MaxSeconds:
+            return "a number of seconds above 0 and at most 2147483648";
+        case RequestField::Step:
+            return "a number of seconds of at least one sample period";
+        case RequestField::Time:
+        case RequestField::ToTime:
+            return "a number of seconds from 0";
+        case RequestField::Fit:
+        case RequestField::Whole:
+            break;
+    }
+    return "on or off";
+}
+
+std::string CommandLineName(RequestField field) {
+    switch (field) {
+        case RequestField::Columns:
+            return "--columns";
+        case RequestField::SamplesPerColumn:
+            return "--samples-per-column";
+        case RequestField::FirstColumn:
+            return "--first-column";
+        case RequestField::Channel:
+            return "--channel";
+        case RequestField::MaxSeconds:
+            return "--max-seconds";
+        case RequestField::Step:
+            return "--step";
+        case RequestField::Column:
+            return "--column";
+        case RequestField::ToColumn:
+            return "--to-column";
+        case RequestField::Time:
+            return "--time";
+        case RequestField::ToTime:
+            return "--to-time";
+        case RequestField::Fit:
+            return "--fit";
+        case RequestField::Whole:
+            return "--whole";
+    }
+    return {};
+}
+
+std::string OutsideRange(RequestField field, std::string_view value, const FieldNames& names) {
+    return names(field) + " must be " + AcceptedValues(field) + ", not '" + std::string(value) +
+           "'";
+}
+
+std::vector<std::string> CheckRequest(const AnalysisRequest& request, const FieldNames& names) {
+    std::vector<std::string> refusals;
+    const ViewOptions& view = request.view;
+    Check(view.columns >= 1 && view.columns <= kMaxViewColumns, RequestField::Columns,
+          std::to_string(view.columns), names, refusals);
+    if (view.samplesPerColumn) {
+        const int zoom = *view.samplesPerColumn;
+        Check(IsPowerOfTwo(zoom) && zoom <= kMaxSamplesPerPixel, RequestField::SamplesPerColumn,
+              std::to_string(zoom), names, refusals);
+    }
+    if (view.firstColumn) {
+        Check(*view.firstColumn >= 0, RequestField::FirstColumn, std::to_string(*view.firstColumn),
+              names, refusals);
+    }
+    if (request.channel) {
+        Check(*request.channel >= 0 && *request.channel <= kMaxChannelIndex, RequestField::Channel,
+              std::to_string(*request.channel), names, refusals);
+    }
+    if (request.maxSeconds) {
+        const double seconds = *request.maxSeconds;
+        Check(seconds > 0 && seconds <= kMostSeconds, RequestField::MaxSeconds, ValueText(seconds),
+              names, refusals);
+    }
+    if (request.step) {
+        Check(*request.step >= kShortestStep, RequestField::Step, ValueText(*request.step), names,
+              refusals);
+    }
+    if (request.column) {
+        Check(*request.column >= 0, RequestField::Column, std::to_string(*request.column), names,
+              refusals);
+    }
+    if (request.toColumn) {
+        Check(*request.toColumn >= 0, RequestField::ToColumn, std::to_string(*request.toColumn),
+              names, refusals);
+    }
+    if (request.time) {
+        Check(*request.time >= 0, RequestField::Time, ValueText(*request.time), names, refusals);
+    }
+    if (request.toTime) {
+        Check(*request.toTime >= 0, RequestField::ToTime, ValueText(*request.toTime), names,
+              refusals);
+    }
+    if (request.whole && request.maxSeconds) {
+        refusals.push_back(names(RequestField::Whole) + " reads all of each file: it takes no " +
+                           names(RequestField::MaxSeconds));
+    }
+    if (view.fit && (view.samplesPerColumn || view.firstColumn)) {
+        refusals.push_back(
+            names(RequestField::Fit) + " spreads the sound over the columns: it takes neither " +
+            names(RequestField::SamplesPerColumn) + " nor " + names(RequestField::FirstColumn));
+    }
+    if (request.toColumn && !request.column) {
+        refusals.push_back(names(RequestField::ToColumn) + " needs " + names(RequestField::Column));
+    } else if (request.toColumn && *request.toColumn < *request.column) {
+        refusals.push_back(names(RequestField::ToColumn) + " must not lie before " +
+                           names(RequestField::Column));
+    }
+    if (request.toTime && !request.time) {
+        refusals.push_back(names(RequestField::ToTime) + " needs " + names(RequestField::Time));
+    } else if (request.toTime && *request.toTime < *request.time) {
+        refusals.push_back(names(RequestField::ToTime) + " must not lie before " +
+                           names(RequestField::Time));
+    }
+    return refusals;
+}
+
+std::optional<std::string> BuildRecords(const AnalysisRequest& request, RecordSet& records,
+                                        const FieldNames& names) {
+    for (const std::string& assignment : request.settings) {
+        if (auto error = ApplySetting(records, assignment)) return error;
+    }
+    if (request.channel) {
+        const std::string text = std::to_string(*request.channel);
+        if (ApplySetting(records, "channelIndex=" + text)) {
+            return OutsideRange(RequestField::Channel, text, names);
+        }
+    }
+    return CheckSettingsAgree(records);
+}
+
+}  // namespace tonalyx::requests
