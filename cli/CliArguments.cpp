@@ -15,15 +15,6 @@ namespace tonalyx::cli {
 
 namespace {
 
-struct KindName {
-    std::string_view name;
-    int kind;
-};
-
-constexpr KindName kKinds[] = {{"fft", FftAnalysis},      {"ac", AutoCorrelationAnalysis},
-                               {"cep", CepstrumAnalysis}, {"lif", LifteringAnalysis},
-                               {"mem", MemAnalysis},      {"pitch", PitchAnalysis}};
-
 // A leading '+' is taken, as strtol takes it; a sign after it is not.
 std::string_view WithoutPlus(std::string_view text) {
     if (!text.empty() && text.front() == '+') {
@@ -81,14 +72,12 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
         }
         options.output = value;
     } else if (option == "--kind") {
-        for (const KindName& kind : kKinds) {
-            if (kind.name == value) {
-                options.kind = kind.kind;
-                return true;
-            }
+        const std::optional<int> kind = KindOfName(value);
+        if (!kind) {
+            error = OutsideRange(RequestField::Kind, value);
+            return false;
         }
-        error = MustBe(option, "fft, ac, cep, lif, mem or pitch", value);
-        return false;
+        options.kind = *kind;
     } else if (option == "--columns") {
         return whole(RequestField::Columns, options.view.columns);
     } else if (option == "--samples-per-column") {
@@ -109,23 +98,19 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
             return false;
         }
     } else if (option == "--format") {
-        if (value == "csv") {
-            options.format = TableFormat::Csv;
-        } else if (value == "tsv") {
-            options.format = TableFormat::Tsv;
-        } else {
-            error = MustBe(option, "csv or tsv", value);
+        const std::optional<TableFormat> format = TableFormatOfName(value);
+        if (!format) {
+            error = OutsideRange(RequestField::Format, value);
             return false;
         }
+        options.format = *format;
     } else if (option == "--missing-as") {
-        if (value == "empty") {
-            options.missing = MissingValues::Empty;
-        } else if (value == "nan") {
-            options.missing = MissingValues::NaN;
-        } else {
-            error = MustBe(option, "empty or nan", value);
+        const std::optional<MissingValues> missing = MissingValuesOfName(value);
+        if (!missing) {
+            error = OutsideRange(RequestField::MissingAs, value);
             return false;
         }
+        options.missing = *missing;
     } else if (option == "--column") {
         return whole(RequestField::Column, options.column);
     } else if (option == "--to-column") {
@@ -180,20 +165,6 @@ bool CheckLevelsOutput(const CliOptions& options, std::string& error) {
     return true;
 }
 
-bool CheckSpectrumRange(const CliOptions& options, std::string& error) {
-    const bool byColumn = options.column || options.toColumn;
-    const bool byTime = options.time || options.toTime;
-    if (byColumn && byTime) {
-        error = "spectrum takes --column or --time, not both";
-        return false;
-    }
-    if (!byColumn && !byTime) {
-        error = "spectrum needs --column C or --time T";
-        return false;
-    }
-    return true;
-}
-
 // The checks that need all the options.
 bool CheckCombination(const CliOptions& options, std::string& error) {
     const bool soundCommand = options.command != Command::Settings;
@@ -212,9 +183,8 @@ bool CheckCombination(const CliOptions& options, std::string& error) {
     }
     if (options.command == Command::Levels && !CheckLevelsOutput(options, error)) return false;
     if (options.command == Command::Spectrum) {
-        if (!CheckSpectrumRange(options, error)) return false;
-        if (options.kind == PitchAnalysis) {
-            error = "spectrum has no levels for --kind pitch";
+        if (auto refused = CheckSpectrumRequest(options)) {
+            error = *refused;
             return false;
         }
     }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
+#include "analysis/LevelImage.h"
 #include "cli/CliArguments.h"
 #include "cli/ProgressBar.h"
 #include "requests/CommandView.h"
@@ -37,6 +40,11 @@ std::optional<std::string> RunLevels(const std::string& path, CommandContext& co
 std::optional<std::string> RunPitch(const std::string& path, CommandContext& context);
 std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& context);
 std::optional<std::string> RunInfo(const std::string& path, CommandContext& context);
+
+// The file of the levels command from the top-left columns x rows of the level image: PNG of
+// grey 255 - level or PGM of the levels, as the options choose.
+std::vector<std::uint8_t> LevelsImageBytes(const LevelImage& levels, int columns, int rows,
+                                           const CliOptions& options);
 
 // The settings listing: name, record, accepted values, current value, meaning and whether the
 // field changes what the command line computes.

@@ -7,7 +7,6 @@
 #include "analysis/LevelImage.h"
 #include "cli/Commands.h"
 #include "cli/StreamedView.h"
-#include "cli/ViewAnalysis.h"
 #include "requests/CommandView.h"
 #include "requests/ImageFiles.h"
 

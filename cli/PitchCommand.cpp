@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -7,6 +6,7 @@
 #include "cli/StreamedView.h"
 #include "requests/CommandView.h"
 #include "requests/PitchRows.h"
+#include "requests/RequestCheck.h"
 
 namespace tonalyx::cli {
 
@@ -16,13 +16,11 @@ std::optional<std::string> RunPitch(const std::string& path, CommandContext& con
     context.progress.Start(FileNamePart(path) + ": pitch track");
 
     const double rate = sound.sampleRate;
-    if (context.options.step && *context.options.step * rate < 1) {
-        context.usageError = true;
-        char text[96];
-        std::snprintf(text, sizeof text,
-                      "--step %g s is shorter than one sample period (%g s at %g Hz)",
-                      *context.options.step, 1 / rate, rate);
-        return text;
+    if (context.options.step) {
+        if (auto refused = CheckStepForRate(*context.options.step, rate)) {
+            context.usageError = true;
+            return refused;
+        }
     }
     const MissingValues missing = context.options.missing;
     TableWriter table(context.out, context.options.format, path);

@@ -1,8 +1,10 @@
 #include "requests/RequestCheck.h"
 
 #include <charconv>
+#include <cstdio>
 #include <limits>
 
+#include "analysis/AnalysisKind.h"
 #include "analysis/ViewGeometry.h"
 #include "settings/OptionControls.h"
 
@@ -39,7 +41,35 @@ void Check(bool inRange, RequestField field, const std::string& value, const Fie
     if (!inRange) refusals.push_back(OutsideRange(field, value, names));
 }
 
+struct KindName {
+    std::string_view name;
+    int kind;
+};
+
+constexpr KindName kKinds[] = {{"fft", FftAnalysis},      {"ac", AutoCorrelationAnalysis},
+                               {"cep", CepstrumAnalysis}, {"lif", LifteringAnalysis},
+                               {"mem", MemAnalysis},      {"pitch", PitchAnalysis}};
+
 }  // namespace
+
+std::optional<int> KindOfName(std::string_view name) {
+    for (const KindName& kind : kKinds) {
+        if (kind.name == name) return kind.kind;
+    }
+    return std::nullopt;
+}
+
+std::optional<TableFormat> TableFormatOfName(std::string_view name) {
+    if (name == "csv") return TableFormat::Csv;
+    if (name == "tsv") return TableFormat::Tsv;
+    return std::nullopt;
+}
+
+std::optional<MissingValues> MissingValuesOfName(std::string_view name) {
+    if (name == "empty") return MissingValues::Empty;
+    if (name == "nan") return MissingValues::NaN;
+    return std::nullopt;
+}
 
 std::string AcceptedValues(RequestField field) {
     switch (field) {
@@ -60,6 +90,12 @@ std::string AcceptedValues(RequestField field) {
         case RequestField::Time:
         case RequestField::ToTime:
             return "a number of seconds from 0";
+        case RequestField::Kind:
+            return "fft, ac, cep, lif, mem or pitch";
+        case RequestField::Format:
+            return "csv or tsv";
+        case RequestField::MissingAs:
+            return "empty or nan";
         case RequestField::Fit:
         case RequestField::Whole:
             break;
@@ -93,6 +129,12 @@ std::string CommandLineName(RequestField field) {
             return "--fit";
         case RequestField::Whole:
             return "--whole";
+        case RequestField::Kind:
+            return "--kind";
+        case RequestField::Format:
+            return "--format";
+        case RequestField::MissingAs:
+            return "--missing-as";
     }
     return {};
 }
@@ -166,6 +208,32 @@ std::vector<std::string> CheckRequest(const AnalysisRequest& request, const Fiel
                            names(RequestField::Time));
     }
     return refusals;
+}
+
+std::optional<std::string> CheckSpectrumRequest(const AnalysisRequest& request,
+                                                const FieldNames& names) {
+    const bool byColumn = request.column || request.toColumn;
+    const bool byTime = request.time || request.toTime;
+    if (byColumn && byTime) {
+        return "spectrum takes " + names(RequestField::Column) + " or " +
+               names(RequestField::Time) + ", not both";
+    }
+    if (!byColumn && !byTime) {
+        return "spectrum needs " + names(RequestField::Column) + " C or " +
+               names(RequestField::Time) + " T";
+    }
+    if (request.kind == PitchAnalysis) {
+        return "spectrum has no levels for " + names(RequestField::Kind) + " pitch";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckStepForRate(double step, double rate, const FieldNames& names) {
+    if (step * rate >= 1) return std::nullopt;
+    char text[96];
+    std::snprintf(text, sizeof text, " %g s is shorter than one sample period (%g s at %g Hz)",
+                  step, 1 / rate, rate);
+    return names(RequestField::Step) + text;
 }
 
 std::optional<std::string> BuildRecords(const AnalysisRequest& request, RecordSet& records,

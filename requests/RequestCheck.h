@@ -25,7 +25,17 @@ enum class RequestField {
     ToTime,
     Fit,
     Whole,
+    Kind,
+    Format,
+    MissingAs,
 };
+
+// The request's values from their names: the kind ("fft", "ac", "cep", "lif", "mem", "pitch"),
+// the table format ("csv", "tsv") and the missing-value style ("empty", "nan"); none for other
+// names.
+std::optional<int> KindOfName(std::string_view name);
+std::optional<TableFormat> TableFormatOfName(std::string_view name);
+std::optional<MissingValues> MissingValuesOfName(std::string_view name);
 
 // The values a field takes, in the words of a refusal: "a whole number from 1 to 32768".
 std::string AcceptedValues(RequestField field);
@@ -46,6 +56,16 @@ std::string OutsideRange(RequestField field, std::string_view value,
 // field may be used.
 std::vector<std::string> CheckRequest(const AnalysisRequest& request,
                                       const FieldNames& names = CommandLineName);
+
+// The refusal of a spectrum request: a range given both by columns and by times, or by
+// neither, or a kind that has no levels (the pitch kind). none when it may be computed.
+std::optional<std::string> CheckSpectrumRequest(const AnalysisRequest& request,
+                                                const FieldNames& names = CommandLineName);
+
+// The refusal of a step (seconds) shorter than one sample period of a sound at rate (Hz),
+// which would repeat rows without end; none for a step that may be used.
+std::optional<std::string> CheckStepForRate(double step, double rate,
+                                            const FieldNames& names = CommandLineName);
 
 // The records of the request: the factory defaults, its settings in order and its channel
 // last, checked for settings that contradict each other. Returns the first refusal, or none.

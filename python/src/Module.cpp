@@ -93,13 +93,19 @@ std::vector<std::string> ReadNotes(const ModuleSound& sound) {
     return requests::LoadNotes(whole);
 }
 
-// Each value, then the values together, as the command line checks its --set options.
-void CheckSettings(const std::vector<std::string>& assignments) {
-    requests::RecordSet records;
-    for (const std::string& assignment : assignments) {
-        if (auto error = requests::ApplySetting(records, assignment)) throw UsageProblem(*error);
-    }
-    if (auto error = requests::CheckSettingsAgree(records)) throw UsageProblem(*error);
+// A request for the view the keywords describe, with the settings assignments (NAME=VALUE).
+requests::AnalysisRequest ViewRequest(const std::string& kind, int columns, bool fit,
+                                      std::optional<int> samplesPerColumn,
+                                      std::optional<int> firstColumn,
+                                      const std::vector<std::string>& settings) {
+    requests::AnalysisRequest request;
+    request.kind = KindNamed(kind);
+    request.view.columns = columns;
+    request.view.fit = fit;
+    request.view.samplesPerColumn = samplesPerColumn;
+    request.view.firstColumn = firstColumn;
+    request.settings = settings;
+    return request;
 }
 
 }  // namespace
@@ -164,11 +170,16 @@ PYBIND11_MODULE(_tonalyx, module) {
 
     module.def(
         "levels",
-        [](const ModuleSound& sound, const std::vector<std::string>& options) {
+        [](const ModuleSound& sound, const std::string& kind, int columns, bool fit,
+           bool overlayPitch, std::optional<int> samplesPerColumn, std::optional<int> firstColumn,
+           const std::vector<std::string>& settings) {
+            requests::AnalysisRequest request =
+                ViewRequest(kind, columns, fit, samplesPerColumn, firstColumn, settings);
+            request.overlayPitch = overlayPitch;
             LevelsResult result;
             {
                 py::gil_scoped_release release;
-                result = ComputeLevels(sound, options);
+                result = ComputeLevels(sound, request);
             }
             const LevelImage& image = *result.image;
             py::array_t<uint8_t> pixels = ReadOnlyView<uint8_t>(
@@ -176,43 +187,62 @@ PYBIND11_MODULE(_tonalyx, module) {
             return py::make_tuple(pixels, Adopt(std::move(result.times)),
                                   Adopt(std::move(result.axis)), result.lag, result.notes);
         },
-        py::arg("sound"), py::arg("options"));
+        py::arg("sound"), py::arg("kind"), py::arg("columns"), py::arg("fit"),
+        py::arg("overlay_pitch"), py::arg("samples_per_column"), py::arg("first_column"),
+        py::arg("settings"));
     module.def(
         "spectrum",
-        [](const ModuleSound& sound, const std::vector<std::string>& options) {
+        [](const ModuleSound& sound, int column, std::optional<int> toColumn,
+           const std::string& kind, int columns, bool fit, std::optional<int> samplesPerColumn,
+           std::optional<int> firstColumn, const std::vector<std::string>& settings) {
+            requests::AnalysisRequest request =
+                ViewRequest(kind, columns, fit, samplesPerColumn, firstColumn, settings);
+            request.column = column;
+            request.toColumn = toColumn;
             SpectrumResult result;
             {
                 py::gil_scoped_release release;
-                result = ComputeSpectrum(sound, options);
+                result = ComputeSpectrum(sound, request);
             }
             requests::SpectrumRows& rows = result.rows;
             return py::make_tuple(Adopt(std::move(rows.positions)), Adopt(std::move(rows.levels)),
                                   rows.lag, rows.percent, result.notes);
         },
-        py::arg("sound"), py::arg("options"));
+        py::arg("sound"), py::arg("column"), py::arg("to_column"), py::arg("kind"),
+        py::arg("columns"), py::arg("fit"), py::arg("samples_per_column"), py::arg("first_column"),
+        py::arg("settings"));
     module.def(
         "pitch",
-        [](const ModuleSound& sound, const std::vector<std::string>& options) {
+        [](const ModuleSound& sound, std::optional<double> step,
+           const std::vector<std::string>& settings) {
+            requests::AnalysisRequest request;
+            request.step = step;
+            request.settings = settings;
             PitchResult result;
             {
                 py::gil_scoped_release release;
-                result = ComputePitch(sound, options);
+                result = ComputePitch(sound, request);
             }
             return py::make_tuple(Adopt(std::move(result.times)), Adopt(std::move(result.values)));
         },
-        py::arg("sound"), py::arg("options"));
+        py::arg("sound"), py::arg("step"), py::arg("settings"));
     module.def(
         "pitch_table",
         [](const std::vector<double>& times, const std::vector<double>& values,
-           const std::string& file, const std::vector<std::string>& options) {
+           const std::string& file, const std::string& format,
+           std::optional<std::string> missingAs) {
+            requests::AnalysisRequest request;
+            request.format = TableFormatNamed(format);
+            if (missingAs) request.missing = MissingValuesNamed(*missingAs);
             std::string table;
             {
                 py::gil_scoped_release release;
-                table = PitchTable(times, values, file, options);
+                table = PitchTable(times, values, file, request);
             }
             return py::bytes(table);
         },
-        py::arg("times"), py::arg("values"), py::arg("file"), py::arg("options"));
+        py::arg("times"), py::arg("values"), py::arg("file"), py::arg("format"),
+        py::arg("missing_as"));
     module.def(
         "run_cli",
         [](const std::vector<std::string>& arguments) {

@@ -6,81 +6,56 @@
 #include "analysis/AnalysisKind.h"
 #include "analysis/PitchSteps.h"
 #include "cli/CliMain.h"
-#include "cli/Commands.h"
-#include "cli/ViewAnalysis.h"
 #include "pitch/SoundPitchTrack.h"
 #include "requests/PitchRows.h"
+#include "requests/RequestCheck.h"
 #include "requests/SpectrumRows.h"
 #include "requests/TableWriter.h"
+#include "requests/ViewAnalysis.h"
 
 namespace tonalyx::python {
 
 namespace {
 
-// The file name the parser sees; the sound itself is already loaded.
-constexpr const char* kLoadedSound = "loaded-sound";
-// The options and records the command line builds from one command's arguments.
-struct ParsedCommand {
-    cli::CliOptions options;
-    requests::RecordSet records;
-    std::ostringstream out;
-    std::ostringstream messages;
-    cli::ProgressBar progress{messages, false};
+using requests::AnalysisRequest;
+using requests::RecordSet;
 
-    cli::CommandContext Context() { return {options, records, out, messages, progress}; }
-};
-
-void Parse(const std::string& command, const std::vector<std::string>& options,
-           ParsedCommand& parsed) {
-    std::vector<std::string> arguments{command};
-    arguments.insert(arguments.end(), options.begin(), options.end());
-    if (command == "levels") arguments.insert(arguments.end(), {"-o", "image.pgm"});
-    arguments.insert(arguments.end(), {"--", kLoadedSound});
-    std::string error;
-    std::optional<cli::CliOptions> read = cli::ParseArguments(arguments, error);
-    if (!read) throw UsageProblem(error);
-    parsed.options = std::move(*read);
-    for (const std::string& assignment : parsed.options.settings) {
-        if (auto problem = requests::ApplySetting(parsed.records, assignment)) {
-            throw UsageProblem(*problem);
-        }
+// The request's records, after the request library's checks; UsageProblem with the first
+// refusal.
+RecordSet CheckedRecords(const AnalysisRequest& request, bool spectrum) {
+    const std::vector<std::string> refusals = requests::CheckRequest(request);
+    if (!refusals.empty()) throw UsageProblem(refusals.front());
+    if (spectrum) {
+        if (auto refused = requests::CheckSpectrumRequest(request)) throw UsageProblem(*refused);
     }
-    if (auto problem = requests::CheckSettingsAgree(parsed.records)) throw UsageProblem(*problem);
+    RecordSet records;
+    if (auto refused = requests::BuildRecords(request, records)) throw UsageProblem(*refused);
+    return records;
 }
 
-// The notes the command line printed, with the program name and the stand-in file name gone.
-std::string Notes(const ParsedCommand& parsed, const std::string& name) {
-    std::string notes = parsed.messages.str();
-    const std::string prefix = std::string("tonalyx-cli: ") + kLoadedSound;
-    for (std::size_t at = notes.find(prefix); at != std::string::npos;
-         at = notes.find(prefix, at + name.size())) {
-        notes.replace(at, prefix.size(), name);
-    }
-    return notes;
-}
-
-void Analyse(const ModuleSound& sound, int kind, bool withPitch, ParsedCommand& parsed,
-             cli::ViewAnalysis& analysis) {
+// The analysis of the request's view on the loaded sound; notes go to notes, one line each,
+// led by the sound's name.
+void Analyse(const ModuleSound& sound, const AnalysisRequest& request, const RecordSet& records,
+             requests::ViewAnalysis& analysis, std::string& notes) {
     analysis.sound = *sound.data;
-    cli::CommandContext context = parsed.Context();
-    cli::AnalyseLoadedSound(kLoadedSound, kind, withPitch, context, analysis);
+    requests::AnalyseLoadedSound(request, records, analysis, [&](const std::string& note) {
+        notes += sound.name + ": " + note + "\n";
+    });
 }
 
 }  // namespace
 
-LevelsResult ComputeLevels(const ModuleSound& sound, const std::vector<std::string>& options) {
-    ParsedCommand parsed;
-    Parse("levels", options, parsed);
-    const cli::CliOptions& chosen = parsed.options;
-    cli::ViewAnalysis analysis;
-    Analyse(sound, chosen.kind, chosen.overlayPitch, parsed, analysis);
-
+LevelsResult ComputeLevels(const ModuleSound& sound, const AnalysisRequest& request) {
+    const RecordSet records = CheckedRecords(request, false);
     LevelsResult result;
+    requests::ViewAnalysis analysis;
+    Analyse(sound, request, records, analysis, result.notes);
+
     result.image = std::make_shared<LevelImage>();
-    const std::optional<PitchOverlay> pitch = cli::PitchToDraw(analysis);
+    const std::optional<PitchOverlay> pitch = requests::PitchToDraw(analysis);
     std::vector<double> levelColumn;
     SpectrogramEngine& engine = analysis.engine;
-    RenderLevelImage(engine, chosen.kind, parsed.records.display, analysis.geometry,
+    RenderLevelImage(engine, request.kind, records.display, analysis.geometry,
                      pitch ? &*pitch : nullptr, *result.image, levelColumn);
     result.columns = engine.ColumnCount();
     result.rows = engine.ImageHeight();
@@ -95,38 +70,38 @@ LevelsResult ComputeLevels(const ModuleSound& sound, const std::vector<std::stri
     // Image line 0 is the top row.
     result.axis = requests::RowPositions(engine);
     std::reverse(result.axis.begin(), result.axis.end());
-    result.notes = Notes(parsed, sound.name);
     return result;
 }
 
-SpectrumResult ComputeSpectrum(const ModuleSound& sound, const std::vector<std::string>& options) {
-    ParsedCommand parsed;
-    Parse("spectrum", options, parsed);
-    const cli::CliOptions& chosen = parsed.options;
-    cli::ViewAnalysis analysis;
-    Analyse(sound, chosen.kind, false, parsed, analysis);
-    const int first = chosen.column.value_or(0);
-    const int last = chosen.toColumn.value_or(first);
+SpectrumResult ComputeSpectrum(const ModuleSound& sound, const AnalysisRequest& request) {
+    const RecordSet records = CheckedRecords(request, true);
+    SpectrumResult result;
+    requests::ViewAnalysis analysis;
+    Analyse(sound, request, records, analysis, result.notes);
+    const int first = request.column.value_or(0);
+    const int last = request.toColumn.value_or(first);
     if (auto problem = requests::ColumnRangeProblem(last, analysis.engine.ColumnCount())) {
         throw UsageProblem(sound.name + ": " + *problem);
     }
-    SpectrumResult result;
-    result.rows = requests::ComputeSpectrumRows(analysis.engine, chosen.kind,
-                                                parsed.records.display, first, last + 1);
-    result.notes = Notes(parsed, sound.name);
+    result.rows = requests::ComputeSpectrumRows(analysis.engine, request.kind, records.display,
+                                                first, last + 1);
     return result;
 }
 
-PitchResult ComputePitch(const ModuleSound& sound, const std::vector<std::string>& options) {
-    ParsedCommand parsed;
-    Parse("pitch", options, parsed);
-    int hop = 1;
-    std::vector<double> track = ComputeSoundPitchTrack(*sound.data, parsed.records.analysis, hop);
+PitchResult ComputePitch(const ModuleSound& sound, const AnalysisRequest& request) {
+    const RecordSet records = CheckedRecords(request, false);
     const double rate = sound.data->format.sampleRate;
+    if (request.step) {
+        if (auto refused = requests::CheckStepForRate(*request.step, rate)) {
+            throw UsageProblem(*refused);
+        }
+    }
+    int hop = 1;
+    std::vector<double> track = ComputeSoundPitchTrack(*sound.data, records.analysis, hop);
     PitchResult result;
-    if (parsed.options.step) {
+    if (request.step) {
         // The times and values that pitch --step prints.
-        PitchStepSampler steps(hop, rate, *parsed.options.step, sound.data->sampleCount);
+        PitchStepSampler steps(hop, rate, *request.step, sound.data->sampleCount);
         const auto keep = [&](std::int64_t, double seconds, double f0) {
             result.times.push_back(seconds);
             result.values.push_back(f0);
@@ -144,22 +119,42 @@ PitchResult ComputePitch(const ModuleSound& sound, const std::vector<std::string
 }
 
 std::string PitchTable(const std::vector<double>& times, const std::vector<double>& values,
-                       const std::string& file, const std::vector<std::string>& options) {
+                       const std::string& file, const AnalysisRequest& request) {
     if (times.size() != values.size()) {
         throw std::invalid_argument("a pitch table needs as many times as values");
     }
-    ParsedCommand parsed;
-    Parse("pitch", options, parsed);
     std::ostringstream out;
     {
-        requests::TableWriter writer(out, parsed.options.format, file);
+        requests::TableWriter writer(out, request.format, file);
         requests::WritePitchHeader(writer);
         for (std::size_t i = 0; i < times.size(); ++i) {
-            requests::WritePitchRow(writer, parsed.options.missing, static_cast<std::int64_t>(i),
-                                    times[i], values[i]);
+            requests::WritePitchRow(writer, request.missing, static_cast<std::int64_t>(i), times[i],
+                                    values[i]);
         }
     }
     return out.str();
+}
+
+int KindNamed(const std::string& name) {
+    if (const std::optional<int> kind = requests::KindOfName(name)) return *kind;
+    throw UsageProblem(requests::OutsideRange(requests::RequestField::Kind, name));
+}
+
+requests::TableFormat TableFormatNamed(const std::string& name) {
+    if (const auto format = requests::TableFormatOfName(name)) return *format;
+    throw UsageProblem(requests::OutsideRange(requests::RequestField::Format, name));
+}
+
+requests::MissingValues MissingValuesNamed(const std::string& name) {
+    if (const auto missing = requests::MissingValuesOfName(name)) return *missing;
+    throw UsageProblem(requests::OutsideRange(requests::RequestField::MissingAs, name));
+}
+
+void CheckSettings(const std::vector<std::string>& assignments) {
+    AnalysisRequest request;
+    request.settings = assignments;
+    RecordSet records;
+    if (auto refused = requests::BuildRecords(request, records)) throw UsageProblem(*refused);
 }
 
 CommandLineRun RunCommandLine(const std::vector<std::string>& arguments) {

@@ -7,14 +7,15 @@
 
 #include "analysis/LevelImage.h"
 #include "python/src/ModuleSound.h"
+#include "requests/AnalysisRequest.h"
 #include "requests/SpectrumRows.h"
 
 namespace tonalyx::python {
 
-// Every analysis takes the command line's options for its command (without the command, the
-// file and -o), parses them with the command line's parser and settings table, and throws
-// UsageProblem with its message when it would refuse them. Notes the command line prints
-// (a clamped first column) come back one per line.
+// Every analysis takes a request filled from the module's keyword arguments, checks it with the
+// request library's own check (the one the command line runs on its options) and throws
+// UsageProblem with its message when it refuses it. Notes on what the view changed (a clamped
+// first column) come back one per line, led by the sound's name.
 
 // The level image of `tonalyx-cli levels`, as its PGM holds it: line 0 at the top.
 struct LevelsResult {
@@ -26,14 +27,14 @@ struct LevelsResult {
     bool lag = false;
     std::string notes;
 };
-LevelsResult ComputeLevels(const ModuleSound& sound, const std::vector<std::string>& options);
+LevelsResult ComputeLevels(const ModuleSound& sound, const requests::AnalysisRequest& request);
 
 // The rows of `tonalyx-cli spectrum`, row 0 (lowest frequency or shortest lag) first.
 struct SpectrumResult {
     requests::SpectrumRows rows;
     std::string notes;
 };
-SpectrumResult ComputeSpectrum(const ModuleSound& sound, const std::vector<std::string>& options);
+SpectrumResult ComputeSpectrum(const ModuleSound& sound, const requests::AnalysisRequest& request);
 
 // The pitch track of `tonalyx-cli pitch`: block start times in seconds and F0 in Hz (0 where
 // unvoiced); with a step, the track read every step seconds instead.
@@ -41,12 +42,22 @@ struct PitchResult {
     std::vector<double> times;
     std::vector<double> values;
 };
-PitchResult ComputePitch(const ModuleSound& sound, const std::vector<std::string>& options);
+PitchResult ComputePitch(const ModuleSound& sound, const requests::AnalysisRequest& request);
 
 // The pitch table as the pitch command writes it for the file named file, for the given times
-// and values, with the pitch command's table options (--format, --missing-as).
+// and values, in the request's table format and missing-value style.
 std::string PitchTable(const std::vector<double>& times, const std::vector<double>& values,
-                       const std::string& file, const std::vector<std::string>& options);
+                       const std::string& file, const requests::AnalysisRequest& request);
+
+// The kind, table format and missing-value style from the names the module takes ("fft",
+// "csv", "empty"); UsageProblem with the request library's message for any other name.
+int KindNamed(const std::string& name);
+requests::TableFormat TableFormatNamed(const std::string& name);
+requests::MissingValues MissingValuesNamed(const std::string& name);
+
+// The settings assignments (NAME=VALUE) applied over the factory defaults and checked
+// together, as every analysis checks them; UsageProblem with the message of the first refusal.
+void CheckSettings(const std::vector<std::string>& assignments);
 
 // tonalyx-cli run in this process on the arguments (without the program name), without a
 // progress bar: its exit status, standard output and standard error.

@@ -10,7 +10,7 @@ from typing import Any, NamedTuple, Optional
 import numpy as np
 
 from . import _tonalyx
-from ._settings import Settings, combined, set_options
+from ._settings import Settings, combined
 
 SoundError = _tonalyx.SoundError
 UsageError = _tonalyx.UsageError
@@ -51,23 +51,6 @@ class PitchTrack(NamedTuple):
 
     times: np.ndarray
     f0: np.ndarray
-
-
-def _view_options(
-    kind: str,
-    columns: int,
-    fit: bool,
-    samples_per_column: Optional[int],
-    first_column: Optional[int],
-) -> list[str]:
-    options = ["--kind", str(kind), "--columns", str(columns)]
-    if fit:
-        options.append("--fit")
-    if samples_per_column is not None:
-        options += ["--samples-per-column", str(samples_per_column)]
-    if first_column is not None:
-        options += ["--first-column", str(first_column)]
-    return options
 
 
 def _warn_notes(notes: str) -> None:
@@ -176,11 +159,16 @@ class Sound:
     ) -> Levels:
         """The spectrogram's level image in the view the options give, as `tonalyx-cli
         levels` computes it; `fields` are settings records' fields (see `Settings`)."""
-        options = _view_options(kind, columns, fit, samples_per_column, first_column)
-        if overlay_pitch:
-            options.append("--overlay-pitch")
-        options += set_options(combined(settings, fields))
-        image, times, axis, lag, notes = _tonalyx.levels(self._native, options)
+        image, times, axis, lag, notes = _tonalyx.levels(
+            self._native,
+            kind=str(kind),
+            columns=columns,
+            fit=fit,
+            overlay_pitch=overlay_pitch,
+            samples_per_column=samples_per_column,
+            first_column=first_column,
+            settings=combined(settings, fields),
+        )
         _warn_notes(notes)
         return Levels(
             image, times, None if lag else axis, axis if lag else None, str(kind)
@@ -200,12 +188,17 @@ class Sound:
     ) -> Spectrum:
         """The levels of view column `column`, or the mean of columns `column` ..
         `to_column`, as the power-spectrum window computes them (= `tonalyx-cli spectrum`)."""
-        options = _view_options(kind, columns, fit, samples_per_column, first_column)
-        options += ["--column", str(column)]
-        if to_column is not None:
-            options += ["--to-column", str(to_column)]
-        options += set_options(combined(settings, fields))
-        positions, levels, lag, percent, notes = _tonalyx.spectrum(self._native, options)
+        positions, levels, lag, percent, notes = _tonalyx.spectrum(
+            self._native,
+            column=column,
+            to_column=to_column,
+            kind=str(kind),
+            columns=columns,
+            fit=fit,
+            samples_per_column=samples_per_column,
+            first_column=first_column,
+            settings=combined(settings, fields),
+        )
         _warn_notes(notes)
         return Spectrum(
             None if lag else positions,
@@ -224,10 +217,11 @@ class Sound:
         the extractor's hop, timed at the block's start; with `step` (seconds) the track read
         at 0, step, 2 step, ... as `tonalyx-cli pitch --step` reads it (linear between
         neighbouring values, unvoiced where either is unvoiced)."""
-        options = set_options(combined(settings, fields))
-        if step is not None:
-            options += ["--step", repr(float(step))]
-        times, f0 = _tonalyx.pitch(self._native, options)
+        times, f0 = _tonalyx.pitch(
+            self._native,
+            step=None if step is None else float(step),
+            settings=combined(settings, fields),
+        )
         return PitchTrack(times, f0)
 
 
@@ -273,9 +267,10 @@ def pitch_table(
     """The pitch table `tonalyx-cli pitch --format FORMAT [--missing-as MISSING_AS]` writes
     for `file`, for these times (s) and F0 values (Hz, 0 where unvoiced): csv or tsv, and an
     unvoiced value as 0, or with `missing_as` "empty" or "nan"."""
-    options = ["--format", str(format)]
-    if missing_as is not None:
-        options += ["--missing-as", str(missing_as)]
     return _tonalyx.pitch_table(
-        np.asarray(times, dtype=float), np.asarray(values, dtype=float), file, options
+        np.asarray(times, dtype=float),
+        np.asarray(values, dtype=float),
+        file,
+        format=str(format),
+        missing_as=None if missing_as is None else str(missing_as),
     )

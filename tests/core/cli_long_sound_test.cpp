@@ -16,13 +16,13 @@
 #include "analysis/PitchSteps.h"
 #include "cli/CliArguments.h"
 #include "cli/StreamedView.h"
-#include "cli/ViewAnalysis.h"
 #include "cli_test_support.h"
 #include "core/document_wave_test_files.h"
 #include "document/SoundFileWriter.h"
 #include "pitch/SoundPitchTrack.h"
 #include "requests/SpectrumRows.h"
 #include "requests/TableWriter.h"
+#include "requests/ViewAnalysis.h"
 #include "tools/SyntheticVoice.h"
 
 namespace tonalyx::cli {
@@ -79,10 +79,9 @@ std::unique_ptr<ParsedCommand> Parse(const std::vector<std::string>& arguments) 
 std::vector<uint8_t> LoadedLevels(const std::vector<std::string>& arguments) {
     auto parsed = Parse(arguments);
     const CliOptions& options = parsed->options;
-    CommandContext context = parsed->Context();
     ViewAnalysis analysis;
-    EXPECT_FALSE(
-        AnalyseView(options.files.front(), options.kind, options.overlayPitch, context, analysis));
+    EXPECT_FALSE(LoadSound(options.files.front(), parsed->records.file, analysis.sound));
+    AnalyseLoadedSound(options, parsed->records, analysis, [](const std::string&) {});
     LevelImage image;
     std::vector<double> column;
     const std::optional<PitchOverlay> pitch = PitchToDraw(analysis);
@@ -168,7 +167,8 @@ TEST(CliLongSound, SpectrumComputesOnlyItsColumnsAndGivesTheLoadedLevels) {
         CommandContext context = parsed->Context();
 
         ViewAnalysis loaded;
-        ASSERT_FALSE(AnalyseView(sound, options.kind, false, context, loaded));
+        ASSERT_FALSE(LoadSound(sound, parsed->records.file, loaded.sound));
+        AnalyseLoadedSound(options, parsed->records, loaded, [](const std::string&) {});
         loaded.engine.SetupDisplay(options.kind, parsed->records.display);
         std::vector<double> expected(loaded.engine.ImageHeight());
         loaded.engine.RenderLevelColumn(expected.data(), entry.first, entry.last + 1,

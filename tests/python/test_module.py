@@ -112,6 +112,10 @@ def test_pitch_at_a_fixed_step_equals_the_command_lines_steps(sounds):
     assert tonalyx.pitch_table(times, f0, file=str(path)) == expected
     with pytest.raises(tonalyx.UsageError, match="--step must be a number of seconds of at least"):
         sound.pitch(step=0)
+    # A step shorter than the sound's sample period would repeat rows without end: refused as
+    # the command line refuses it, whatever the float's spelling.
+    with pytest.raises(tonalyx.UsageError, match="shorter than one sample period"):
+        sound.pitch(step=0.5 / sound.rate)
 
 
 SPECTRUM_CASES = [(k, {}, []) for k in tonalyx.KINDS if k != "pitch"] + [
