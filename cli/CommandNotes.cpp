@@ -8,6 +8,10 @@ void Note(CommandContext& context, const std::string& path, const std::string& t
     context.messages << "tonalyx-cli: " << path << ": " << text << '\n';
 }
 
+requests::NoteSink NotesOf(CommandContext& context, const std::string& path) {
+    return [&context, path](const std::string& text) { Note(context, path, text); };
+}
+
 std::optional<std::string> LoadSoundWithNotes(const std::string& path, CommandContext& context,
                                               SoundData& sound, LoadReport& report) {
     if (auto refused = LoadSound(path, context.records.file, sound, &report)) return refused;

@@ -11,6 +11,7 @@
 #include "cli/ProgressBar.h"
 #include "requests/CommandView.h"
 #include "requests/SettingsTable.h"
+#include "requests/StreamedView.h"
 
 namespace tonalyx::cli {
 
@@ -30,6 +31,9 @@ struct CommandContext {
 
 // "tonalyx-cli: FILE: text" on the messages stream.
 void Note(CommandContext& context, const std::string& path, const std::string& text);
+
+// The notes of the shared analysis path on the file at path, written as Note writes them.
+requests::NoteSink NotesOf(CommandContext& context, const std::string& path);
 
 // LoadSound with the notes on every change the read made to the input.
 std::optional<std::string> LoadSoundWithNotes(const std::string& path, CommandContext& context,

@@ -2,10 +2,10 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
-#include "cli/StreamedView.h"
 #include "document/SoundData.h"
 #include "document/SoundFileInfo.h"
 #include "requests/CommandView.h"
+#include "requests/StreamedView.h"
 
 namespace tonalyx::cli {
 
@@ -52,7 +52,8 @@ std::optional<std::string> RunInfo(const std::string& path, CommandContext& cont
     std::ostream& out = context.out;
     out << "file: " << path << '\n';
     OpenedSound sound;
-    if (auto refused = OpenSoundWithNotes(path, context, sound)) {
+    if (auto refused = OpenSoundWithNotes(path, context.options, context.records,
+                                          NotesOf(context, path), sound)) {
         out << "refused: " << *refused << "\n\n";
         return refused;
     }

@@ -6,9 +6,9 @@
 #include "analysis/AnalysisKind.h"
 #include "analysis/LevelImage.h"
 #include "cli/Commands.h"
-#include "cli/StreamedView.h"
 #include "requests/CommandView.h"
 #include "requests/ImageFiles.h"
+#include "requests/StreamedView.h"
 
 namespace tonalyx::cli {
 
@@ -42,7 +42,9 @@ std::vector<std::uint8_t> LevelsImageBytes(const LevelImage& levels, int columns
 std::optional<std::string> RunLevels(const std::string& path, CommandContext& context) {
     const CliOptions& options = context.options;
     StreamedView view;
-    if (auto failure = OpenView(path, context, view)) return failure;
+    if (auto failure =
+            OpenView(path, context.options, context.records, NotesOf(context, path), view))
+        return failure;
     const std::string label = FileNamePart(path);
     const AnalysisSettings& settings = context.records.analysis;
     const int columns = view.geometry.VisibleColumns().count;

@@ -3,16 +3,18 @@
 
 #include "analysis/PitchSteps.h"
 #include "cli/Commands.h"
-#include "cli/StreamedView.h"
 #include "requests/CommandView.h"
 #include "requests/PitchRows.h"
 #include "requests/RequestCheck.h"
+#include "requests/StreamedView.h"
 
 namespace tonalyx::cli {
 
 std::optional<std::string> RunPitch(const std::string& path, CommandContext& context) {
     OpenedSound sound;
-    if (auto refused = OpenSoundWithNotes(path, context, sound)) return refused;
+    if (auto refused = OpenSoundWithNotes(path, context.options, context.records,
+                                          NotesOf(context, path), sound))
+        return refused;
     context.progress.Start(FileNamePart(path) + ": pitch track");
 
     const double rate = sound.sampleRate;

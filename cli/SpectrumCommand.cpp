@@ -5,9 +5,9 @@
 
 #include "analysis/AnalysisKind.h"
 #include "cli/Commands.h"
-#include "cli/StreamedView.h"
 #include "requests/CommandView.h"
 #include "requests/SpectrumRows.h"
+#include "requests/StreamedView.h"
 #include "requests/TableWriter.h"
 
 namespace tonalyx::cli {
@@ -69,7 +69,9 @@ std::optional<std::string> ChosenColumns(const CliOptions& options, const ViewGe
 std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& context) {
     const CliOptions& options = context.options;
     StreamedView view;
-    if (auto failure = OpenView(path, context, view)) return failure;
+    if (auto failure =
+            OpenView(path, context.options, context.records, NotesOf(context, path), view))
+        return failure;
     const double rate = view.sound.sampleRate;
     int first = 0;
     int last = 0;

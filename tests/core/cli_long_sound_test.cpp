@@ -15,12 +15,13 @@
 #include "analysis/LevelImage.h"
 #include "analysis/PitchSteps.h"
 #include "cli/CliArguments.h"
-#include "cli/StreamedView.h"
+#include "cli/Commands.h"
 #include "cli_test_support.h"
 #include "core/document_wave_test_files.h"
 #include "document/SoundFileWriter.h"
 #include "pitch/SoundPitchTrack.h"
 #include "requests/SpectrumRows.h"
+#include "requests/StreamedView.h"
 #include "requests/TableWriter.h"
 #include "requests/ViewAnalysis.h"
 #include "tools/SyntheticVoice.h"
@@ -175,7 +176,7 @@ TEST(CliLongSound, SpectrumComputesOnlyItsColumnsAndGivesTheLoadedLevels) {
                                         expected.size(), true);
 
         StreamedView streamed;
-        ASSERT_FALSE(OpenView(sound, context, streamed));
+        ASSERT_FALSE(OpenView(sound, options, parsed->records, NotesOf(context, sound), streamed));
         const int count = entry.last - entry.first + 1;
         const std::vector<double> mean =
             ComputeMeanViewColumn(streamed, options.kind, entry.first, count,

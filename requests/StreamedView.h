@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,12 +9,13 @@
 #include "analysis/SpectrogramEngine.h"
 #include "analysis/SpectrogramFraming.h"
 #include "analysis/ViewGeometry.h"
-#include "cli/Commands.h"
 #include "pitch/PitchExtractor.h"
+#include "requests/AnalysisRequest.h"
+#include "requests/SettingsTable.h"
 #include "requests/SoundSource.h"
 #include "settings/SettingsRecords.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 // The view of the options on a sound read on demand: the commands compute what the window
 // computes on the loaded sound, reading only the frames they need, so that a recording of
@@ -27,13 +29,20 @@ struct StreamedView {
     std::vector<double> columnPitch;
 };
 
-// OpenSound with the read limit of the options, and the notes on every change to the input.
-std::optional<std::string> OpenSoundWithNotes(const std::string& path, CommandContext& context,
+// Receives one note on a change made to the input, for the file being read.
+using NoteSink = std::function<void(const std::string&)>;
+
+// OpenSound with the request's read limit and the records' channel; note receives every change
+// the read makes to the input.
+std::optional<std::string> OpenSoundWithNotes(const std::string& path,
+                                              const AnalysisRequest& request,
+                                              const RecordSet& records, const NoteSink& note,
                                               OpenedSound& sound);
 
-// Opens the file and sets up the view of the options; the notes on the read and the view go
-// to the messages. Returns why the file failed, or none.
-std::optional<std::string> OpenView(const std::string& path, CommandContext& context,
+// Opens the file and sets up the request's view; note receives the notes on the read and on
+// the view. Returns why the file failed, or none.
+std::optional<std::string> OpenView(const std::string& path, const AnalysisRequest& request,
+                                    const RecordSet& records, const NoteSink& note,
                                     StreamedView& view);
 
 // Computes count columns of the kind from view column first on (engine columns 0 ..), each
@@ -62,4 +71,4 @@ std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int
 void ComputeColumnPitch(StreamedView& view, int first, int count, const AnalysisSettings& settings,
                         const ProgressCallback& progress = {});
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests

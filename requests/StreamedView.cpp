@@ -1,11 +1,11 @@
-#include "cli/StreamedView.h"
+#include "requests/StreamedView.h"
 
 #include <algorithm>
 
 #include "analysis/SpectrogramKind.h"
 #include "requests/CommandView.h"
 
-namespace tonalyx::cli {
+namespace tonalyx::requests {
 
 namespace {
 
@@ -16,24 +16,26 @@ constexpr int kMeanBlockColumns = 2048;
 
 }  // namespace
 
-std::optional<std::string> OpenSoundWithNotes(const std::string& path, CommandContext& context,
+std::optional<std::string> OpenSoundWithNotes(const std::string& path,
+                                              const AnalysisRequest& request,
+                                              const RecordSet& records, const NoteSink& note,
                                               OpenedSound& sound) {
-    const ReadLimit limit = ReadLimitOf(context.options, context.records.file);
-    if (auto refused = OpenSound(path, context.records.file.channelIndex, limit, sound)) {
-        return refused;
-    }
-    for (const std::string& note : LoadNotes(sound.report))
-        Note(context, path, note);
+    const ReadLimit limit = ReadLimitOf(request, records.file);
+    if (auto refused = OpenSound(path, records.file.channelIndex, limit, sound)) return refused;
+    for (const std::string& text : LoadNotes(sound.report))
+        note(text);
     return std::nullopt;
 }
 
-std::optional<std::string> OpenView(const std::string& path, CommandContext& context,
+std::optional<std::string> OpenView(const std::string& path, const AnalysisRequest& request,
+                                    const RecordSet& records, const NoteSink& note,
                                     StreamedView& view) {
-    if (auto refused = OpenSoundWithNotes(path, context, view.sound)) return refused;
-    std::string note;
-    view.geometry =
-        CommandLineView(static_cast<int>(view.sound.frames), context.options.view, note);
-    if (!note.empty()) Note(context, path, note);
+    if (auto refused = OpenSoundWithNotes(path, request, records, note, view.sound)) {
+        return refused;
+    }
+    std::string viewNote;
+    view.geometry = CommandLineView(static_cast<int>(view.sound.frames), request.view, viewNote);
+    if (!viewNote.empty()) note(viewNote);
     return std::nullopt;
 }
 
@@ -122,4 +124,4 @@ void ComputeColumnPitch(StreamedView& view, int first, int count, const Analysis
     StreamPitchTrack(view.sound, settings, hop, keep);
 }
 
-}  // namespace tonalyx::cli
+}  // namespace tonalyx::requests
