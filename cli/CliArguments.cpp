@@ -119,6 +119,20 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
         return seconds(RequestField::Time, options.time);
     } else if (option == "--to-time") {
         return seconds(RequestField::ToTime, options.toTime);
+    } else if (option == "--ceiling") {
+        if (value == "auto") {
+            options.autoCeiling = true;
+            return true;
+        }
+        return seconds(RequestField::Ceiling, options.ceiling);
+    } else if (option == "--count") {
+        return whole(RequestField::FormantCount, options.formantCount);
+    } else if (option == "--window") {
+        return seconds(RequestField::Window, options.window);
+    } else if (option == "--preemphasis") {
+        return seconds(RequestField::PreEmphasis, options.preEmphasis);
+    } else if (option == "--min-pitch") {
+        return seconds(RequestField::MinPitch, options.minPitch);
     } else if (option == "--max-seconds") {
         return seconds(RequestField::MaxSeconds, options.maxSeconds);
     } else if (option == "--step") {
@@ -282,6 +296,7 @@ std::optional<CliOptions> ParseArguments(const std::vector<std::string>& argumen
             if (name == "--fit") options.view.fit = true;
             if (name == "--overlay-pitch") options.overlayPitch = true;
             if (name == "--whole") options.whole = true;
+            if (name == "--track") options.track = true;
             continue;
         }
         std::string value;

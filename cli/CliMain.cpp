@@ -44,6 +44,10 @@ std::optional<std::string> RunOnFile(const std::string& path, CommandContext& co
             return RunSpectrum(path, context);
         case Command::Info:
             return RunInfo(path, context);
+        case Command::Formants:
+            return RunFormants(path, context);
+        case Command::Intensity:
+            return RunIntensity(path, context);
         case Command::Help:
         case Command::Version:
         case Command::Settings:

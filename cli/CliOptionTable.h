@@ -14,9 +14,12 @@ enum CommandMask : unsigned {
     kSpectrum = 1u << 2,
     kInfo = 1u << 3,
     kSettings = 1u << 4,
+    kFormants = 1u << 5,
+    kIntensity = 1u << 6,
+    kMeasureCommands = kFormants | kIntensity,
     kViewCommands = kLevels | kSpectrum,
-    kTableCommands = kPitch | kSpectrum,
-    kSoundCommands = kLevels | kPitch | kSpectrum | kInfo,
+    kTableCommands = kPitch | kSpectrum | kMeasureCommands,
+    kSoundCommands = kLevels | kPitch | kSpectrum | kInfo | kMeasureCommands,
     kAllCommands = kSoundCommands | kSettings,
 };
 

@@ -44,6 +44,8 @@ std::optional<std::string> RunLevels(const std::string& path, CommandContext& co
 std::optional<std::string> RunPitch(const std::string& path, CommandContext& context);
 std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& context);
 std::optional<std::string> RunInfo(const std::string& path, CommandContext& context);
+std::optional<std::string> RunFormants(const std::string& path, CommandContext& context);
+std::optional<std::string> RunIntensity(const std::string& path, CommandContext& context);
 
 // The file of the levels command from the top-left columns x rows of the level image: PNG of
 // grey 255 - level or PGM of the levels, as the options choose.

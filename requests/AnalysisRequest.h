@@ -44,7 +44,18 @@ struct AnalysisRequest {
     std::optional<double> toTime;
     std::optional<double> maxSeconds;  // read up to that many seconds of each file
     bool whole = false;                // read all of each file
-    std::optional<double> step;        // pitch: one row every step seconds
+    std::optional<double> step;        // pitch: one row every step seconds; formants, intensity:
+                                       // seconds between frames
+    // Formants: the ceiling in Hz (or one chosen per sound), formants per frame, the effective
+    // window in seconds, the pre-emphasis corner in Hz, F1-F3 joined into tracks. Intensity: the
+    // lowest pitch in Hz, which sets the window. None: the measurement's own default.
+    std::optional<double> ceiling;
+    bool autoCeiling = false;
+    std::optional<int> formantCount;
+    std::optional<double> window;
+    std::optional<double> preEmphasis;
+    bool track = false;
+    std::optional<double> minPitch;
 };
 
 }  // namespace tonalyx::requests

@@ -96,8 +96,18 @@ std::string AcceptedValues(RequestField field) {
             return "csv or tsv";
         case RequestField::MissingAs:
             return "empty or nan";
+        case RequestField::Ceiling:
+            return "a frequency in Hz above 0, or auto";
+        case RequestField::FormantCount:
+            return WholeRange(1, 10);
+        case RequestField::Window:
+            return "a number of seconds above 0";
+        case RequestField::PreEmphasis:
+        case RequestField::MinPitch:
+            return "a frequency in Hz above 0";
         case RequestField::Fit:
         case RequestField::Whole:
+        case RequestField::Track:
             break;
     }
     return "on or off";
@@ -135,6 +145,18 @@ std::string CommandLineName(RequestField field) {
             return "--format";
         case RequestField::MissingAs:
             return "--missing-as";
+        case RequestField::Ceiling:
+            return "--ceiling";
+        case RequestField::FormantCount:
+            return "--count";
+        case RequestField::Window:
+            return "--window";
+        case RequestField::PreEmphasis:
+            return "--preemphasis";
+        case RequestField::Track:
+            return "--track";
+        case RequestField::MinPitch:
+            return "--min-pitch";
     }
     return {};
 }
@@ -185,6 +207,30 @@ std::vector<std::string> CheckRequest(const AnalysisRequest& request, const Fiel
     if (request.toTime) {
         Check(*request.toTime >= 0, RequestField::ToTime, ValueText(*request.toTime), names,
               refusals);
+    }
+    if (request.ceiling) {
+        Check(*request.ceiling > 0, RequestField::Ceiling, ValueText(*request.ceiling), names,
+              refusals);
+    }
+    if (request.formantCount) {
+        Check(*request.formantCount >= 1 && *request.formantCount <= 10, RequestField::FormantCount,
+              std::to_string(*request.formantCount), names, refusals);
+    }
+    if (request.window) {
+        Check(*request.window > 0, RequestField::Window, ValueText(*request.window), names,
+              refusals);
+    }
+    if (request.preEmphasis) {
+        Check(*request.preEmphasis > 0, RequestField::PreEmphasis, ValueText(*request.preEmphasis),
+              names, refusals);
+    }
+    if (request.minPitch) {
+        Check(*request.minPitch > 0, RequestField::MinPitch, ValueText(*request.minPitch), names,
+              refusals);
+    }
+    if (request.track && request.formantCount.value_or(3) < 3) {
+        refusals.push_back(names(RequestField::Track) + " joins F1, F2 and F3: it needs " +
+                           names(RequestField::FormantCount) + " of at least 3");
     }
     if (request.whole && request.maxSeconds) {
         refusals.push_back(names(RequestField::Whole) + " reads all of each file: it takes no " +

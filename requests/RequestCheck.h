@@ -28,6 +28,12 @@ enum class RequestField {
     Kind,
     Format,
     MissingAs,
+    Ceiling,
+    FormantCount,
+    Window,
+    PreEmphasis,
+    Track,
+    MinPitch,
 };
 
 // The request's values from their names: the kind ("fft", "ac", "cep", "lif", "mem", "pitch"),

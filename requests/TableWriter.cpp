@@ -61,6 +61,13 @@ void TableWriter::Header(std::initializer_list<std::string_view> names) {
     EndLine();
 }
 
+void TableWriter::Header(std::span<const std::string> names) {
+    StartLine("file");
+    for (const std::string& name : names)
+        Text(name);
+    EndLine();
+}
+
 void TableWriter::StartLine(std::string_view fileField) {
     lineStarted_ = true;
     fieldsInLine_ = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,7 @@ public:
 
     // The header line: "file" first when there is a file name, then the names given.
     void Header(std::initializer_list<std::string_view> names);
+    void Header(std::span<const std::string> names);
     TableWriter& Text(std::string_view field);
     TableWriter& Integer(long long value);
     // value with that many decimals ("%.6f").

@@ -6,10 +6,12 @@
 #include <pybind11/stl.h>
 
 #include <limits>
+#include <variant>
 
 #include "python/src/ModuleAnalyses.h"
 #include "python/src/ModuleSound.h"
 #include "requests/CommandView.h"
+#include "requests/RequestCheck.h"
 #include "requests/SettingsTable.h"
 
 namespace py = pybind11;
@@ -226,6 +228,55 @@ PYBIND11_MODULE(_tonalyx, module) {
             return py::make_tuple(Adopt(std::move(result.times)), Adopt(std::move(result.values)));
         },
         py::arg("sound"), py::arg("step"), py::arg("settings"));
+    module.def(
+        "formants",
+        [](const ModuleSound& sound, const std::variant<double, std::string>& ceiling, int count,
+           double window, std::optional<double> step, double preEmphasis, bool track) {
+            requests::AnalysisRequest request;
+            if (const double* hertz = std::get_if<double>(&ceiling)) {
+                request.ceiling = *hertz;
+            } else if (std::get<std::string>(ceiling) == "auto") {
+                request.autoCeiling = true;
+            } else {
+                throw UsageProblem(requests::OutsideRange(requests::RequestField::Ceiling,
+                                                          std::get<std::string>(ceiling)));
+            }
+            request.formantCount = count;
+            request.window = window;
+            request.step = step;
+            request.preEmphasis = preEmphasis;
+            request.track = track;
+            FormantTable table;
+            {
+                py::gil_scoped_release release;
+                table = ComputeFormants(sound, request);
+            }
+            const auto frames = static_cast<py::ssize_t>(table.times.size());
+            const auto columns = static_cast<py::ssize_t>(table.summary.count);
+            const auto matrix = [&](std::vector<double>&& values) {
+                return Adopt(std::move(values)).reshape({frames, columns});
+            };
+            return py::make_tuple(Adopt(std::move(table.times)),
+                                  matrix(std::move(table.frequencies)),
+                                  matrix(std::move(table.bandwidths)), table.summary.note);
+        },
+        py::arg("sound"), py::arg("ceiling"), py::arg("count"), py::arg("window"), py::arg("step"),
+        py::arg("preemphasis"), py::arg("track"));
+    module.def(
+        "intensity",
+        [](const ModuleSound& sound, double minPitch, std::optional<double> step) {
+            requests::AnalysisRequest request;
+            request.minPitch = minPitch;
+            request.step = step;
+            IntensityTable table;
+            {
+                py::gil_scoped_release release;
+                table = ComputeIntensity(sound, request);
+            }
+            return py::make_tuple(Adopt(std::move(table.times)), Adopt(std::move(table.decibels)),
+                                  table.summary.note);
+        },
+        py::arg("sound"), py::arg("min_pitch"), py::arg("step"));
     module.def(
         "pitch_table",
         [](const std::vector<double>& times, const std::vector<double>& values,

@@ -7,6 +7,7 @@
 #include "analysis/PitchSteps.h"
 #include "cli/CliMain.h"
 #include "pitch/SoundPitchTrack.h"
+#include "requests/MeasurementRows.h"
 #include "requests/PitchRows.h"
 #include "requests/RequestCheck.h"
 #include "requests/SpectrumRows.h"
@@ -116,6 +117,20 @@ PitchResult ComputePitch(const ModuleSound& sound, const AnalysisRequest& reques
         result.times.push_back(static_cast<double>(i) * hop / rate);
     result.values = std::move(track);
     return result;
+}
+
+FormantTable ComputeFormants(const ModuleSound& sound, const AnalysisRequest& request) {
+    CheckedRecords(request, false);
+    const SoundData& data = *sound.data;
+    return MeasureFormants(data.samples, static_cast<int>(data.format.sampleRate),
+                           requests::FormantSettingsOf(request));
+}
+
+IntensityTable ComputeIntensity(const ModuleSound& sound, const AnalysisRequest& request) {
+    CheckedRecords(request, false);
+    const SoundData& data = *sound.data;
+    return MeasureIntensity(data.samples, static_cast<int>(data.format.sampleRate),
+                            requests::IntensitySettingsOf(request));
 }
 
 std::string PitchTable(const std::vector<double>& times, const std::vector<double>& values,

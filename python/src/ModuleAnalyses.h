@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/Intensity.h"
 #include "analysis/LevelImage.h"
+#include "formants/Formants.h"
 #include "python/src/ModuleSound.h"
 #include "requests/AnalysisRequest.h"
 #include "requests/SpectrumRows.h"
@@ -43,6 +45,12 @@ struct PitchResult {
     std::vector<double> values;
 };
 PitchResult ComputePitch(const ModuleSound& sound, const requests::AnalysisRequest& request);
+
+// Formants and intensity of the whole loaded sound, measured as the formants and intensity
+// commands measure them (the same frames to the bit); the note says what the measurement
+// changed of the settings (a ceiling lowered to half the rate, the ceiling auto chose).
+FormantTable ComputeFormants(const ModuleSound& sound, const requests::AnalysisRequest& request);
+IntensityTable ComputeIntensity(const ModuleSound& sound, const requests::AnalysisRequest& request);
 
 // The pitch table as the pitch command writes it for the file named file, for the given times
 // and values, in the request's table format and missing-value style.

@@ -3,12 +3,16 @@
     import tonalyx
     sound = tonalyx.read("vowel.wav")
     times, f0 = sound.pitch(step=0.01)
+    times, frequencies, bandwidths = sound.formants(ceiling=5000)
+    times, decibels = sound.intensity(min_pitch=75)
     levels = sound.levels(kind="fft", columns=800, fftSizeLog2=9)
 """
 
 from ._settings import SettingField, Settings, setting_fields
 from ._sound import (
     KINDS,
+    Formants,
+    Intensity,
     Levels,
     PitchTrack,
     Sound,
@@ -22,6 +26,8 @@ from ._sound import (
 from ._tonalyx import run_cli
 
 __all__ = [
+    "Formants",
+    "Intensity",
     "KINDS",
     "Levels",
     "PitchTrack",

@@ -46,6 +46,23 @@ class Spectrum:
     unit: str
 
 
+class Formants(NamedTuple):
+    """Times in seconds (frame centres) and, per frame and formant, frequencies and bandwidths
+    in Hz: arrays of frames x count, NaN where a frame has fewer formants."""
+
+    times: np.ndarray
+    frequencies: np.ndarray
+    bandwidths: np.ndarray
+
+
+class Intensity(NamedTuple):
+    """Times in seconds (frame centres) and intensity in dB re 2e-5 Pa, full scale as 1 Pa;
+    -300 dB for digital silence."""
+
+    times: np.ndarray
+    decibels: np.ndarray
+
+
 class PitchTrack(NamedTuple):
     """Times in seconds and F0 in Hz, 0 where unvoiced."""
 
@@ -223,6 +240,45 @@ class Sound:
             settings=combined(settings, fields),
         )
         return PitchTrack(times, f0)
+
+
+    def formants(
+        self,
+        ceiling: "float | str" = 5500.0,
+        count: int = 5,
+        window: float = 0.025,
+        step: Optional[float] = None,
+        preemphasis: float = 50.0,
+        track: bool = False,
+    ) -> Formants:
+        """Formants by linear prediction, frame by frame (= `tonalyx-cli formants`): the
+        ceiling in Hz (or "auto": chosen per sound from 4500 to 6500 Hz by the smoothest
+        F1-F3), formants per frame, the effective window and the step in seconds (None: a
+        quarter of the window), pre-emphasis from `preemphasis` Hz, and with `track` F1-F3
+        joined into continuous tracks (three columns)."""
+        times, frequencies, bandwidths, note = _tonalyx.formants(
+            self._native,
+            ceiling=ceiling if isinstance(ceiling, str) else float(ceiling),
+            count=count,
+            window=float(window),
+            step=None if step is None else float(step),
+            preemphasis=float(preemphasis),
+            track=track,
+        )
+        if note:
+            warnings.warn(f"{self._native.name}: {note}", TonalyxWarning, stacklevel=2)
+        return Formants(times, frequencies, bandwidths)
+
+    def intensity(self, min_pitch: float = 100.0, step: Optional[float] = None) -> Intensity:
+        """Intensity in dB, frame by frame (= `tonalyx-cli intensity`): a Kaiser window of
+        3.2 / min_pitch seconds (min_pitch in Hz), frames every `step` seconds (None: a quarter
+        of the window)."""
+        times, decibels, note = _tonalyx.intensity(
+            self._native, min_pitch=float(min_pitch), step=None if step is None else float(step)
+        )
+        if note:
+            warnings.warn(f"{self._native.name}: {note}", TonalyxWarning, stacklevel=2)
+        return Intensity(times, decibels)
 
 
 def _warn_load_notes(name: str, sound: Sound) -> None:

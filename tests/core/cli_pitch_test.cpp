@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_test_support.h"
+#include "formants/Formants.h"
 #include "pitch/SoundPitchTrack.h"
 #include "tools/SyntheticVoice.h"
 
@@ -107,6 +108,62 @@ TEST(CliPitch, TheSharedTrackRaisesTheTopAndKeepsToTheSamples) {
     settings = AnalysisSettings{};
     const std::vector<double> track = ComputeSoundPitchTrack(sound, settings, hop);
     EXPECT_EQ(track.size(), held / hop);
+}
+
+}  // namespace
+}  // namespace tonalyx::cli
+
+namespace tonalyx::cli {
+namespace {
+
+using namespace testing;
+
+TEST(CliMeasurements, FormantAndIntensityTablesStreamTheEnginesFramesAsTheyCome) {
+    const auto folder = TestFolder();
+    const std::vector<int16_t> voice = Voice();
+    const std::string path = WriteWave(folder / "voice.wav", voice, kRate);
+
+    // Every row is the whole-sound measurement's frame, to the printed digits.
+    const FormantTable whole = MeasureFormants(voice, kRate, FormantSettings{});
+    const CliRun formants = RunCommandLine({"formants", path, "--missing-as", "nan"});
+    ASSERT_EQ(formants.status, 0) << formants.err;
+    const std::vector<std::string> rows = Lines(formants.out);
+    ASSERT_EQ(rows.size(), 1u + whole.times.size());
+    EXPECT_EQ(rows[0], "file,time_s,f1_hz,b1_hz,f2_hz,b2_hz,f3_hz,b3_hz,f4_hz,b4_hz,f5_hz,b5_hz");
+    for (std::size_t frame = 0; frame < whole.times.size(); frame += 7) {
+        const std::vector<std::string> fields = Fields(rows[frame + 1]);
+        ASSERT_EQ(fields.size(), 12u);
+        EXPECT_NEAR(std::stod(fields[1]), whole.times[frame], 5e-7);
+        for (std::size_t i = 0; i < 5; ++i) {
+            const double expected = whole.frequencies[frame * 5 + i];
+            if (std::isnan(expected)) {
+                EXPECT_EQ(fields[2 + 2 * i], "NaN");
+            } else {
+                EXPECT_NEAR(std::stod(fields[2 + 2 * i]), expected, expected * 1e-5);
+            }
+        }
+    }
+    // Tracks have three formants; bad settings are usage errors before any work.
+    EXPECT_EQ(Fields(Lines(RunCommandLine({"formants", path, "--track"}).out)[0]).size(), 8u);
+    EXPECT_EQ(RunCommandLine({"formants", path, "--track", "--count", "2"}).status, 2);
+    EXPECT_EQ(RunCommandLine({"formants", path, "--count", "11"}).status, 2);
+    EXPECT_EQ(RunCommandLine({"intensity", path, "--min-pitch", "0"}).status, 2);
+    EXPECT_EQ(RunCommandLine({"intensity", path, "--ceiling", "5000"}).status, 2);
+
+    // A sine of amplitude A reads 10 log10((A / 32768)^2 / 2 / (2e-5)^2) dB; silence reads
+    // the floor, or a missing cell.
+    const std::string sine = WriteWave(folder / "sine.wav", Sine(kRate, kRate, 440, 8000), kRate);
+    const std::vector<std::string> levels = Lines(RunCommandLine({"intensity", sine}).out);
+    ASSERT_GT(levels.size(), 10u);
+    const double expected = 10 * std::log10(std::pow(8000.0 / 32768, 2) / 2 / 4e-10);
+    EXPECT_NEAR(std::stod(Fields(levels[levels.size() / 2])[2]), expected, 0.01);
+    const std::string quiet =
+        WriteWave(folder / "quiet.wav", std::vector<int16_t>(kRate, 0), kRate);
+    EXPECT_EQ(Fields(Lines(RunCommandLine({"intensity", quiet}).out)[1])[2], "-300");
+    const std::string empty =
+        Lines(RunCommandLine({"intensity", quiet, "--missing-as", "empty"}).out)[1];
+    EXPECT_EQ(Fields(empty).size(), 2u);
+    EXPECT_EQ(empty.back(), ',');
 }
 
 }  // namespace

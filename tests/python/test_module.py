@@ -99,6 +99,35 @@ def test_pitch_equals_the_command_lines_table(sounds, name):
     assert str(refused.value) == cli_error("pitch", str(path), "--missing-as", "zero")
 
 
+@pytest.mark.parametrize("keywords, options", [
+    ({}, []),
+    ({"ceiling": 5000, "count": 4, "step": 0.01}, ["--ceiling", "5000", "--count", "4", "--step", "0.01"]),
+    ({"ceiling": "auto", "track": True}, ["--ceiling", "auto", "--track"]),
+])
+def test_formants_and_intensity_equal_the_command_lines_tables(sounds, keywords, options):
+    path = str(sounds["voice16k"])
+    sound = tonalyx.read(path)
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore", tonalyx.TonalyxWarning)
+        times, frequencies, bandwidths = sound.formants(**keywords)
+    columns = _columns(cli_output("formants", path, "--missing-as", "nan", *options))
+    assert columns["time_s"] == [f"{t:.6f}" for t in times]
+    assert frequencies.shape == bandwidths.shape == (len(times), 3 if keywords.get("track") else keywords.get("count", 5))
+    for i in range(frequencies.shape[1]):
+        for name, values in ((f"f{i + 1}_hz", frequencies[:, i]), (f"b{i + 1}_hz", bandwidths[:, i])):
+            assert columns[name] == ["NaN" if np.isnan(v) else f"{v:.6g}" for v in values], name
+    times, decibels = sound.intensity(min_pitch=75, step=0.01)
+    columns = _columns(cli_output("intensity", path, "--min-pitch", "75", "--step", "0.01"))
+    assert columns["time_s"] == [f"{t:.6f}" for t in times]
+    assert columns["intensity_db"] == [f"{v:.6g}" for v in decibels]
+    with pytest.raises(tonalyx.UsageError) as refused:
+        sound.formants(ceiling="high")
+    assert str(refused.value) == cli_error("formants", path, "--ceiling", "high")
+    with pytest.raises(tonalyx.UsageError) as refused:
+        sound.formants(count=2, track=True)
+    assert str(refused.value) == cli_error("formants", path, "--count", "2", "--track")
+
+
 def test_pitch_at_a_fixed_step_equals_the_command_lines_steps(sounds):
     path = sounds["voice16k"]
     expected = cli_output("pitch", str(path), "--step", "0.01")
