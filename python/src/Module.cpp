@@ -110,6 +110,14 @@ requests::AnalysisRequest ViewRequest(const std::string& kind, int columns, bool
     return request;
 }
 
+// The value of compute, computed with the interpreter's lock released, so that other Python
+// threads run meanwhile.
+template <typename Compute>
+auto WithoutTheLock(Compute compute) {
+    py::gil_scoped_release release;
+    return compute();
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_tonalyx, module) {
@@ -178,11 +186,7 @@ PYBIND11_MODULE(_tonalyx, module) {
             requests::AnalysisRequest request =
                 ViewRequest(kind, columns, fit, samplesPerColumn, firstColumn, settings);
             request.overlayPitch = overlayPitch;
-            LevelsResult result;
-            {
-                py::gil_scoped_release release;
-                result = ComputeLevels(sound, request);
-            }
+            LevelsResult result = WithoutTheLock([&] { return ComputeLevels(sound, request); });
             const LevelImage& image = *result.image;
             py::array_t<uint8_t> pixels = ReadOnlyView<uint8_t>(
                 image.pixels.data(), {result.rows, result.columns}, {image.width, 1}, result.image);
@@ -201,11 +205,7 @@ PYBIND11_MODULE(_tonalyx, module) {
                 ViewRequest(kind, columns, fit, samplesPerColumn, firstColumn, settings);
             request.column = column;
             request.toColumn = toColumn;
-            SpectrumResult result;
-            {
-                py::gil_scoped_release release;
-                result = ComputeSpectrum(sound, request);
-            }
+            SpectrumResult result = WithoutTheLock([&] { return ComputeSpectrum(sound, request); });
             requests::SpectrumRows& rows = result.rows;
             return py::make_tuple(Adopt(std::move(rows.positions)), Adopt(std::move(rows.levels)),
                                   rows.lag, rows.percent, result.notes);
@@ -220,11 +220,7 @@ PYBIND11_MODULE(_tonalyx, module) {
             requests::AnalysisRequest request;
             request.step = step;
             request.settings = settings;
-            PitchResult result;
-            {
-                py::gil_scoped_release release;
-                result = ComputePitch(sound, request);
-            }
+            PitchResult result = WithoutTheLock([&] { return ComputePitch(sound, request); });
             return py::make_tuple(Adopt(std::move(result.times)), Adopt(std::move(result.values)));
         },
         py::arg("sound"), py::arg("step"), py::arg("settings"));
@@ -246,11 +242,7 @@ PYBIND11_MODULE(_tonalyx, module) {
             request.step = step;
             request.preEmphasis = preEmphasis;
             request.track = track;
-            FormantTable table;
-            {
-                py::gil_scoped_release release;
-                table = ComputeFormants(sound, request);
-            }
+            FormantTable table = WithoutTheLock([&] { return ComputeFormants(sound, request); });
             const auto frames = static_cast<py::ssize_t>(table.times.size());
             const auto columns = static_cast<py::ssize_t>(table.summary.count);
             const auto matrix = [&](std::vector<double>&& values) {
@@ -268,11 +260,7 @@ PYBIND11_MODULE(_tonalyx, module) {
             requests::AnalysisRequest request;
             request.minPitch = minPitch;
             request.step = step;
-            IntensityTable table;
-            {
-                py::gil_scoped_release release;
-                table = ComputeIntensity(sound, request);
-            }
+            IntensityTable table = WithoutTheLock([&] { return ComputeIntensity(sound, request); });
             return py::make_tuple(Adopt(std::move(table.times)), Adopt(std::move(table.decibels)),
                                   table.summary.note);
         },
@@ -285,23 +273,15 @@ PYBIND11_MODULE(_tonalyx, module) {
             requests::AnalysisRequest request;
             request.format = TableFormatNamed(format);
             if (missingAs) request.missing = MissingValuesNamed(*missingAs);
-            std::string table;
-            {
-                py::gil_scoped_release release;
-                table = PitchTable(times, values, file, request);
-            }
-            return py::bytes(table);
+            return py::bytes(
+                WithoutTheLock([&] { return PitchTable(times, values, file, request); }));
         },
         py::arg("times"), py::arg("values"), py::arg("file"), py::arg("format"),
         py::arg("missing_as"));
     module.def(
         "run_cli",
         [](const std::vector<std::string>& arguments) {
-            CommandLineRun run;
-            {
-                py::gil_scoped_release release;
-                run = RunCommandLine(arguments);
-            }
+            CommandLineRun run = WithoutTheLock([&] { return RunCommandLine(arguments); });
             return py::make_tuple(run.status, py::bytes(run.out), py::bytes(run.err));
         },
         py::arg("arguments"));
