@@ -119,8 +119,11 @@ TEST(SoundFormats, TheHintPanelSaysWhenTheSoundShownIsNotTheWholeFile) {
     const QString brokenWave = testing::WriteSineWave(dir, "broken.wav", 3 * 16000);
     const QString brokenFlac =
         WriteTone(dir, "broken.flac", SoundContainer::Flac, SoundCoding::Pcm16);
+    const QString brokenAiff =
+        WriteTone(dir, "broken.aiff", SoundContainer::Aiff, SoundCoding::Pcm16);
     KeepFirstShare(brokenWave, 0.5);
     KeepFirstShare(brokenFlac, 0.5);
+    KeepFirstShare(brokenAiff, 0.6);
 
     StartedProgram program(cut);
     TMainForm& form = program.main;
@@ -158,6 +161,13 @@ TEST(SoundFormats, TheHintPanelSaysWhenTheSoundShownIsNotTheWholeFile) {
         << form.StatusText(5).toStdString();
     EXPECT_TRUE(
         form.StatusText(5).endsWith(" of the 3.000 s its header claims; read what it holds"))
+        << form.StatusText(5).toStdString();
+
+    // A container whose reader clamps its length to the bytes present is compared with the
+    // length its header claims.
+    ASSERT_TRUE(form.OpenFile(brokenAiff));
+    EXPECT_LT(form.Sound().sampleCount, 3 * 16000);
+    EXPECT_TRUE(form.StatusText(5).startsWith("The file decodes to "))
         << form.StatusText(5).toStdString();
 
     // A whole file leaves the panel empty, and so does closing.
