@@ -19,9 +19,11 @@ SOUND_EXTENSIONS = frozenset(
 LIST_EXTENSIONS = frozenset((".txt", ".lst", ".list"))
 RECORD_FOLDER = ".tonalyx-corpus"
 SUMMARY_NAME = "summary.csv"
-# Temporary files of an interrupted run: ours, and those of the command line (process id and
-# counter).
-_PART = re.compile(r"^\..+\.([0-9a-f]{32}\.part(\.[A-Za-z0-9]+)?|[0-9]+\.[0-9]+\.tmp)$")
+# Temporary files of an interrupted run: ours, and those of the command line
+# (".tonalyx-PID-N.tmp", and ".NAME.PID.N.tmp" from its earlier versions).
+_PART = re.compile(
+    r"^\.(tonalyx-[0-9]+-[0-9]+\.tmp|.+\.([0-9a-f]{32}\.part(\.[A-Za-z0-9]+)?|[0-9]+\.[0-9]+\.tmp))$"
+)
 
 
 class InputError(Exception):

@@ -2,7 +2,6 @@
 
 from __future__ import annotations
 
-import io
 import os
 import warnings
 from typing import Any, Optional
@@ -12,7 +11,7 @@ import numpy as np
 from . import _tonalyx
 from ._corpus_files import Job, write_record, write_whole
 from ._settings import set_options
-from ._sound import SoundError, TonalyxWarning, read
+from ._sound import PitchTrack, Sound, SoundError, TonalyxWarning, pitch_table, read
 
 SUMMARY_COLUMNS = (
     "file",
@@ -57,16 +56,6 @@ def _read_settings(job: Job) -> tuple[int, Optional[int]]:
     return channel, limit
 
 
-def _f0_column(table: bytes) -> np.ndarray:
-    """The F0 column of a pitch table."""
-    header, _, body = table.partition(b"\n")
-    names = header.decode("ascii").split(",")
-    column = names.index("f0_hz")
-    if not body.strip():
-        return np.zeros(0)
-    return np.loadtxt(io.BytesIO(body), delimiter=",", usecols=column, ndmin=1)
-
-
 def _pitch_summary(f0: np.ndarray) -> dict[str, Any]:
     voiced = f0[f0 > 0]
     summary: dict[str, Any] = {"voiced_share": float(len(voiced) / len(f0)) if len(f0) else 0.0}
@@ -76,10 +65,11 @@ def _pitch_summary(f0: np.ndarray) -> dict[str, Any]:
     return summary
 
 
-def _pitch_table(job: Job) -> bytes:
-    """The pitch CSV: the command line's own output, read at the step when one is given."""
-    step = [] if job.step is None else ["--step", repr(float(job.step))]
-    return _command_line(["pitch", *step, *set_options(job.settings), "--", job.path], job.path)
+def _pitch_track(job: Job, sound: Sound) -> PitchTrack:
+    """The track of the loaded sound, read at the step when one is given; equal, value for
+    value, to what `tonalyx-cli pitch` prints."""
+    fields = dict(assignment.split("=", 1) for assignment in job.settings)
+    return sound.pitch(step=job.step, **fields)
 
 
 def _write_levels(job: Job, kind: str) -> None:
@@ -113,10 +103,11 @@ def analyse_file(job: Job) -> dict[str, Any]:
         write_record(job, record)
         return record
     try:
-        table = _pitch_table(job)
+        # The statistics come from the track itself, never from its text read back.
+        track = _pitch_track(job, sound)
         if job.pitch:
-            write_whole(job.pitch_output(), table)
-        record.update(_pitch_summary(_f0_column(table)))
+            write_whole(job.pitch_output(), pitch_table(track.times, track.f0, job.path))
+        record.update(_pitch_summary(track.f0))
         for kind in job.kinds:
             _write_levels(job, kind)
         record["status"] = "done"

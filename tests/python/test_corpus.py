@@ -344,3 +344,18 @@ def test_the_summary_describes_other_containers_and_says_what_the_reading_change
     table = out / f"{flac.relative_to('/')}.pitch.csv"
     assert table.read_bytes() == cli_output("pitch", str(flac), "--set", "maxSoundLength=1",
                                             "--set", "channelIndex=1")
+
+    # A name with a comma is quoted in its table, and its statistics are its twin's.
+    twin = write_wave(tmp_path / "in" / "take 2.wav", [voice(16000, 0.8, 180)], 16000)
+    comma = tmp_path / "in" / "Ørsted, take 2.wav"
+    comma.write_bytes(twin.read_bytes())
+    out = tmp_path / "out2"
+    run = subprocess.run([PYTHON, "-m", "tonalyx.corpus", str(twin), str(comma), "--out",
+                          str(out), "--workers", "1"], capture_output=True, check=False)
+    assert run.returncode == 0, run.stderr.decode()
+    rows = summary(out)
+    for column in ("voiced_share", "f0_median_hz", "f0_p5_hz", "f0_p95_hz"):
+        assert rows[str(comma)][column] == rows[str(twin)][column], column
+    assert 160 < float(rows[str(comma)]["f0_median_hz"]) < 200
+    assert (out / f"{comma.relative_to('/')}.pitch.csv").read_bytes() == cli_output(
+        "pitch", str(comma))
