@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/PitchSteps.h"
 #include "cli_test_support.h"
 #include "formants/Formants.h"
 #include "pitch/SoundPitchTrack.h"
@@ -164,6 +165,71 @@ TEST(CliMeasurements, FormantAndIntensityTablesStreamTheEnginesFramesAsTheyCome)
         Lines(RunCommandLine({"intensity", quiet, "--missing-as", "empty"}).out)[1];
     EXPECT_EQ(Fields(empty).size(), 2u);
     EXPECT_EQ(empty.back(), ',');
+}
+
+TEST(CliPitchSteps, InterpolatesVoicedNeighboursAndHoldsTheEnds) {
+    // Values stand at the middles of their blocks: hop 4 puts value i at sample 4 i + 1.5.
+    const std::vector<double> track = {100, 110, 120, 0, 140, 150};
+    const double rate = 1000;
+    // Steps of 2 ms over 24 samples: 12 steps at samples 0, 2, 4, ...
+    const std::vector<double> steps = SamplePitchTrack(track, 4, rate, 0.002, 24);
+    ASSERT_EQ(steps.size(), 12u);
+    const std::vector<double> expected = {
+        100,     // sample 0, before the first middle: held
+        101.25,  // sample 2: an eighth of the way from 100 to 110
+        106.25,  // sample 4
+        111.25,  // sample 6
+        116.25,  // sample 8
+        0,       // sample 10: between 120 and an unvoiced value
+        0,       // sample 12
+        0,       // sample 14: between an unvoiced value and 140
+        0,       // sample 16
+        141.25,  // sample 18
+        146.25,  // sample 20
+        150,     // sample 22, past the last middle: held
+    };
+    for (std::size_t k = 0; k < expected.size(); ++k)
+        EXPECT_DOUBLE_EQ(steps[k], expected[k]) << k;
+
+    // Exactly on a voiced value next to an unvoiced one: that value.
+    EXPECT_EQ(SamplePitchTrack(track, 1, 1, 1, 6), track);
+
+    // Fed in pieces of any size, the steps are the same.
+    std::vector<double> long_track(1000);
+    for (std::size_t i = 0; i < long_track.size(); ++i)
+        long_track[i] = i % 97 < 10 ? 0 : 80 + std::sin(0.01 * i) * 30;
+    const std::vector<double> whole = SamplePitchTrack(long_track, 3, 8000, 0.0007, 3002);
+    for (std::size_t piece : {1u, 2u, 7u, 500u}) {
+        PitchStepSampler sampler(3, 8000, 0.0007, 3002);
+        std::vector<double> got;
+        const auto keep = [&](std::int64_t k, double seconds, double value) {
+            EXPECT_EQ(k, static_cast<std::int64_t>(got.size()));
+            EXPECT_DOUBLE_EQ(seconds, 0.0007 * k);
+            got.push_back(value);
+        };
+        for (std::size_t at = 0; at < long_track.size(); at += piece) {
+            sampler.Add(std::span<const double>(long_track)
+                            .subspan(at, std::min(piece, long_track.size() - at)),
+                        keep);
+        }
+        sampler.Finish(keep);
+        EXPECT_EQ(got, whole) << piece;
+    }
+}
+
+TEST(CliPitchSteps, CountsTheStepsWithinTheSoundAndRefusesBadArguments) {
+    // 1 s at 0.01 s: 0 .. 0.99, not 1.00; a step longer than the sound: only 0.
+    EXPECT_EQ(PitchStepSampler(10, 44100, 0.01, 44100).StepCount(), 100);
+    EXPECT_EQ(PitchStepSampler(10, 44100, 0.01, 44101).StepCount(), 101);
+    EXPECT_EQ(PitchStepSampler(10, 44100, 0.1, 44099).StepCount(), 10);
+    EXPECT_EQ(PitchStepSampler(10, 44100, 5, 44100).StepCount(), 1);
+    EXPECT_EQ(PitchStepSampler(10, 44100, 5, 0).StepCount(), 0);
+    // No track at all: unvoiced throughout.
+    EXPECT_EQ(SamplePitchTrack({}, 10, 44100, 0.01, 5), std::vector<double>{0});
+    EXPECT_THROW(PitchStepSampler(0, 44100, 0.01, 1), std::invalid_argument);
+    EXPECT_THROW(PitchStepSampler(1, 0, 0.01, 1), std::invalid_argument);
+    EXPECT_THROW(PitchStepSampler(1, 44100, NAN, 1), std::invalid_argument);
+    EXPECT_THROW(PitchStepSampler(1, 44100, -1, 1), std::invalid_argument);
 }
 
 }  // namespace
