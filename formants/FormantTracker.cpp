@@ -74,12 +74,8 @@ void FormantTracker::Push(const double* frequencies, const double* bandwidths, i
     const bool first = paths_.empty();
     for (std::size_t s = 0; s < states.size(); ++s) {
         const State& state = states[s];
-        int missing = 0;
-        for (int8_t c : state)
-            missing += c < 0;
         const double local = LocalCost(frame, state);
-        Path best{std::numeric_limits<double>::infinity(), 0.0};
-        if (first) best = {local, 0.0};
+        double bestCost = first ? local : std::numeric_limits<double>::infinity();
         const std::vector<State>& before = first ? states : States(previous->candidates);
         for (std::size_t p = 0; !first && p < before.size(); ++p) {
             double jump = 0.0;
@@ -91,13 +87,14 @@ void FormantTracker::Push(const double* frequencies, const double* bandwidths, i
                                               previous->frequencies[static_cast<std::size_t>(a)]));
             }
             const double cost = paths_[p].cost + local + jump;
-            if (cost < best.cost) {
-                best = {cost, paths_[p].jumps + jump + kMissingJump * missing};
+            if (cost < bestCost) {
+                bestCost = cost;
                 frame.back[s] = static_cast<uint8_t>(p);
             }
         }
-        if (first) best.jumps = kMissingJump * missing;
-        nextPaths_[s] = best;
+        nextPaths_[s] = first ? Path{} : paths_[frame.back[s]];
+        nextPaths_[s].cost = bestCost;
+        Tally(nextPaths_[s], first ? nullptr : &before[frame.back[s]], previous, state, frame);
     }
     std::swap(paths_, nextPaths_);
     pending_.push_back(std::move(frame));
@@ -110,11 +107,36 @@ void FormantTracker::Push(const double* frequencies, const double* bandwidths, i
     }
 }
 
-double FormantTracker::Roughness() const {
+// Adds the step from the previous frame's state (none for the first frame) to a path's tallies.
+void FormantTracker::Tally(Path& path, const State* from, const Frame* previous, const State& state,
+                           const Frame& frame) {
+    for (std::size_t i = 0; i < kTracks; ++i) {
+        const int b = state[i];
+        if (b < 0) {
+            ++path.missing[i];
+            continue;
+        }
+        const int a = from ? (*from)[i] : -1;
+        if (a < 0) continue;
+        const auto now = static_cast<std::size_t>(b);
+        const double step =
+            (frame.frequencies[now] - previous->frequencies[static_cast<std::size_t>(a)]) /
+            frame.bandwidths[now];
+        path.squaredSteps[i] += step * step;
+        ++path.steps[i];
+    }
+}
+
+double FormantTracker::Stress() const {
     if (frames_ < 2 || paths_.empty()) return 0.0;
     const auto best = std::min_element(
         paths_.begin(), paths_.end(), [](const Path& a, const Path& b) { return a.cost < b.cost; });
-    return best->jumps / static_cast<double>(frames_ - 1);
+    double stress = 0.0;
+    for (std::size_t i = 0; i < kTracks; ++i) {
+        if (best->steps[i] > 0) stress += best->squaredSteps[i] / best->steps[i];
+        stress += static_cast<double>(best->missing[i]) / static_cast<double>(frames_);
+    }
+    return stress;
 }
 
 void FormantTracker::SettleConverged() {

@@ -25,8 +25,6 @@ public:
     static constexpr int kTracks = 3;
     static constexpr int kCandidates = 5;
     static constexpr double kMissingCost = 1.0;
-    // In the smoothness score, an empty track counts as a jump of this relative size.
-    static constexpr double kMissingJump = 0.1;
 
     // One settled frame: its index and F1..F3 frequencies and bandwidths in Hz (NaN if empty).
     struct Settled {
@@ -44,10 +42,12 @@ public:
     // Settles the remaining frames along the cheapest path.
     void Finish();
 
-    // How rough the best path is so far: the mean over frame pairs of the summed |ln(f /
-    // f_previous)| of the tracks filled in both, with kMissingJump for each empty track of a
-    // frame. Lower is smoother; 0 before the second frame.
-    double Roughness() const;
+    // How unsteady the best path is so far, as a choice of ceiling sees it: per track, the mean
+    // square of its frame-to-frame steps measured in the formant's own bandwidths, plus the
+    // share of frames where it is empty. Lower is steadier; 0 before the second frame. A
+    // ceiling too low merges or drops formants (empty tracks, wide jumps), one too high splits
+    // them (spurious narrow peaks the tracks hop between).
+    double Stress() const;
 
 private:
     struct Frame {
@@ -56,12 +56,17 @@ private:
         std::array<double, kCandidates> frequencies{}, bandwidths{};
         std::vector<uint8_t> back;  // per state, the previous frame's state on its best path
     };
-    // Per state of the newest frame: the cost and the roughness tallies of its best path.
+    // Per state of the newest frame: the cost of its best path and that path's tallies for
+    // Stress(), per track.
     struct Path {
-        double cost = 0, jumps = 0;
+        double cost = 0;
+        std::array<double, kTracks> squaredSteps{};
+        std::array<int64_t, kTracks> steps{}, missing{};
     };
 
     double LocalCost(const Frame& frame, const std::array<int8_t, kTracks>& state) const;
+    static void Tally(Path& path, const std::array<int8_t, kTracks>* from, const Frame* previous,
+                      const std::array<int8_t, kTracks>& state, const Frame& frame);
     void Emit(std::size_t settledFrames, int lastState);
     void SettleConverged();
 

@@ -186,7 +186,7 @@ void MeasureAt(const SampleReader& read, int64_t samples, int rate, double ceili
     writer.Flush();
 }
 
-// The ceiling whose tracks are smoothest (the least FormantTracker::Roughness; the lower
+// The ceiling whose tracks are steadiest (the least FormantTracker::Stress; the lower
 // ceiling on a tie), from one pass that measures every candidate on each block.
 double ChooseCeiling(const SampleReader& read, int64_t samples, int rate,
                      const std::vector<double>& ceilings, const FormantSettings& s,
@@ -212,7 +212,7 @@ double ChooseCeiling(const SampleReader& read, int64_t samples, int rate,
         progress);
     std::size_t best = 0;
     for (std::size_t c = 1; c < trackers.size(); ++c)
-        if (trackers[c].Roughness() < trackers[best].Roughness()) best = c;
+        if (trackers[c].Stress() < trackers[best].Stress()) best = c;
     return ceilings[best];
 }
 

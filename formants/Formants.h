@@ -20,7 +20,7 @@ class FrameSource;
 struct FormantSettings {
     double ceilingHz = 5500;  // highest formant sought (5000 suits adult male voices)
     // Choose the ceiling per sound from autoLowHz, autoLowHz + autoStepHz, ... autoHighHz: the
-    // one whose F1-F3 tracks are smoothest (see ChooseCeiling).
+    // one whose F1-F3 tracks are steadiest (see FormantTracker::Stress).
     bool autoCeiling = false;
     double autoLowHz = 4500, autoHighHz = 6500, autoStepHz = 250;
     int count = 5;                 // formants per frame, 1..10

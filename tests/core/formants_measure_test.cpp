@@ -253,25 +253,36 @@ TEST(FormantTracker, KeepsTracksThroughSpuriousCandidatesAndGaps) {
     }
 }
 
-TEST(FormantTracker, AutomaticCeilingMeasuresAtTheSmoothestOne) {
-    // A voice with formants at the spacing of a long tract (ceiling about 5000 Hz): the
-    // automatic choice prefers a ceiling that keeps F1-F3 steady, and its frames are those of a
-    // fixed run at the chosen ceiling.
-    const std::vector<int16_t> sound =
-        Vowel(22050, 1.0, 100, {{500, 60}, {1500, 80}, {2500, 100}, {3500, 150}, {4500, 200}});
-    FormantSettings s;
-    s.autoCeiling = true;
-    s.preEmphasisHz = 0;
-    const FormantTable chosen = MeasureFormants(sound, 22050, s);
-    EXPECT_NE(chosen.summary.note.find("ceiling chosen"), std::string::npos);
-    EXPECT_GE(chosen.summary.ceilingHz, 4500);
-    EXPECT_LE(chosen.summary.ceilingHz, 6500);
-    s.autoCeiling = false;
-    s.ceilingHz = chosen.summary.ceilingHz;
-    const FormantTable fixed = MeasureFormants(sound, 22050, s);
-    EXPECT_TRUE(SameBits(chosen.frequencies, fixed.frequencies));
-    EXPECT_NEAR(MedianColumn(chosen.frequencies, 5, 0), 500, 25);
-    EXPECT_NEAR(MedianColumn(chosen.frequencies, 5, 1), 1500, 45);
+TEST(FormantTracker, AutomaticCeilingFollowsTheTractLength) {
+    // Two voices, one with the formant spacing of a long tract (ceiling about 5000 Hz) and one
+    // of a short tract (about 6000 Hz): each gets a ceiling that keeps its F1-F3 where they
+    // are, the shorter tract the higher one, and the frames are those of a fixed run at the
+    // chosen ceiling.
+    const auto choose = [](double scale) {
+        const std::vector<int16_t> sound = Vowel(22050, 1.0, 100 * scale,
+                                                 {{500 * scale, 60},
+                                                  {1500 * scale, 80},
+                                                  {2500 * scale, 100},
+                                                  {3500 * scale, 150},
+                                                  {4500 * scale, 200}});
+        FormantSettings s;
+        s.autoCeiling = true;
+        s.preEmphasisHz = 0;
+        const FormantTable chosen = MeasureFormants(sound, 22050, s);
+        EXPECT_NE(chosen.summary.note.find("ceiling chosen"), std::string::npos);
+        s.autoCeiling = false;
+        s.ceilingHz = chosen.summary.ceilingHz;
+        EXPECT_TRUE(SameBits(chosen.frequencies, MeasureFormants(sound, 22050, s).frequencies));
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(MedianColumn(chosen.frequencies, 5, i), (500 + 1000 * i) * scale,
+                        0.03 * (500 + 1000 * i) * scale)
+                << "F" << i + 1 << " at scale " << scale;
+        return chosen.summary.ceilingHz;
+    };
+    const double longTract = choose(1.0), shortTract = choose(1.2);
+    EXPECT_LT(longTract, shortTract);
+    EXPECT_LE(longTract, 5500);
+    EXPECT_GE(shortTract, 5750);
 }
 
 }  // namespace
