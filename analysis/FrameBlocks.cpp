@@ -2,105 +2,65 @@
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
-#include <exception>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "document/FrameSource.h"
+#include "dsp/OrderedBlocks.h"
 
 namespace tonalyx {
 
 namespace {
 
+// A job's blocks of frames: each reads the samples its frames need, zeros outside the sound,
+// keeping what the next block reads again (see RunOrderedBlocks for how the blocks share the
+// threads).
 class BlockRun {
 public:
     BlockRun(const FrameBlockJob& job, const SampleReader& read)
         : job_(job),
           read_(read),
           blockFrames_(std::max(1, job.blockFrames)),
-          blocks_((job.frames + blockFrames_ - 1) / blockFrames_),
-          threads_(
-              static_cast<int>(std::clamp<int64_t>(job.threads, 1, std::max<int64_t>(1, blocks_)))),
-          slots_(static_cast<std::size_t>(kBlocksInFlight * threads_)) {}
+          blocks_((job.frames + blockFrames_ - 1) / blockFrames_) {}
 
     void Run(const FrameValuesSink& sink, const FrameProgress& progress) {
-        std::vector<std::thread> workers;
-        for (int t = 0; t < threads_; ++t)
-            workers.emplace_back([this] { Guarded([this] { Work(); }); });
-        Guarded([&] { Deliver(sink, progress); });
-        for (std::thread& worker : workers)
-            worker.join();
-        if (failure_) std::rethrow_exception(failure_);
+        OrderedBlockSteps steps;
+        steps.read = [this](int64_t block, std::vector<double>& stretch) {
+            ReadStretch(block, stretch);
+        };
+        steps.makeWorker = [this] {
+            return [this](int64_t block, const std::vector<double>& stretch,
+                          std::vector<double>& values) {
+                const auto [from, to] = InputOf(block);
+                values.resize(
+                    static_cast<std::size_t>((End(block) - First(block)) * job_.valuesPerFrame));
+                job_.measure(First(block), End(block), {stretch.data(), from, to - from},
+                             values.data());
+            };
+        };
+        steps.receive = [&](int64_t block, std::vector<double>& values) {
+            sink(First(block), values);
+            if (progress) progress(End(block), job_.frames);
+        };
+        RunOrderedBlocks(blocks_, job_.threads, steps);
     }
 
 private:
-    static constexpr int kBlocksInFlight = 2;
-
-    struct Slot {
-        std::vector<double> values;
-        bool ready = false;
-    };
-
     int64_t First(int64_t block) const { return block * blockFrames_; }
     int64_t End(int64_t block) const { return std::min(job_.frames, First(block) + blockFrames_); }
-    Slot& SlotOf(int64_t block) { return slots_[static_cast<std::size_t>(block) % slots_.size()]; }
-
-    template <class Work>
-    void Guarded(const Work& work) {
-        try {
-            work();
-        } catch (...) {
-            const std::lock_guard lock(mutex_);
-            Fail(std::current_exception());
-        }
+    std::pair<int64_t, int64_t> InputOf(int64_t block) const {
+        int64_t from = 0, to = 0;
+        job_.inputOf(First(block), End(block), from, to);
+        return {from, to};
     }
 
-    // Records the first failure and wakes every thread; the lock is held.
-    void Fail(std::exception_ptr failure) {
-        if (!failure_) failure_ = std::move(failure);
-        changed_.notify_all();
-    }
-
-    void Work() {
-        std::vector<double> stretch, values;
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            changed_.wait(lock, [&] {
-                return failure_ || next_ == blocks_ ||
-                       next_ - delivered_ < static_cast<int64_t>(slots_.size());
-            });
-            if (failure_ || next_ == blocks_) return;
-            const int64_t block = next_++;
-            int64_t from = 0, to = 0;
-            job_.inputOf(First(block), End(block), from, to);
-            try {
-                ReadStretch(from, to, stretch);
-            } catch (...) {
-                // Failed before the lock goes, so that no other worker reads on.
-                Fail(std::current_exception());
-                return;
-            }
-            lock.unlock();
-            values.resize(
-                static_cast<std::size_t>((End(block) - First(block)) * job_.valuesPerFrame));
-            job_.measure(First(block), End(block), {stretch.data(), from, to - from},
-                         values.data());
-            lock.lock();
-            Slot& slot = SlotOf(block);
-            std::swap(slot.values, values);
-            slot.ready = true;
-            changed_.notify_all();
-        }
-    }
-
-    // Fills stretch with samples [from, to): zeros outside the sound, the kept samples, then
-    // the reader's. Keeps what the next block reads of them. Called with the lock held, for the
-    // blocks in order.
-    void ReadStretch(int64_t from, int64_t to, std::vector<double>& stretch) {
+    // Fills stretch with the block's samples: zeros outside the sound, the kept samples, then
+    // the reader's. Keeps what the next block reads of them.
+    void ReadStretch(int64_t block, std::vector<double>& stretch) {
+        const auto [from, to] = InputOf(block);
         stretch.assign(static_cast<std::size_t>(to - from), 0.0);
         const int64_t keptFirst = readEnd_ - static_cast<int64_t>(carry_.size());
         for (int64_t i = std::max(from, keptFirst); i < std::min(to, readEnd_); ++i)
@@ -119,11 +79,7 @@ private:
                 stretch[static_cast<std::size_t>(readFrom - from) + k] = buffer_[k];
             readEnd_ = readTo;
         }
-        int64_t nextFrom = to;
-        if (next_ < blocks_) {
-            int64_t nextTo = 0;
-            job_.inputOf(First(next_), End(next_), nextFrom, nextTo);
-        }
+        const int64_t nextFrom = block + 1 < blocks_ ? InputOf(block + 1).first : to;
         const int64_t keepFrom = std::clamp(nextFrom, from, to);
         const int64_t keepTo = std::min(to, readEnd_);
         carry_.clear();
@@ -131,41 +87,21 @@ private:
             carry_.assign(stretch.begin() + (keepFrom - from), stretch.begin() + (keepTo - from));
     }
 
-    void Deliver(const FrameValuesSink& sink, const FrameProgress& progress) {
-        std::vector<double> values;
-        std::unique_lock lock(mutex_);
-        for (; delivered_ < blocks_; ++delivered_) {
-            Slot& slot = SlotOf(delivered_);
-            changed_.wait(lock, [&] { return failure_ || slot.ready; });
-            if (failure_) return;
-            std::swap(slot.values, values);
-            slot.ready = false;
-            lock.unlock();
-            sink(First(delivered_), values);
-            if (progress) progress(End(delivered_), job_.frames);
-            lock.lock();
-            changed_.notify_all();
-        }
-    }
-
     const FrameBlockJob& job_;
     const SampleReader& read_;
     const int64_t blockFrames_;
     const int64_t blocks_;
-    const int threads_;
 
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::exception_ptr failure_;
-    int64_t next_ = 0;             // the next block a worker takes
-    int64_t delivered_ = 0;        // the next block for the sink
     int64_t readEnd_ = 0;          // the samples read so far
     std::vector<double> carry_;    // samples [readEnd_ - carry_.size(), readEnd_)
     std::vector<int16_t> buffer_;  // the reader's samples
-    std::vector<Slot> slots_;      // the blocks taken and not yet delivered, by block index
 };
 
 }  // namespace
+
+int HardwareThreads() {
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
 
 SampleReader SpanReader(std::span<const int16_t> samples) {
     return [samples](int64_t first, std::span<int16_t> out) {

@@ -8,12 +8,11 @@
 namespace tonalyx {
 
 // Runs a frame-by-frame measurement (formants, intensity) over a sound read in stretches, a
-// block of frames at a time, on several threads, in bounded memory. Worker threads take the
-// blocks in order, read the samples their block needs (one read at a time, in order; what
-// the next block also needs is kept rather than read again) and measure the block; the
-// calling thread hands the finished blocks to the sink in order. At most two blocks per
-// thread are held between reading and the sink. A frame's values depend only on the samples,
-// never on the block it falls in, so any block length and thread count give the same bits.
+// block of frames at a time, on several threads, in bounded memory (dsp/OrderedBlocks.h): the
+// blocks read the samples they need in order, what the next block also needs kept rather than
+// read again, are measured at the same time and reach the sink in order. A frame's values depend
+// only on the samples, never on the block it falls in, so any block length and thread count give
+// the same bits.
 
 // Reads samples [first, first + out.size()) of the sound into out; returns how many came.
 using SampleReader = std::function<std::size_t(int64_t first, std::span<int16_t> out)>;
@@ -36,7 +35,7 @@ struct FrameBlockJob {
     int64_t frames = 0;
     int valuesPerFrame = 1;
     int blockFrames = 512;
-    int threads = 2;
+    int threads = 1;
     // The samples [first, last) that frames [firstFrame, endFrame) read; neither end may
     // decrease from one block to the next.
     std::function<void(int64_t firstFrame, int64_t endFrame, int64_t& first, int64_t& last)>
@@ -70,9 +69,12 @@ using FrameValuesSink = std::function<void(int64_t firstFrame, std::span<const d
 // Told the frames delivered so far and the total, after each block; may be empty.
 using FrameProgress = std::function<void(int64_t done, int64_t frames)>;
 
+// The processors this machine offers (at least 1).
+int HardwareThreads();
+
 // How a measurement runs: threads, frames per block, and who hears of its progress.
 struct MeasureRun {
-    int threads = 2;
+    int threads = HardwareThreads();
     int blockFrames = 256;
     FrameProgress progress;  // frames done, frames in all; may be empty
 };
