@@ -8,6 +8,7 @@
 #include "analysis/AnalysisKind.h"
 #include "analysis/ViewGeometry.h"
 #include "cli/CliOptionTable.h"
+#include "requests/IntervalMeasure.h"
 #include "requests/RequestCheck.h"
 #include "requests/Suggestions.h"
 
@@ -36,6 +37,23 @@ bool ParseSeconds(std::string_view text, double& value) {
     const char* last = text.data() + text.size();
     const auto result = std::from_chars(text.data(), last, value, std::chars_format::fixed);
     return !text.empty() && result.ec == std::errc() && result.ptr == last && std::isfinite(value);
+}
+
+// "0.25,0.5,0.75": fractions of an interval; their range is the request's to check.
+bool ParsePoints(const std::string& value, std::vector<double>& points, std::string& error) {
+    points.clear();
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t comma = std::min(value.find(',', from), value.size());
+        double point = 0;
+        if (!ParseSeconds(std::string_view(value).substr(from, comma - from), point)) {
+            error = OutsideRange(RequestField::Points, value);
+            return false;
+        }
+        points.push_back(point);
+        if (comma == value.size()) return true;
+        from = comma + 1;
+    }
 }
 
 std::string MustBe(std::string_view option, std::string_view what, std::string_view value) {
@@ -133,6 +151,14 @@ bool TakeValue(std::string_view option, const std::string& value, CliOptions& op
         return seconds(RequestField::PreEmphasis, options.preEmphasis);
     } else if (option == "--min-pitch") {
         return seconds(RequestField::MinPitch, options.minPitch);
+    } else if (option == "--textgrid") {
+        options.textGrid = value;
+    } else if (option == "--tier") {
+        options.tier = value;
+    } else if (option == "--labels") {
+        options.labels = value;
+    } else if (option == "--points") {
+        return ParsePoints(value, options.points, error);
     } else if (option == "--max-seconds") {
         return seconds(RequestField::MaxSeconds, options.maxSeconds);
     } else if (option == "--step") {
@@ -183,7 +209,8 @@ bool CheckLevelsOutput(const CliOptions& options, std::string& error) {
 bool CheckCombination(const CliOptions& options, std::string& error) {
     const bool soundCommand = options.command != Command::Settings;
     if (soundCommand && options.files.empty()) {
-        error = "no sound file given";
+        error = options.command == Command::Intervals ? "no TextGrid file given"
+                                                      : "no sound file given";
         return false;
     }
     if (options.command == Command::Settings && !options.files.empty()) {
@@ -196,6 +223,12 @@ bool CheckCombination(const CliOptions& options, std::string& error) {
         return false;
     }
     if (options.command == Command::Levels && !CheckLevelsOutput(options, error)) return false;
+    if (options.command == Command::Measure) {
+        if (auto refused = CheckMeasureRequest(options)) {
+            error = *refused;
+            return false;
+        }
+    }
     if (options.command == Command::Spectrum) {
         if (auto refused = CheckSpectrumRequest(options)) {
             error = *refused;

@@ -14,7 +14,19 @@ namespace tonalyx::cli {
 // The command line is one front end of the request library: its names are used unqualified.
 using namespace tonalyx::requests;
 
-enum class Command { Help, Version, Levels, Pitch, Spectrum, Info, Settings, Formants, Intensity };
+enum class Command {
+    Help,
+    Version,
+    Levels,
+    Pitch,
+    Spectrum,
+    Info,
+    Settings,
+    Formants,
+    Intensity,
+    Intervals,
+    Measure,
+};
 
 // The command line's arguments: the command, its files and output, and the analysis request
 // they make of every file.

@@ -48,6 +48,10 @@ std::optional<std::string> RunOnFile(const std::string& path, CommandContext& co
             return RunFormants(path, context);
         case Command::Intensity:
             return RunIntensity(path, context);
+        case Command::Intervals:
+            return RunIntervals(path, context);
+        case Command::Measure:
+            return RunMeasure(path, context);
         case Command::Help:
         case Command::Version:
         case Command::Settings:
@@ -203,6 +207,12 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
                                      options->output.find(kPathPlaceholder) != std::string::npos)) {
         err << kProgram << *clash << '\n';
         return kExitUsage;
+    }
+    if (options->command == Command::Measure) {
+        if (auto clash = MeasureOutputClash(*options, outputs)) {
+            err << kProgram << *clash << '\n';
+            return kExitUsage;
+        }
     }
     return RunFiles(*options, outputs, records, out, err, progressOnTerminal);
 }

@@ -41,6 +41,25 @@ constexpr CommandEntry kCommands[] = {
      "3.2 / min-pitch seconds (default 100 Hz), its mean removed first; frames every\n"
      "step (default a quarter of the window). Digital silence reads -300 dB (empty\n"
      "or NaN with --missing-as)."},
+    {"intervals", Command::Intervals, kIntervals, "FILE.TextGrid... [-o OUT]",
+     "The annotations of TextGrid files as a table: file, tier, kind (interval\n"
+     "or point), index from 1, start_s, end_s (a point's time as both) and label.\n"
+     "Times are written as the file holds them; labels are quoted as file names.\n"
+     "Praat's long and short text forms are read, in UTF-8 or UTF-16; a broken\n"
+     "file is refused with its line and the reason."},
+    {"measure", Command::Measure, kMeasure,
+     "FILE... --tier NAME [--textgrid PATH] [--labels REGEX] [--points P,...]",
+     "One row per labelled interval of a TextGrid tier: file, tier, interval,\n"
+     "label, start_s, end_s, duration_s, F0 mean, median, min and max over the\n"
+     "voiced pitch values in the interval, voiced_share, intensity_mean_db (the\n"
+     "energy mean of the intensity frames), f1_hz_mean .. f3_hz_mean, then\n"
+     "f1_hz_at_P .. f3_hz_at_P at each point p (a fraction of the interval, P =\n"
+     "100 p), read linearly between formant frames. The TextGrid is the sound's\n"
+     "name with .TextGrid beside it unless --textgrid names it ({name} for the\n"
+     "sound's name, beside the sound when relative). Only the intervals and the\n"
+     "analysis windows around them are read. Intervals shorter than a frame step\n"
+     "take the values at their middle; a point outside the frames, an unvoiced or\n"
+     "silent interval has missing values (0 Hz, -300 dB unless --missing-as)."},
     {"info", Command::Info, kInfo, "FILE...",
      "Reader, container, codec, format tag, channels, rate, bits and length\n"
      "of each file, what is read of it, or why the file is refused."},
@@ -67,16 +86,20 @@ constexpr OptionSpec kOptions[] = {
     {"--whole", "", kSoundCommands, "read all of each file, however long"},
     {"--step", "SECONDS", kPitch, "one row per step, F0 interpolated"},
     {"--step", "S", kMeasureCommands, "seconds between frames (default: window / 4)"},
-    {"--ceiling", "HZ|auto", kFormants, "highest formant (default 5500), auto per file"},
-    {"--count", "N", kFormants, "formants per frame, 1 to 10 (default 5)"},
-    {"--window", "S", kFormants, "effective window in seconds (default 0.025)"},
-    {"--preemphasis", "HZ", kFormants, "pre-emphasis from HZ (default 50)"},
+    {"--textgrid", "PATH", kMeasure, "the TextGrid ({name}; default: beside the sound)"},
+    {"--tier", "NAME", kMeasure, "the interval tier measured"},
+    {"--labels", "REGEX", kMeasure, "labels measured (default: every non-empty one)"},
+    {"--points", "P,...", kMeasure, "fractions of each interval for F1-F3 (default 0.5)"},
+    {"--ceiling", "HZ|auto", kFormants | kMeasure, "highest formant (default 5500), auto per file"},
+    {"--count", "N", kFormants | kMeasure, "formants per frame, 1 to 10 (default 5)"},
+    {"--window", "S", kFormants | kMeasure, "effective window in seconds (default 0.025)"},
+    {"--preemphasis", "HZ", kFormants | kMeasure, "pre-emphasis from HZ (default 50)"},
     {"--track", "", kFormants, "join F1, F2, F3 into continuous tracks"},
-    {"--min-pitch", "HZ", kIntensity, "lowest pitch, sets the window (default 100)"},
+    {"--min-pitch", "HZ", kIntensity | kMeasure, "lowest pitch, sets the window (default 100)"},
     {"--set", "NAME=VALUE", kAllCommands, "a field of the settings (repeatable)"},
     {"--format", "png|pgm", kLevels, "image format (default: OUT's extension)"},
     {"--format", "csv|tsv", kTableCommands, "table format (default csv)"},
-    {"--missing-as", "empty|nan", kTableCommands, "unvoiced F0, silent levels: empty or NaN"},
+    {"--missing-as", "empty|nan", kValueTables, "unvoiced F0, silent levels: empty or NaN"},
 };
 
 }  // namespace

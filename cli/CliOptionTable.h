@@ -16,11 +16,14 @@ enum CommandMask : unsigned {
     kSettings = 1u << 4,
     kFormants = 1u << 5,
     kIntensity = 1u << 6,
+    kIntervals = 1u << 7,
+    kMeasure = 1u << 8,
     kMeasureCommands = kFormants | kIntensity,
     kViewCommands = kLevels | kSpectrum,
-    kTableCommands = kPitch | kSpectrum | kMeasureCommands,
-    kSoundCommands = kLevels | kPitch | kSpectrum | kInfo | kMeasureCommands,
-    kAllCommands = kSoundCommands | kSettings,
+    kValueTables = kPitch | kSpectrum | kMeasureCommands | kMeasure,
+    kTableCommands = kValueTables | kIntervals,
+    kSoundCommands = kLevels | kPitch | kSpectrum | kInfo | kMeasureCommands | kMeasure,
+    kAllCommands = kSoundCommands | kSettings | kIntervals,
 };
 
 struct CommandEntry {

@@ -46,6 +46,13 @@ std::optional<std::string> RunSpectrum(const std::string& path, CommandContext& 
 std::optional<std::string> RunInfo(const std::string& path, CommandContext& context);
 std::optional<std::string> RunFormants(const std::string& path, CommandContext& context);
 std::optional<std::string> RunIntensity(const std::string& path, CommandContext& context);
+std::optional<std::string> RunIntervals(const std::string& path, CommandContext& context);
+std::optional<std::string> RunMeasure(const std::string& path, CommandContext& context);
+
+// An output of measure that is the TextGrid of its sound (or, for one output, of any sound):
+// the message, or none.
+std::optional<std::string> MeasureOutputClash(const CliOptions& options,
+                                              const std::vector<std::string>& outputs);
 
 // The file of the levels command from the top-left columns x rows of the level image: PNG of
 // grey 255 - level or PGM of the levels, as the options choose.

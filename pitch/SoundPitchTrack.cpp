@@ -16,13 +16,21 @@ constexpr double kFilterLengthFactor = 1.1;
 
 }  // namespace
 
-std::vector<double> ComputeSoundPitchTrack(const SoundData& sound, AnalysisSettings settings,
-                                           int& hop) {
+std::int64_t StreamSoundPitchTrack(const PitchSampleReader& read, std::int64_t frameCount,
+                                   double sampleRate, AnalysisSettings settings, int& hop,
+                                   const PitchValueSink& sink) {
     if (settings.pitchMaxFreq < settings.pitchMinFreq + 1) {
         settings.pitchMaxFreq = settings.pitchMinFreq + 1;
     }
     const int channels = PitchChannelCount(settings.pitchMinFreq, settings.pitchMaxFreq,
                                            settings.pitchChannelsPerOctave);
+    return ExtractPitchStreaming(read, frameCount, sampleRate, settings.pitchMinFreq, channels,
+                                 settings.pitchChannelsPerOctave, kFilterLengthFactor,
+                                 settings.pitchSnThreshold, hop, sink);
+}
+
+std::vector<double> ComputeSoundPitchTrack(const SoundData& sound, AnalysisSettings settings,
+                                           int& hop) {
     // A count that claims more samples than the sound holds must not send the extractor past
     // their end.
     const std::int64_t count = static_cast<std::int64_t>(
@@ -34,9 +42,8 @@ std::vector<double> ComputeSoundPitchTrack(const SoundData& sound, AnalysisSetti
     const auto keep = [&](std::int64_t, std::span<const double> values) {
         track.insert(track.end(), values.begin(), values.end());
     };
-    ExtractPitchStreaming(read, count, static_cast<double>(sound.format.sampleRate),
-                          settings.pitchMinFreq, channels, settings.pitchChannelsPerOctave,
-                          kFilterLengthFactor, settings.pitchSnThreshold, hop, keep);
+    StreamSoundPitchTrack(read, count, static_cast<double>(sound.format.sampleRate), settings, hop,
+                          keep);
     return track;
 }
 

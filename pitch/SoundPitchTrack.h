@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "document/SoundData.h"
+#include "pitch/PitchExtractor.h"
 #include "settings/SettingsRecords.h"
 
 namespace tonalyx {
@@ -17,5 +19,11 @@ namespace tonalyx {
 // positive, fewer than one channel per octave).
 std::vector<double> ComputeSoundPitchTrack(const SoundData& sound, AnalysisSettings settings,
                                            int& hop);
+
+// The same track of the frameCount samples that read delivers at sampleRate, handed to sink in
+// order as it comes; returns the number of values.
+std::int64_t StreamSoundPitchTrack(const PitchSampleReader& read, std::int64_t frameCount,
+                                   double sampleRate, AnalysisSettings settings, int& hop,
+                                   const PitchValueSink& sink);
 
 }  // namespace tonalyx

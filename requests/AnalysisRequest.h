@@ -56,6 +56,15 @@ struct AnalysisRequest {
     std::optional<double> preEmphasis;
     bool track = false;
     std::optional<double> minPitch;
+    // Measure per interval: the TextGrid (a path; {name} stands for the sound's name, a relative
+    // one with it lies beside the sound; empty: the sound's name with .TextGrid beside it), the
+    // interval tier, the labels measured (a regular expression that must match the whole label;
+    // none: every non-empty label) and the points, as fractions of each interval, where F1-F3
+    // are read.
+    std::string textGrid;
+    std::string tier;
+    std::optional<std::string> labels;
+    std::vector<double> points{0.5};
 };
 
 }  // namespace tonalyx::requests

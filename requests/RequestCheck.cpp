@@ -105,6 +105,12 @@ std::string AcceptedValues(RequestField field) {
         case RequestField::PreEmphasis:
         case RequestField::MinPitch:
             return "a frequency in Hz above 0";
+        case RequestField::Tier:
+            return "the name of an interval tier";
+        case RequestField::Labels:
+            return "a regular expression (ECMAScript)";
+        case RequestField::Points:
+            return "fractions from 0 to 1, each given once, at most 100";
         case RequestField::Fit:
         case RequestField::Whole:
         case RequestField::Track:
@@ -157,6 +163,12 @@ std::string CommandLineName(RequestField field) {
             return "--track";
         case RequestField::MinPitch:
             return "--min-pitch";
+        case RequestField::Tier:
+            return "--tier";
+        case RequestField::Labels:
+            return "--labels";
+        case RequestField::Points:
+            return "--points";
     }
     return {};
 }

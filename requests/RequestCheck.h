@@ -34,6 +34,9 @@ enum class RequestField {
     PreEmphasis,
     Track,
     MinPitch,
+    Tier,
+    Labels,
+    Points,
 };
 
 // The request's values from their names: the kind ("fft", "ac", "cep", "lif", "mem", "pitch"),

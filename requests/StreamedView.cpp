@@ -3,14 +3,13 @@
 #include <algorithm>
 
 #include "analysis/SpectrogramKind.h"
+#include "pitch/SoundPitchTrack.h"
 #include "requests/CommandView.h"
 
 namespace tonalyx::requests {
 
 namespace {
 
-// Filter time scale in periods of each channel's centre frequency, as the window uses it.
-constexpr double kFilterLengthFactor = 1.1;
 // Columns computed at a time for a mean: a screen's worth.
 constexpr int kMeanBlockColumns = 2048;
 
@@ -87,18 +86,11 @@ std::vector<double> ComputeMeanViewColumn(StreamedView& view, int kind, int firs
 
 std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int& hop,
                               const PitchValueSink& sink) {
-    if (settings.pitchMaxFreq < settings.pitchMinFreq + 1) {
-        settings.pitchMaxFreq = settings.pitchMinFreq + 1;
-    }
-    const int channels = PitchChannelCount(settings.pitchMinFreq, settings.pitchMaxFreq,
-                                           settings.pitchChannelsPerOctave);
     SoundFrames frames(sound);
     const auto read = [&](std::int64_t from, std::span<std::int16_t> out) {
         frames.Read(from, out);
     };
-    return ExtractPitchStreaming(read, sound.frames, sound.sampleRate, settings.pitchMinFreq,
-                                 channels, settings.pitchChannelsPerOctave, kFilterLengthFactor,
-                                 settings.pitchSnThreshold, hop, sink);
+    return StreamSoundPitchTrack(read, sound.frames, sound.sampleRate, settings, hop, sink);
 }
 
 void ComputeColumnPitch(StreamedView& view, int first, int count, const AnalysisSettings& settings,

@@ -88,6 +88,10 @@ TableWriter& TableWriter::Text(std::string_view field) {
     return *this;
 }
 
+TableWriter& TableWriter::Field(std::string_view text) {
+    return Text(FileField(text, separator_ == ',' ? TableFormat::Csv : TableFormat::Tsv));
+}
+
 TableWriter& TableWriter::Integer(long long value) {
     Separate();
     char text[24];

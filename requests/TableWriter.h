@@ -23,6 +23,8 @@ public:
     void Header(std::initializer_list<std::string_view> names);
     void Header(std::span<const std::string> names);
     TableWriter& Text(std::string_view field);
+    // A field that may hold anything (a label): quoted or escaped as the file column is.
+    TableWriter& Field(std::string_view text);
     TableWriter& Integer(long long value);
     // value with that many decimals ("%.6f").
     TableWriter& Fixed(double value, int decimals);

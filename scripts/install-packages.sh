@@ -9,7 +9,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     python3 dpkg-dev file desktop-file-utils appstream libxml2-utils groff-base sndfile-programs
     pulseaudio pulseaudio-utils
-    pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pytest python3-distributed
+    pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pytest python3-distributed python3-pandas
 )
 
 missing=()

@@ -9,7 +9,9 @@
 #include <variant>
 
 #include "python/src/ModuleAnalyses.h"
+#include "python/src/ModuleLock.h"
 #include "python/src/ModuleSound.h"
+#include "python/src/ModuleTextGrid.h"
 #include "requests/CommandView.h"
 #include "requests/RequestCheck.h"
 #include "requests/SettingsTable.h"
@@ -108,14 +110,6 @@ requests::AnalysisRequest ViewRequest(const std::string& kind, int columns, bool
     request.view.firstColumn = firstColumn;
     request.settings = settings;
     return request;
-}
-
-// The value of compute, computed with the interpreter's lock released, so that other Python
-// threads run meanwhile.
-template <typename Compute>
-auto WithoutTheLock(Compute compute) {
-    py::gil_scoped_release release;
-    return compute();
 }
 
 }  // namespace
@@ -229,14 +223,7 @@ PYBIND11_MODULE(_tonalyx, module) {
         [](const ModuleSound& sound, const std::variant<double, std::string>& ceiling, int count,
            double window, std::optional<double> step, double preEmphasis, bool track) {
             requests::AnalysisRequest request;
-            if (const double* hertz = std::get_if<double>(&ceiling)) {
-                request.ceiling = *hertz;
-            } else if (std::get<std::string>(ceiling) == "auto") {
-                request.autoCeiling = true;
-            } else {
-                throw UsageProblem(requests::OutsideRange(requests::RequestField::Ceiling,
-                                                          std::get<std::string>(ceiling)));
-            }
+            SetCeiling(request, ceiling);
             request.formantCount = count;
             request.window = window;
             request.step = step;
@@ -285,6 +272,7 @@ PYBIND11_MODULE(_tonalyx, module) {
             return py::make_tuple(run.status, py::bytes(run.out), py::bytes(run.err));
         },
         py::arg("arguments"));
+    AddTextGridFunctions(module);
     module.def("setting_fields", &SettingFields);
     module.def("check_settings", &CheckSettings, py::arg("assignments"));
 }

@@ -21,19 +21,6 @@ namespace {
 using requests::AnalysisRequest;
 using requests::RecordSet;
 
-// The request's records, after the request library's checks; UsageProblem with the first
-// refusal.
-RecordSet CheckedRecords(const AnalysisRequest& request, bool spectrum) {
-    const std::vector<std::string> refusals = requests::CheckRequest(request);
-    if (!refusals.empty()) throw UsageProblem(refusals.front());
-    if (spectrum) {
-        if (auto refused = requests::CheckSpectrumRequest(request)) throw UsageProblem(*refused);
-    }
-    RecordSet records;
-    if (auto refused = requests::BuildRecords(request, records)) throw UsageProblem(*refused);
-    return records;
-}
-
 // The analysis of the request's view on the loaded sound; notes go to notes, one line each,
 // led by the sound's name.
 void Analyse(const ModuleSound& sound, const AnalysisRequest& request, const RecordSet& records,
@@ -45,6 +32,17 @@ void Analyse(const ModuleSound& sound, const AnalysisRequest& request, const Rec
 }
 
 }  // namespace
+
+RecordSet CheckedRecords(const AnalysisRequest& request, bool spectrum) {
+    const std::vector<std::string> refusals = requests::CheckRequest(request);
+    if (!refusals.empty()) throw UsageProblem(refusals.front());
+    if (spectrum) {
+        if (auto refused = requests::CheckSpectrumRequest(request)) throw UsageProblem(*refused);
+    }
+    RecordSet records;
+    if (auto refused = requests::BuildRecords(request, records)) throw UsageProblem(*refused);
+    return records;
+}
 
 LevelsResult ComputeLevels(const ModuleSound& sound, const AnalysisRequest& request) {
     const RecordSet records = CheckedRecords(request, false);
@@ -148,6 +146,17 @@ std::string PitchTable(const std::vector<double>& times, const std::vector<doubl
         }
     }
     return out.str();
+}
+
+void SetCeiling(AnalysisRequest& request, const std::variant<double, std::string>& ceiling) {
+    if (const double* hertz = std::get_if<double>(&ceiling)) {
+        request.ceiling = *hertz;
+    } else if (std::get<std::string>(ceiling) == "auto") {
+        request.autoCeiling = true;
+    } else {
+        throw UsageProblem(requests::OutsideRange(requests::RequestField::Ceiling,
+                                                  std::get<std::string>(ceiling)));
+    }
 }
 
 int KindNamed(const std::string& name) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "analysis/Intensity.h"
@@ -10,6 +11,7 @@
 #include "formants/Formants.h"
 #include "python/src/ModuleSound.h"
 #include "requests/AnalysisRequest.h"
+#include "requests/SettingsTable.h"
 #include "requests/SpectrumRows.h"
 
 namespace tonalyx::python {
@@ -62,6 +64,15 @@ std::string PitchTable(const std::vector<double>& times, const std::vector<doubl
 int KindNamed(const std::string& name);
 requests::TableFormat TableFormatNamed(const std::string& name);
 requests::MissingValues MissingValuesNamed(const std::string& name);
+
+// The request's records, after the request library's checks (and a spectrum's own);
+// UsageProblem with the first refusal.
+requests::RecordSet CheckedRecords(const requests::AnalysisRequest& request, bool spectrum);
+
+// The formant ceiling of a keyword: Hz, or "auto" for one chosen per sound; UsageProblem for
+// another text.
+void SetCeiling(requests::AnalysisRequest& request,
+                const std::variant<double, std::string>& ceiling);
 
 // The settings assignments (NAME=VALUE) applied over the factory defaults and checked
 // together, as every analysis checks them; UsageProblem with the message of the first refusal.

@@ -6,6 +6,7 @@
     times, frequencies, bandwidths = sound.formants(ceiling=5000)
     times, decibels = sound.intensity(min_pitch=75)
     levels = sound.levels(kind="fft", columns=800, fftSizeLog2=9)
+    table = sound.measure("vowel.TextGrid", tier="phones", points=(0.25, 0.5, 0.75))
 """
 
 from ._settings import SettingField, Settings, setting_fields
@@ -23,6 +24,7 @@ from ._sound import (
     pitch_table,
     read,
 )
+from ._textgrid import TextGrid, TextGridError, Tier, read_textgrid
 from ._tonalyx import run_cli
 
 __all__ = [
@@ -36,10 +38,14 @@ __all__ = [
     "Sound",
     "SoundError",
     "Spectrum",
+    "TextGrid",
+    "TextGridError",
+    "Tier",
     "TonalyxWarning",
     "UsageError",
     "pitch_table",
     "read",
+    "read_textgrid",
     "run_cli",
     "setting_fields",
 ]

@@ -5,12 +5,13 @@ from __future__ import annotations
 import os
 import warnings
 from dataclasses import dataclass
-from typing import Any, NamedTuple, Optional
+from typing import Any, NamedTuple, Optional, Sequence
 
 import numpy as np
 
 from . import _tonalyx
 from ._settings import Settings, combined
+from ._textgrid import TextGrid, read_textgrid
 
 SoundError = _tonalyx.SoundError
 UsageError = _tonalyx.UsageError
@@ -279,6 +280,55 @@ class Sound:
         if note:
             warnings.warn(f"{self._native.name}: {note}", TonalyxWarning, stacklevel=2)
         return Intensity(times, decibels)
+
+    def measure(
+        self,
+        textgrid: "TextGrid | str | os.PathLike[str]",
+        tier: str,
+        labels: Optional[str] = None,
+        points: Sequence[float] = (0.5,),
+        ceiling: "float | str" = 5500.0,
+        count: int = 5,
+        window: float = 0.025,
+        preemphasis: float = 50.0,
+        min_pitch: float = 100.0,
+        settings: Optional[Settings] = None,
+        **fields: Any,
+    ) -> "pandas.DataFrame":
+        """One row per labelled interval of the tier (= `tonalyx-cli measure`): its times and
+        duration in seconds, F0 mean, median, minimum and maximum in Hz over its voiced pitch
+        values, the voiced share, the energy mean of its intensity in dB, the means of F1-F3
+        in Hz, and F1-F3 at each point (a fraction of the interval; column `f1_hz_at_50` for
+        0.5). `labels` is a regular expression that must match the whole label (None: every
+        non-empty label); `textgrid` a TextGrid or the path of one. Missing values are NaN.
+        The formant keywords are those of `formants`, `min_pitch` that of `intensity`, and
+        the pitch settings come from `settings` and the keywords."""
+        import pandas
+
+        grid = textgrid if isinstance(textgrid, TextGrid) else read_textgrid(textgrid)
+        columns, numbers, names, values, notes = _tonalyx.measure(
+            self._native,
+            float(grid.start),
+            float(grid.end),
+            grid._native_tiers(),
+            tier=str(tier),
+            labels=None if labels is None else str(labels),
+            points=[float(point) for point in points],
+            ceiling=ceiling if isinstance(ceiling, str) else float(ceiling),
+            count=int(count),
+            window=float(window),
+            preemphasis=float(preemphasis),
+            min_pitch=float(min_pitch),
+            settings=combined(settings, fields),
+        )
+        for note in notes.splitlines():
+            warnings.warn(f"{self._native.name}: {note}", TonalyxWarning, stacklevel=2)
+        table = pandas.DataFrame(values, columns=columns[3:])
+        table.insert(0, "label", names)
+        table.insert(0, "interval", np.asarray(numbers, dtype=np.int64))
+        table.insert(0, "tier", str(tier))
+        table.insert(0, "file", self._native.name)
+        return table
 
 
 def _warn_load_notes(name: str, sound: Sound) -> None:

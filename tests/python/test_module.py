@@ -396,3 +396,43 @@ def test_settings_keywords_and_listing_follow_the_command_lines_table():
     fields = tonalyx.setting_fields()
     assert [f.name for f in fields] == [line.split("\t")[0] for line in listing]
     assert [f.default for f in fields] == [line.split("\t")[3] for line in listing]
+
+
+def test_textgrids_round_trip_and_broken_ones_are_refused_whole(tmp_path):
+    grid = tonalyx.TextGrid(0.0, 1.0 / 3 + 1, [
+        tonalyx.Tier("wörds", intervals=[(0.0, 0.1, ""), (0.1, 1.0 / 3 + 1, 'say "ʃi"\nok')]),
+        tonalyx.Tier("marks", "point", points=[(0.2, "😀"), (0.2, "")]),
+    ])
+    for form in ("long", "short"):
+        grid.write(tmp_path / f"{form}.TextGrid", format=form)
+        assert tonalyx.read_textgrid(tmp_path / f"{form}.TextGrid") == grid
+    broken = tonalyx.TextGrid(0.0, 1.0, [tonalyx.Tier("w", intervals=[(0.0, 0.6, "a"), (0.5, 1.0, "b")])])
+    with pytest.raises(tonalyx.TextGridError, match=r"interval 2 starts at 0.5 s, but interval 1 ends at 0.6 s"):
+        broken.write(tmp_path / "long.TextGrid")
+    assert tonalyx.read_textgrid(tmp_path / "long.TextGrid") == grid  # the old file stays
+    text = (tmp_path / "short.TextGrid").read_text(encoding="utf-8").replace("\n2\n", "\n3\n", 1)
+    (tmp_path / "bad.TextGrid").write_text(text, encoding="utf-16")
+    with pytest.raises(tonalyx.TextGridError, match=r"bad.TextGrid' line \d+: "):
+        tonalyx.read_textgrid(tmp_path / "bad.TextGrid")
+
+
+def test_measure_equals_the_command_lines_table(sounds, tmp_path):
+    path = tmp_path / "voice.wav"
+    path.write_bytes(sounds["voice16k"].read_bytes())
+    grid = tonalyx.TextGrid(0.0, 1.5, [tonalyx.Tier("v", intervals=[
+        (0.0, 0.01, "edge"), (0.01, 0.4, "a"), (0.4, 0.403, "b"), (0.403, 1.5, "c")])])
+    grid.write(tmp_path / "voice.TextGrid", format="short")
+    options = ["--tier", "v", "--points", "0.1,0.5", "--ceiling", "5000", "--set", "pitchMinFreq=70"]
+    columns = _columns(cli_output("measure", str(path), "--missing-as", "nan", *options))
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore", tonalyx.TonalyxWarning)  # "c" runs past the sound's end
+        table = tonalyx.read(path).measure(grid, "v", points=(0.1, 0.5), ceiling=5000, pitch_min_freq=70)
+    assert list(table.columns) == list(columns)
+    assert list(table["label"]) == columns["label"] == ["edge", "a", "b", "c"]
+    for name in list(columns)[6:]:
+        assert [f"{v:.6g}" if v == v else "NaN" for v in table[name]] == columns[name], name
+    assert 140 * 0.92 <= table["f0_mean_hz"][1] <= 140 * 1.08  # the voice's glide
+    assert np.isnan(table["f1_hz_at_10"][0])  # before the first formant frame
+    with pytest.raises(tonalyx.UsageError) as refused:
+        tonalyx.read(path).measure(grid, "v", points=(0.5, 2))
+    assert str(refused.value) == cli_error("measure", str(path), "--tier", "v", "--points", "0.5,2")
