@@ -36,8 +36,12 @@ QString MeasureNote(const char* what, const std::string& text) {
 
 void TMainForm::CreateOverlays() {
     overlayMeasurements_ = new OverlayMeasurements(this);
-    connect(overlayMeasurements_, &OverlayMeasurements::Progress, this,
-            [this](double fraction) { ShowProgress(fraction); });
+    connect(overlayMeasurements_, &OverlayMeasurements::Progress, this, [this](double fraction) {
+        // Panel 4 gets back what it showed (the analysis time) once the bar is done.
+        if (!overlayProgress_) overlayProgressCover_ = StatusText(4);
+        overlayProgress_ = true;
+        ShowProgress(fraction);
+    });
     connect(overlayMeasurements_, &OverlayMeasurements::Finished, this,
             [this](const QString& failure) { OverlayMeasured(failure); });
 
@@ -155,7 +159,10 @@ void TMainForm::OverlayMeasured(const QString& failure) {
                showFormants_ && formants && !formants->summary.note.empty()) {
         SetStatusText(5, MeasureNote("formants", formants->summary.note));
     }
-    if (!OverlaysBusy()) SetStatusText(4, QString());
+    if (!OverlaysBusy() && overlayProgress_) {
+        SetStatusText(4, overlayProgressCover_);
+        overlayProgress_ = false;
+    }
     paintBoxSpgm_->update();
 }
 

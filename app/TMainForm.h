@@ -411,6 +411,8 @@ private:
     bool showFormants_ = false;
     bool showIntensity_ = false;
     bool overlaySoundSet_ = false;  // the measurements hold the open sound
+    bool overlayProgress_ = false;  // panel 4 shows the measurements' progress bar
+    QString overlayProgressCover_;  // what panel 4 showed before it
 };
 
 }  // namespace tonalyx

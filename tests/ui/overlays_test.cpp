@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -179,6 +180,11 @@ protected:
         QTest::qWait(20);
     }
     QImage View() { return spgm->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    void Apply() { program->options.findChild<QPushButton*>("ApplyBtn")->click(); }
+    void WaitForMeasurements() {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !Form().OverlaysBusy(); }, 20000));
+        QTest::qWait(20);
+    }
 
     QTemporaryDir dir;
     QString sound;
@@ -284,6 +290,75 @@ TEST_F(OverlayWindow, TogglesAreStoredInTheirGroupAndComeBackAtTheNextStart) {
     // The options snapshot is untouched by the group beside it.
     QSettings again(folder + "/Velmora/Tonalyx.200.conf", QSettings::IniFormat);
     EXPECT_EQ(again.value("Options").toByteArray(), options);
+}
+
+int CountColour(const QImage& image, const QColor& colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == colour;
+    return count;
+}
+
+TEST_F(OverlayWindow, LagAxesShowNoDotsAndANewSoundDropsTheOldTables) {
+    Toggle("AViewOverlayFormants");
+    Toggle("AViewOverlayIntensity");
+    EXPECT_GT(CountColour(View(), kFormantDotColour), 100);
+    // Auto-correlation on its lag axis: the contour stays, the formants have no rows.
+    program->options.findChild<QCheckBox*>("BShowAsFreq")->setChecked(false);
+    Apply();
+    Form().RunAnalysis(2);
+    WaitForMeasurements();
+    const QImage lag = View();
+    EXPECT_EQ(CountColour(lag, kFormantDotColour), 0);
+    EXPECT_GT(CountColour(lag, kIntensityColour), 100);
+
+    // Another sound: nothing of the first is kept, and its own tables equal a direct
+    // measurement of its samples.
+    const QString other = testing::WriteSineWave(dir, "sine.wav", 16000, 16000, 440.0);
+    ASSERT_TRUE(Form().OpenFile(other));
+    EXPECT_EQ(Form().OverlayFormants(), nullptr);
+    EXPECT_EQ(Form().OverlayIntensity(), nullptr);
+    Form().RunAnalysis(1);
+    WaitForMeasurements();
+    const IntensityTable* shown = Form().OverlayIntensity();
+    ASSERT_NE(shown, nullptr);
+    const IntensityTable direct = MeasureIntensity(Form().Sound().samples, 16000, {});
+    EXPECT_EQ(shown->decibels, direct.decibels);
+    EXPECT_NEAR(shown->decibels[direct.decibels.size() / 2],
+                20 * std::log10(0.5 / std::sqrt(2.0) / 2e-5),
+                0.1);  // a sine at half of full scale
+}
+
+TEST_F(OverlayWindow, AStepShorterThanASamplePeriodIsRefusedForTheSound) {
+    auto* step = program->options.findChild<QComboBox*>("LOverlayStep");
+    step->setEditText("0.00001");  // 10 us, shorter than 62.5 us at 16 kHz
+    Apply();
+    EXPECT_EQ(program->options.Overlay().stepSeconds, 0.00001);
+    bool asked = false;
+    Form().SetExportNamePrompt([&](const QString&, const QString&, const QStringList&) {
+        asked = true;
+        return TMainForm::ExportChoice{};
+    });
+    Form().Action("AViewOverlayFormants")->trigger();
+    EXPECT_FALSE(Form().OverlaysBusy());
+    EXPECT_EQ(Form().OverlayFormants(), nullptr);
+    EXPECT_TRUE(
+        Form().StatusText(5).startsWith("Time step [s] 1e-05 s is shorter than one sample period"))
+        << Form().StatusText(5).toStdString();
+    Form().Action("AFileExportFormants")->trigger();
+    EXPECT_FALSE(asked);
+}
+
+TEST_F(OverlayWindow, TheBlueToRedCompositeCarriesDotsAndContour) {
+    program->options.findChild<QCheckBox*>("BBtoRColor")->setChecked(true);
+    Apply();
+    Toggle("AViewOverlayFormants");
+    Toggle("AViewOverlayIntensity");
+    const QImage composite = Form().RenderComposite().convertToFormat(QImage::Format_RGB32);
+    EXPECT_GT(CountColour(composite, kFormantDotColour), 100);
+    EXPECT_GT(CountColour(composite, kIntensityColour), 100);
+    EXPECT_GT(CountColour(composite, kOverlayRimColour), 100);
 }
 
 }  // namespace
