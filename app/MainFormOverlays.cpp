@@ -188,12 +188,11 @@ void TMainForm::DrawOverlays(QPainter& painter) {
     const ImageColumns image = OverlayColumns();
     const int rows = engine_.ImageHeight();
     const IntensityTable* intensity = showIntensity_ ? OverlayIntensity() : nullptr;
+    DecibelRange range;
     if (intensity) {
         const auto drawn = FramesByColumn(image, intensity->times);
-        const DecibelRange range = IntensityRange(drawn, intensity->decibels);
+        range = IntensityRange(drawn, intensity->decibels);
         DrawIntensityContour(painter, IntensityContour(drawn, intensity->decibels, range, rows));
-        SetIntensityAxis(intensityScale_, range, rows);
-        DrawIntensityScale(painter, intensityScale_, image.columns, rows);
     }
     // Formants only where the rows are frequencies, not lags.
     const FormantTable* formants = showFormants_ ? OverlayFormants() : nullptr;
@@ -201,6 +200,11 @@ void TMainForm::DrawOverlays(QPainter& painter) {
         DrawFormantDots(painter,
                         FormantDots(FramesByColumn(image, formants->times), formants->frequencies,
                                     formants->summary.count, engine_.PitchScale(), rows));
+    }
+    // The scale last, so that no dot covers its labels.
+    if (intensity) {
+        SetIntensityAxis(intensityScale_, range, rows);
+        DrawIntensityScale(painter, intensityScale_, image.columns, rows);
     }
 }
 

@@ -44,20 +44,20 @@ std::string OverlayReadout(std::optional<std::span<const double>> formants,
     std::string text;
     char number[64];
     if (formants) {
-        text = "F1-3";
         for (std::size_t i = 0; i < kReadoutFormants; ++i) {
+            if (i > 0) text += "/";
             const double hz = i < formants->size() ? (*formants)[i] : NAN;
             if (std::isnan(hz)) {
-                text += " -";
+                text += "-";
                 continue;
             }
-            std::snprintf(number, sizeof number, " %.0f", hz);
+            std::snprintf(number, sizeof number, "%.0f", hz);
             text += number;
         }
         text += "Hz";
     }
     if (decibels) {
-        if (!text.empty()) text += "  ";
+        if (!text.empty()) text += " ";
         if (*decibels <= kSilenceDb || std::isnan(*decibels)) {
             text += "-dB";
         } else {

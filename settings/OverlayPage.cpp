@@ -70,8 +70,10 @@ int AddOverlayPage(PageControl& pages, int fieldWidth) {
     count->setRange(1, 10);
     count->setLocale(QLocale::c());
     AddField(formantFields, "Formants", count);
-    AddField(formantFields, "Window [s]", MakeNumberField("LFormantWindow", {}));
-    AddField(formantFields, "Pre-emphasis from [Hz]", MakeNumberField("LFormantPreEmphasis", {}));
+    AddField(formantFields, "Window [s]",
+             MakeNumberField("LFormantWindow", {"0.015", "0.025", "0.05"}));
+    AddField(formantFields, "Pre-emphasis from [Hz]",
+             MakeNumberField("LFormantPreEmphasis", {"50", "100"}));
     formantFields->addWidget(MakeCheckBox("BFormantTrack", "Track F1-F3"),
                              formantFields->rowCount(), 0, 1, 2);
     static_cast<QVBoxLayout*>(formants->layout())->addLayout(formantFields);
@@ -79,13 +81,16 @@ int AddOverlayPage(PageControl& pages, int fieldWidth) {
 
     QGroupBox* intensity = MakeGroup("Intensity");
     QGridLayout* intensityFields = MakeFieldGrid();
-    AddField(intensityFields, "Min pitch [Hz]", MakeNumberField("LIntensityMinPitch", {}));
+    AddField(intensityFields, "Min pitch [Hz]",
+             MakeNumberField("LIntensityMinPitch", {"50", "75", "100", "200"}));
     static_cast<QVBoxLayout*>(intensity->layout())->addLayout(intensityFields);
     column->addWidget(intensity);
 
+    QGroupBox* both = MakeGroup("Both");
     QGridLayout* stepFields = MakeFieldGrid();
-    AddField(stepFields, "Time step [s]", MakeNumberField("LOverlayStep", {kAuto}));
-    column->addLayout(stepFields);
+    AddField(stepFields, "Time step [s]", MakeNumberField("LOverlayStep", {kAuto, "0.01"}));
+    static_cast<QVBoxLayout*>(both->layout())->addLayout(stepFields);
+    column->addWidget(both);
     column->addStretch(1);
 
     for (QSpinBox* spin : page->findChildren<QSpinBox*>())
