@@ -1,5 +1,6 @@
 #include "app/FileNames.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -21,6 +22,11 @@ QString LongFileName(const QString& path) {
 
 QString CommandLineText(const QStringList& arguments) {
     return arguments.join(' ');
+}
+
+QString SuggestedExportName(const QString& soundPath, const QString& suffix) {
+    const QFileInfo sound(soundPath);
+    return sound.dir().filePath(sound.completeBaseName() + "_" + suffix + ".csv");
 }
 
 }  // namespace tonalyx

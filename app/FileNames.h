@@ -16,4 +16,8 @@ QString LongFileName(const QString& path);
 // split into words is joined again with single blanks.
 QString CommandLineText(const QStringList& arguments);
 
+// The name a data export offers: the sound's path with "_" + suffix + ".csv" for its
+// extension, "rec/vowel.wav" becoming "rec/vowel_pitch.csv".
+QString SuggestedExportName(const QString& soundPath, const QString& suffix);
+
 }  // namespace tonalyx

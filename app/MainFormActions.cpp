@@ -208,6 +208,7 @@ void TMainForm::UpdateActionStates() {
     for (const char* name : kAudioActions)
         Action(name)->setEnabled(fileOpen_ && !audioDisabled_);
     UpdateDataExportStates();
+    UpdateOverlayStates();
 }
 
 }  // namespace tonalyx

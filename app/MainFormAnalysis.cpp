@@ -77,6 +77,7 @@ void TMainForm::RenderSpectrogram() {
     if (freqForm_ && freqForm_->isVisible()) freqForm_->update();
     SetStatusText(4, ElapsedText(clock));
     UpdateActionStates();
+    MeasureOverlays();
 }
 
 void TMainForm::ShowSpectrogramPanel(int imageHeight) {
@@ -103,7 +104,9 @@ void TMainForm::ShowSpectrogramPanel(int imageHeight) {
 }
 
 void TMainForm::ApplyAnalysisOptions(int kind) {
-    if (kind != 0) {
+    if (kind == kOverlayPageCode) {
+        ApplyOverlayOptions();
+    } else if (kind != 0) {
         RunAnalysis(kind);
     } else {
         RenderSpectrogram();

@@ -12,6 +12,7 @@
 
 #include "analysis/AnalysisKind.h"
 #include "app/DataExportTables.h"
+#include "app/FileNames.h"
 #include "app/TMainForm.h"
 #include "display/TFreqForm.h"
 #include "requests/OutputFiles.h"
@@ -39,12 +40,6 @@ QString KindName(int kind) {
         default:
             return "levels";
     }
-}
-
-// The sound's path with its extension replaced: "rec/vowel.wav" becomes "rec/vowel_pitch.csv".
-QString SuggestedName(const QString& soundPath, const QString& suffix) {
-    const QFileInfo sound(soundPath);
-    return sound.dir().filePath(sound.completeBaseName() + "_" + suffix + ".csv");
 }
 
 // The system's reason in a failure message of the whole-file writer, which names the path
@@ -120,10 +115,10 @@ bool TMainForm::WriteExportFile(const QString& path, const std::string& text) {
 
 void TMainForm::AFileExportSpectrogramExecute() {
     if (!fileOpen_ || !KindHasLevels(analysisKind_) || engine_.ColumnCount() == 0) return;
-    const QString path =
-        AskExportName("Export Spectrogram Data", SuggestedName(fileName_, KindName(analysisKind_)),
-                      {"CSV table (*.csv)", "all files (*)"})
-            .path;
+    const QString path = AskExportName("Export Spectrogram Data",
+                                       SuggestedExportName(fileName_, KindName(analysisKind_)),
+                                       {"CSV table (*.csv)", "all files (*)"})
+                             .path;
     if (path.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     std::ostringstream table;
@@ -142,7 +137,7 @@ void TMainForm::AFileExportPitchExecute() {
     const QStringList types{"F0 every 10 ms, CSV table (*.csv)",
                             "Every track value (" + hop + " ms apart), CSV table (*.csv)"};
     const ExportChoice choice =
-        AskExportName("Export Pitch Track", SuggestedName(fileName_, "pitch"), types);
+        AskExportName("Export Pitch Track", SuggestedExportName(fileName_, "pitch"), types);
     if (choice.path.isEmpty()) return;
     std::ostringstream table;
     if (choice.type == 0) {

@@ -94,6 +94,7 @@ bool TMainForm::CloseFile() {
     fileName_.clear();
     soundIdentity_.reset();
     pitchTrack_.clear();
+    ClearOverlays();
     openNote_.clear();
     statusPanels_[5]->setToolTip(QString());
     return true;

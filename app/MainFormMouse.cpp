@@ -240,6 +240,7 @@ void TMainForm::PaintBoxSpgmMouseMove(int x, int y) {
         const double value = ValueAt(spgmFreqScale_, spgmCursorY_);
         SetStatusText(2, QString::fromStdString(TimeReadout(time)));
         SetStatusText(3, QString::fromStdString(FrequencyReadout(value, engine_.LagAxis())));
+        ShowOverlayReadout();
     }
 }
 

@@ -51,6 +51,7 @@ void TMainForm::PaintBoxSpgmPaint(QPainter& painter) {
 void TMainForm::DrawSpectrogram(QPainter& painter) {
     paletteBitmap_.Draw(painter, engine_.ColumnCount(), engine_.ImageHeight(),
                         columnSelectionStart_, columnSelectionEnd_);
+    DrawOverlays(painter);
 }
 
 // The cursor lines are state drawn over the views by their paint handlers with an inverting

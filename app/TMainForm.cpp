@@ -91,6 +91,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ConnectActionHandlers();
     ConnectPaintHandlers();
     CreateMouseHandling();
+    CreateOverlays();
     new ModalDialogsOnTop(this);
 
     baseCaption_ = windowTitle();
@@ -116,6 +117,7 @@ void TMainForm::AttachWindows(TFreqForm* freqForm, TOptionForm* optionForm, TAbo
     aboutBox_ = aboutBox;
     if (optionForm_) {
         optionForm_->SetApplyHandler([this](int kind) { ApplyAnalysisOptions(kind); });
+        RestoreOverlayToggles();
     }
     if (freqForm_) {
         freqForm_->PaintBoxFreqX()->SetPaintHandler(

@@ -13,6 +13,7 @@
 #include "analysis/ViewGeometry.h"
 #include "app/FileIdentity.h"
 #include "display/AxisScale.h"
+#include "display/OverlayMapping.h"
 #include "display/PaletteBitmap.h"
 #include "display/SpectrumPlot.h"
 #include "document/RecentFileList.h"
@@ -20,6 +21,7 @@
 #include "interaction/MediaDevice.h"
 #include "interaction/MouseRouting.h"
 #include "interaction/Selection.h"
+#include "settings/OverlaySettings.h"
 #include "settings/QtSettingsStore.h"
 #include "settings/SettingsRecords.h"
 
@@ -36,6 +38,12 @@ class QToolBar;
 namespace tonalyx {
 
 class HelpWindow;
+class OverlayMeasurements;
+struct FormantTable;
+struct IntensityTable;
+namespace requests {
+class TableWriter;
+}
 class PaintBox;
 class TAboutBox;
 class TFreqForm;
@@ -137,6 +145,12 @@ public:
     using ExportNamePrompt = std::function<ExportChoice(
         const QString& title, const QString& suggestedName, const QStringList& types)>;
     void SetExportNamePrompt(ExportNamePrompt prompt) { exportNamePrompt_ = std::move(prompt); }
+
+    // The formant and intensity overlays (MainFormOverlays.cpp): their tables of the open sound
+    // once measured for the settings last asked for, none before; whether one is on its way.
+    const FormantTable* OverlayFormants() const;
+    const IntensityTable* OverlayIntensity() const;
+    bool OverlaysBusy() const;
 
     QAction* Action(const QString& name) const;
     const SoundData& Sound() const { return sound_; }
@@ -368,6 +382,37 @@ private:
                                const QStringList& types);
     bool WriteExportFile(const QString& path, const std::string& text);
     ExportNamePrompt exportNamePrompt_;
+
+    // Formant and intensity overlays (MainFormOverlays.cpp).
+    void CreateOverlays();
+    void RestoreOverlayToggles();
+    void UpdateOverlayStates();
+    void ToggleOverlay(bool& shown, const char* action);
+    void AViewOverlayFormantsExecute();
+    void AViewOverlayIntensityExecute();
+    OverlaySettings OverlayChoice() const;
+    // True, after saying why in the hint panel, when the time step is shorter than a sample.
+    bool OverlayStepRefused(const OverlaySettings& settings);
+    void MeasureOverlays();
+    void OverlayMeasured(const QString& failure);
+    void ClearOverlays();
+    void ApplyOverlayOptions();
+    ImageColumns OverlayColumns() const;
+    void DrawOverlays(QPainter& painter);
+    void ShowOverlayReadout();
+    template <typename Table, typename Write>
+    void ExportMeasurement(const char* title, const char* suffix,
+                           const std::function<Table()>& measure, Write write);
+    void AFileExportFormantsExecute();
+    void AFileExportIntensityExecute();
+    OverlayMeasurements* overlayMeasurements_ = nullptr;
+    QLabel* overlayReadout_ = nullptr;
+    AxisScale intensityScale_;
+    bool showFormants_ = false;
+    bool showIntensity_ = false;
+    bool overlaySoundSet_ = false;  // the measurements hold the open sound
+    bool overlayProgress_ = false;  // panel 4 shows the measurements' progress bar
+    QString overlayProgressCover_;  // what panel 4 showed before it
 };
 
 }  // namespace tonalyx

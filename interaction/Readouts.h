@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <span>
 #include <string>
 
 namespace tonalyx {
@@ -18,5 +20,12 @@ std::string FrequencyReadout(double value, bool lag);
 // A level: " 3.50dB" (a leading blank for values at or above 0), "-45.6dB"; in percent ("%")
 // for the auto-correlation and cepstrum kinds.
 std::string LevelReadout(double value, int kind);
+
+// The overlays' read-out at the cross-hair's time, short enough for the status bar of the
+// designed window: F1, F2 and F3 in whole Hz, "512/1480/2510Hz" (a formant the frame lacks,
+// NaN, as "-"), and the intensity in dB with one decimal, "68.2dB" ("-dB" for digital
+// silence); each part only when given, a blank between them.
+std::string OverlayReadout(std::optional<std::span<const double>> formants,
+                           std::optional<double> decibels);
 
 }  // namespace tonalyx

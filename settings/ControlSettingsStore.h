@@ -34,6 +34,10 @@ public:
     // neither opened nor created.
     bool SaveToRegistry();
 
+    // The per-user store and key it works on, for values kept beside the snapshot.
+    SettingsStore& Store() { return *store_; }
+    const std::string& KeyPath() const { return keyPath_; }
+
 private:
     std::int32_t version_;
     std::string keyPath_;

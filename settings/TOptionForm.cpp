@@ -14,6 +14,8 @@
 #include "settings/OptionControlsWidgets.h"
 #include "settings/OptionPages.h"
 #include "settings/OptionSnapshot.h"
+#include "settings/OverlayPage.h"
+#include "settings/OverlayRequest.h"
 #include "settings/PageControl.h"
 #include "settings/QtSettingsStore.h"
 
@@ -31,9 +33,18 @@ struct PageCode {
     int code;
 };
 constexpr PageCode kPageCodes[] = {
-    {"TabSheetDisp", 0}, {"TabSheetFft", 1}, {"TabSheetCor", 2}, {"TabSheetCep", 3},
-    {"TabSheetLif", 4},  {"TabSheetMem", 5}, {"TabSheetFrq", 6},
+    {"TabSheetDisp", 0}, {"TabSheetFft", 1},
+    {"TabSheetCor", 2},  {"TabSheetCep", 3},
+    {"TabSheetLif", 4},  {"TabSheetMem", 5},
+    {"TabSheetFrq", 6},  {"TabSheetOverlay", kOverlayPageCode},
 };
+
+QString Joined(const std::vector<std::string>& lines) {
+    QStringList texts;
+    for (const std::string& line : lines)
+        texts << QString::fromStdString(line);
+    return texts.join('\n');
+}
 
 }  // namespace
 
@@ -61,6 +72,8 @@ void TOptionForm::BuildWindow() {
     pages_ = new PageControl(this);
     pages_->setObjectName("PageControl1");
     AddOptionPages(*pages_);
+    // The overlays' page comes last, its fields as wide as those of the other pages.
+    AddOverlayPage(*pages_, findChild<QSpinBox*>("LHeight")->minimumWidth());
 
     auto* apply = new QPushButton("&Apply");
     apply->setObjectName("ApplyBtn");
@@ -105,7 +118,38 @@ void TOptionForm::FormCreate() {
             "A stored default could not be read: " + QString::fromStdString(failure->Message()) +
             ". Its factory value is used until it is corrected.";
     }
+    std::string unreadable;
+    LoadOverlaySettings(store_.Store(), store_.KeyPath(), overlay_, unreadable);
+    // Stored values the shared check refuses are not taken either.
+    if (unreadable.empty() && !CheckOverlaySettings(overlay_).empty()) {
+        unreadable = std::string(kOverlayGroup) + "*";
+        OverlaySettings factory;
+        factory.showFormants = overlay_.showFormants;
+        factory.showIntensity = overlay_.showIntensity;
+        overlay_ = factory;
+    }
+    if (!unreadable.empty()) {
+        if (!storedDefaultsError_.isEmpty()) storedDefaultsError_ += "\n";
+        storedDefaultsError_ += "Stored overlay settings could not be read (" +
+                                QString::fromStdString(unreadable) +
+                                "). Their factory values are used until they are registered again.";
+    }
+    storedOverlay_ = overlay_;
+    WriteOverlayControls(*this, storedOverlay_);
     pages_->SetCurrentIndex(kDisplayPageIndex);
+}
+
+void TOptionForm::StoreOverlayToggles(bool showFormants, bool showIntensity) {
+    overlay_.showFormants = storedOverlay_.showFormants = showFormants;
+    overlay_.showIntensity = storedOverlay_.showIntensity = showIntensity;
+    SaveOverlayToggles(store_.Store(), store_.KeyPath(), showFormants, showIntensity);
+}
+
+bool TOptionForm::ReadOverlayPage(OverlaySettings& overlay) {
+    const std::vector<std::string> refusals = ReadOverlayControls(*this, overlay);
+    if (refusals.empty()) return true;
+    QMessageBox::warning(this, windowTitle(), Joined(refusals));
+    return false;
 }
 
 QString TOptionForm::TakeStoredDefaultsError() {
@@ -124,6 +168,7 @@ void TOptionForm::ApplyToControls() {
     if (!DecodeOptionSnapshot(store_.Snapshot(), controls, editTexts)) return;
     restoring_ = true;
     WriteControlWidgets(*this, controls);
+    WriteOverlayControls(*this, storedOverlay_);
     restoring_ = false;
 }
 
@@ -157,7 +202,7 @@ void TOptionForm::ShowOptions() {
 }
 
 void TOptionForm::ApplyBtnClick() {
-    if (!ReadSettings()) return;
+    if (!ReadSettings() || !ReadOverlayPage(overlay_)) return;
     const int code = ActivePageCode();
     if (code >= 0 && applyHandler_) applyHandler_(code);
 }
@@ -176,9 +221,13 @@ void TOptionForm::DefaultBtnClick() {
         QMessageBox::warning(this, windowTitle(), QString::fromStdString(failure->Message()));
         return;
     }
+    OverlaySettings overlay = overlay_;
+    if (!ReadOverlayPage(overlay)) return;
     CaptureControls();
     store_.SaveToRegistry();
     ReadSettings();
+    overlay_ = storedOverlay_ = overlay;
+    SaveOverlaySettings(store_.Store(), store_.KeyPath(), overlay_);
 }
 
 void TOptionForm::EditLMemSizeNClick() {

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -19,6 +20,7 @@
 #include "WindowTestSupport.h"
 #include "display/PaintBox.h"
 #include "requests/OutputFiles.h"
+#include "settings/OverlayRequest.h"
 
 namespace tonalyx {
 namespace {
@@ -132,8 +134,9 @@ TEST_F(DataExport, CommandsJoinTheMenusAndAreEnabledOnlyWhileTheirDataExist) {
     for (QAction* item : Form().findChild<QMenu*>("FileMenu")->actions())
         file << item->text();
     EXPECT_EQ(file, QStringList({"&Open", "&Reopen", "&Save Image", "Save Image &as", "&Close", "",
-                                 "Export Spectrogram &Data...", "Export Pi&tch Track...", "",
-                                 "&Print", "P&rinter Settings...", "", "E&xit"}));
+                                 "Export Spectrogram &Data...", "Export Pi&tch Track...",
+                                 "Export &Formants...", "Export &Intensity...", "", "&Print",
+                                 "P&rinter Settings...", "", "E&xit"}));
     QStringList edit;
     for (QAction* item : Form().findChild<QMenu*>("EditMenu")->actions())
         edit << item->text();
@@ -221,6 +224,47 @@ TEST_F(DataExport, PitchTrackFilesEqualTheCommandLinesTablesEvery10MsAndRaw) {
         voiced += lines[i].section(',', 3) != "0";
     EXPECT_GT(voiced, lines.size() / 4);
     EXPECT_LT(voiced, lines.size() - lines.size() / 4);
+}
+
+TEST_F(DataExport, FormantAndIntensityTablesEqualTheCommandLinesBytes) {
+    // Settings other than the defaults, so that they are seen to reach both programs.
+    const auto type = [this](const char* field, const QString& text) {
+        auto* combo = program->options.findChild<QComboBox*>(field);
+        combo->setCurrentIndex(-1);
+        combo->setEditText(text);
+    };
+    type("LFormantCeiling", "5000");
+    type("LOverlayStep", "0.01");
+    type("LIntensityMinPitch", "75");
+    program->options.findChild<QPushButton*>("ApplyBtn")->click();
+    const OverlaySettings& chosen = program->options.Overlay();
+    ASSERT_EQ(chosen.ceilingHz, 5000);
+    const auto cli = [&](const char* command, const std::vector<std::string>& options) {
+        QStringList arguments{command, sound};
+        for (const std::string& option : options)
+            arguments << QString::fromStdString(option);
+        return RunCli(*program, arguments);
+    };
+
+    exportName = dir.filePath("formants.csv");
+    Form().Action("AFileExportFormants")->trigger();
+    EXPECT_EQ(prompts.last(), "Export Formants | " + dir.filePath("voice_formants.csv"));
+    const QString formants = ReadText(exportName);
+    EXPECT_EQ(formants, cli("formants", FormantArguments(chosen)));
+    const QStringList formantLines = Lines(formants);
+    ASSERT_GT(formantLines.size(), 150);  // 2 s every 10 ms
+    EXPECT_TRUE(formantLines[0].startsWith("file,time_s,f1_hz,b1_hz,f2_hz"));
+    EXPECT_TRUE(formantLines[0].endsWith("f5_hz,b5_hz"));
+
+    exportName = dir.filePath("intensity.csv");
+    Form().Action("AFileExportIntensity")->trigger();
+    const QString intensity = ReadText(exportName);
+    EXPECT_EQ(intensity, cli("intensity", IntensityArguments(chosen)));
+    const QStringList intensityLines = Lines(intensity);
+    EXPECT_EQ(intensityLines[0], "file,time_s,intensity_db");
+    ASSERT_GT(intensityLines.size(), 150);
+    // The pause is digital silence, written as the command line writes it.
+    EXPECT_TRUE(intensity.contains(",-300\n"));
 }
 
 TEST_F(DataExport, CopiedSpectrumEqualsTheCommandLinesTableForEveryKind) {

@@ -129,19 +129,66 @@ TEST(OptionsDialog, EveryControlExistsWithItsNameItemsRangeAndInitialState) {
     // The pages in tab order; Liftering exists without a tab; Display is shown first.
     auto* pages = form.findChild<PageControl*>("PageControl1");
     ASSERT_NE(pages, nullptr);
-    const QStringList names{"TabSheetCor",  "TabSheetFft",      "TabSheetMem",
-                            "TabSheetFrq",  "TabSheetCep",      "TabSheetLif",
-                            "TabSheetDisp", "TabSheetGraphics", "TabSheetFile"};
+    const QStringList names{"TabSheetCor",  "TabSheetFft",    "TabSheetMem",  "TabSheetFrq",
+                            "TabSheetCep",  "TabSheetLif",    "TabSheetDisp", "TabSheetGraphics",
+                            "TabSheetFile", "TabSheetOverlay"};
     const QStringList tabs{"AC",        "FFT",     "MEM",      "Pitch", "Cepstrum",
-                           "Liftering", "Display", "Graphics", "File"};
-    ASSERT_EQ(pages->Count(), 9);
-    for (int i = 0; i < 9; ++i) {
+                           "Liftering", "Display", "Graphics", "File",  "Formants"};
+    ASSERT_EQ(pages->Count(), 10);
+    for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(pages->Page(i)->objectName(), names[i]);
         EXPECT_EQ(pages->TabText(i), tabs[i]);
         EXPECT_EQ(pages->IsTabVisible(i), i != 5);
     }
     EXPECT_EQ(pages->Page(pages->CurrentIndex())->objectName(), "TabSheetDisp");
     EXPECT_EQ(form.ActivePageCode(), 0);
+}
+
+TEST(OptionsDialog, TheOverlaysPageRefusesWhatTheCommandLineRefusesAndStoresItsOwnGroup) {
+    Dialog dialog;
+    TOptionForm& form = dialog.form;
+    MessageBoxCatcher boxes;
+    ShowPage(form, "TabSheetOverlay");
+    EXPECT_EQ(form.ActivePageCode(), kOverlayPageCode);
+    const OverlaySettings factory;
+    // Tracking joins F1-F3: two formants contradict it, in the shared check's words.
+    Find<QSpinBox>(form, "LFormantCount")->setValue(2);
+    Find<QCheckBox>(form, "BFormantTrack")->setChecked(true);
+    Click(form, "ApplyBtn");
+    ASSERT_EQ(boxes.Texts().size(), 1);
+    EXPECT_EQ(boxes.Texts()[0], "Track F1-F3 joins F1, F2 and F3: it needs Formants of at least 3");
+    EXPECT_EQ(form.Overlay(), factory);
+    EXPECT_TRUE(dialog.applied.empty());
+    // Text that is no number, and a value out of range, both said at once.
+    Find<QCheckBox>(form, "BFormantTrack")->setChecked(false);
+    Type(Find<QComboBox>(form, "LFormantCeiling")->lineEdit(), "55OO");
+    Type(Find<QComboBox>(form, "LFormantWindow")->lineEdit(), "0");
+    Click(form, "DefaultBtn");
+    ASSERT_EQ(boxes.Texts().size(), 2);
+    EXPECT_EQ(boxes.Texts()[1].toStdString(),
+              "Ceiling [Hz] must be a frequency in Hz above 0, or auto, not '55OO'\n"
+              "Window [s] must be a number of seconds above 0, not '0'");
+    EXPECT_EQ(form.Overlay(), factory);
+    // Accepted values are applied, handed on with the page's code and stored in their group.
+    Type(Find<QComboBox>(form, "LFormantCeiling")->lineEdit(), "auto");
+    Type(Find<QComboBox>(form, "LFormantWindow")->lineEdit(), "0.03");
+    Click(form, "ApplyBtn");
+    EXPECT_EQ(dialog.applied, std::vector<int>{kOverlayPageCode});
+    EXPECT_TRUE(form.Overlay().autoCeiling);
+    EXPECT_EQ(form.Overlay().formantCount, 2);
+    QSettings stored(dialog.settings.Path() + "/Velmora/Tonalyx.200.conf", QSettings::IniFormat);
+    EXPECT_FALSE(stored.contains("Overlays/Ceiling"));  // Apply stores nothing
+    const QByteArray options = stored.value("Options").toByteArray();
+    Click(form, "DefaultBtn");
+    stored.sync();
+    EXPECT_EQ(stored.value("Overlays/Ceiling").toString(), "auto");
+    EXPECT_EQ(stored.value("Overlays/Window").toString(), "0.03");
+    EXPECT_EQ(stored.value("Options").toByteArray(), options);  // the snapshot is as before
+    // A new dialog on that store starts from the stored group.
+    Dialog next(dialog.settings.Path());
+    EXPECT_EQ(next.form.Overlay(), form.Overlay());
+    EXPECT_EQ(Find<QComboBox>(next.form, "LFormantCeiling")->currentText(), "auto");
+    EXPECT_EQ(boxes.Texts().size(), 2);
 }
 
 TEST(OptionsDialog, TabsWrapIntoRowsAndEveryPageFits) {
