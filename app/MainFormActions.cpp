@@ -113,6 +113,7 @@ void TMainForm::CreateMenus() {
     help->addSeparator();
     help->addAction(Action("AHelpAbout"));
     AddDataExportItems(file, edit);
+    AddAnnotationItems(file, edit);
 }
 
 void TMainForm::CreateToolBar() {
@@ -208,6 +209,7 @@ void TMainForm::UpdateActionStates() {
     for (const char* name : kAudioActions)
         Action(name)->setEnabled(fileOpen_ && !audioDisabled_);
     UpdateDataExportStates();
+    UpdateAnnotationStates();
 }
 
 }  // namespace tonalyx

@@ -87,6 +87,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ConnectReopenMenu();
     CreateToolBar();
     CreatePanels();
+    CreateTierStrip();
     CreateStatusBar();
     ConnectActionHandlers();
     ConnectPaintHandlers();
@@ -264,6 +265,10 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!MayDropAnnotations()) {
+        event->ignore();
+        return;
+    }
     CloseFile();
     if (helpWindow_) helpWindow_->close();
     event->accept();

@@ -60,4 +60,23 @@ SampleSpan SamplesOfTimes(double start, double end, double sampleRate, int sampl
     return {sample(start), sample(end)};
 }
 
+std::optional<CompositeStrip> PlaceStripInComposite(const CompositeLayout& layout,
+                                                    const ImageCopySettings& flags,
+                                                    int stripHeight) {
+    if ((!flags.copyWave && !flags.copySpectrogram) || stripHeight <= 0) return std::nullopt;
+    CompositeStrip strip;
+    if (layout.freqBlockH == 0) {
+        // The last block: a gap after the one above, none after the strip.
+        strip.top = layout.height + kCompositeBlockGap;
+        strip.imageHeight = strip.top + stripHeight;
+        strip.shiftFrom = layout.height;
+    } else {
+        strip.top = layout.waveBlockH + layout.spgmBlockH;
+        strip.shiftBy = stripHeight + kCompositeBlockGap;
+        strip.shiftFrom = strip.top;
+        strip.imageHeight = layout.height + strip.shiftBy;
+    }
+    return strip;
+}
+
 }  // namespace tonalyx

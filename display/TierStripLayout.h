@@ -5,6 +5,7 @@
 
 #include "analysis/ViewGeometry.h"
 #include "annotations/TextGrid.h"
+#include "display/CompositeLayout.h"
 
 namespace tonalyx {
 
@@ -44,5 +45,19 @@ std::optional<std::size_t> BoundaryNear(const AnnotationTier& tier, const StripT
 
 // The samples of [start, end) seconds in a sound of sampleCount samples.
 SampleSpan SamplesOfTimes(double start, double end, double sampleRate, int sampleCount);
+
+// Where the strip goes in the composite image: under the spectrogram block (or the wave block),
+// above the power-spectrum block, which moves down by shiftBy rows from row shiftFrom.
+struct CompositeStrip {
+    int top = 0;
+    int imageHeight = 0;  // the composite's height with the strip
+    int shiftFrom = 0;
+    int shiftBy = 0;
+};
+// None when the composite holds neither the wave nor the spectrogram, whose time axis the
+// strip shares, or the strip has no rows.
+std::optional<CompositeStrip> PlaceStripInComposite(const CompositeLayout& layout,
+                                                    const ImageCopySettings& flags,
+                                                    int stripHeight);
 
 }  // namespace tonalyx

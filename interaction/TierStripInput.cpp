@@ -40,6 +40,8 @@ StripOutcome TierStripInput::Press(int x, int y, const StripTimeMap& map) {
         selectedBoundary_ = *boundary;
         dragging_ = true;
         cursor_ = BoundaryTime(tier, *boundary);
+        // Typing then goes to the point, or nowhere: no interval is selected.
+        selectedItem_.reset();
         if (tier.kind == TierKind::Point) selectedItem_ = *boundary;
         return {false, std::pair{cursor_, cursor_}};
     }

@@ -194,6 +194,32 @@ TEST(TierStripLayout, TimesMapToTheWaveViewsColumns) {
     EXPECT_EQ(span.end, 20000);
 }
 
+TEST(TierStripLayout, TheCompositeMakesRoomForTheStripAboveThePowerSpectrum) {
+    ImageCopySettings flags;
+    CompositeSizes sizes{32, 16, 500, 128, 256, 300, 200};
+    flags.copyPowerSpectrum = false;
+    CompositeLayout layout = LayOutComposite(flags, sizes);
+    auto strip = PlaceStripInComposite(layout, flags, 44);
+    ASSERT_TRUE(strip);
+    EXPECT_EQ(strip->top, layout.height + kCompositeBlockGap);
+    EXPECT_EQ(strip->imageHeight, layout.height + kCompositeBlockGap + 44);
+    EXPECT_EQ(strip->shiftBy, 0);
+
+    flags.copyPowerSpectrum = true;
+    layout = LayOutComposite(flags, sizes);
+    strip = PlaceStripInComposite(layout, flags, 44);
+    ASSERT_TRUE(strip);
+    EXPECT_EQ(strip->top, layout.spectrumLevelAxis.y);  // where the power spectrum began
+    EXPECT_EQ(strip->shiftFrom, strip->top);
+    EXPECT_EQ(strip->shiftBy, 44 + kCompositeBlockGap);
+    EXPECT_EQ(strip->imageHeight, layout.height + strip->shiftBy);
+
+    // Without the wave and the spectrogram there is no time axis to share; no rows, no strip.
+    EXPECT_FALSE(PlaceStripInComposite(layout, flags, 0));
+    flags.copyWave = flags.copySpectrogram = false;
+    EXPECT_FALSE(PlaceStripInComposite(LayOutComposite(flags, sizes), flags, 44));
+}
+
 TEST(TierStripInput, ClicksSelectIntervalsTabMovesAndKeysEdit) {
     AnnotationEditor editor(SampleGrid());
     TierStripInput input(editor);
