@@ -289,7 +289,12 @@ void TMainForm::dropEvent(QDropEvent* event) {
 
 void TMainForm::OpenDroppedFile(const QStringList& names) {
     if (names.isEmpty()) return;
-    OpenFile(names.front());
+    // A TextGrid dropped on an open sound is its annotations, not a sound to open.
+    if (fileOpen_ && names.front().endsWith(".TextGrid", Qt::CaseInsensitive)) {
+        OpenAnnotations(names.front());
+    } else {
+        OpenFile(names.front());
+    }
     raise();
     activateWindow();
 }
