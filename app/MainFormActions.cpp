@@ -113,6 +113,7 @@ void TMainForm::CreateMenus() {
     help->addSeparator();
     help->addAction(Action("AHelpAbout"));
     AddDataExportItems(file, edit);
+    AddAnnotationItems(file, edit);
 }
 
 void TMainForm::CreateToolBar() {
@@ -209,6 +210,7 @@ void TMainForm::UpdateActionStates() {
         Action(name)->setEnabled(fileOpen_ && !audioDisabled_);
     UpdateDataExportStates();
     UpdateOverlayStates();
+    UpdateAnnotationStates();
 }
 
 }  // namespace tonalyx

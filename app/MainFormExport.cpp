@@ -100,6 +100,8 @@ QImage TMainForm::RenderComposite() {
         DrawBlock(painter, flags.copyPowerSpectrum, layout.spectrum, plot,
                   [this](QPainter& p) { DrawSpectrum(p); });
     }
+    painter.end();
+    DrawTierStripInComposite(image, layout);
     return image;
 }
 

@@ -49,6 +49,7 @@ void TMainForm::ResetView() {
 
 bool TMainForm::OpenFile(const QString& path) {
     const QString requested = path;
+    if (!MayDropAnnotations()) return false;
     CloseFile();
     fileName_ = StripQuotes(requested);
 
@@ -80,6 +81,7 @@ bool TMainForm::OpenFile(const QString& path) {
     UpdateActionStates();
     recentFiles_.AddRecentFile(fileName_.toStdString());
     UpdateReopenMenu();
+    OpenAnnotationsBeside(fileName_);
     return true;
 }
 
@@ -87,6 +89,7 @@ bool TMainForm::CloseFile() {
     if (!fileOpen_) return true;
     fileOpen_ = false;
     AViewHideSpectrogramExecute();
+    CloseAnnotations();
     if (!audioDisabled_) ClosePlayer();
     sound_.Clear();
     ResetView();
@@ -140,7 +143,7 @@ void TMainForm::AFileOpenExecute() {
 }
 
 void TMainForm::AFileCloseExecute() {
-    CloseFile();
+    if (MayDropAnnotations()) CloseFile();
 }
 
 void TMainForm::AFileExitExecute() {

@@ -73,6 +73,7 @@ void TMainForm::RepaintWaveViews() {
     paintBoxWaveX_->update();
     paintBoxWaveY_->update();
     paintBoxWave_->update();
+    RepaintTierStrip();
 }
 
 }  // namespace tonalyx

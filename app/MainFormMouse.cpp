@@ -138,6 +138,7 @@ void TMainForm::PaintBoxWaveMouseDown(MouseButton button, int x, int y) {
     if (button != MouseButton::Left) return;
     if (!audioDisabled_) StopPlaybackIfActive();
     StartSelection(x);
+    SetAnnotationCursor(selectionStart_);
     paintBoxWave_->update();
     waveDragX_ = x;
     timer_->setInterval(kDragTimerInterval);
@@ -169,6 +170,7 @@ void TMainForm::TimerTimer() {
     if (ExtendSelection(waveDragX_) || scrolled) {
         paintBoxWave_->update();
         paintBoxWaveX_->update();
+        if (scrolled) RepaintTierStrip();
     }
 }
 

@@ -87,6 +87,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ConnectReopenMenu();
     CreateToolBar();
     CreatePanels();
+    CreateTierStrip();
     CreateStatusBar();
     ConnectActionHandlers();
     ConnectPaintHandlers();
@@ -266,6 +267,10 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!MayDropAnnotations()) {
+        event->ignore();
+        return;
+    }
     CloseFile();
     if (helpWindow_) helpWindow_->close();
     event->accept();
@@ -286,7 +291,12 @@ void TMainForm::dropEvent(QDropEvent* event) {
 
 void TMainForm::OpenDroppedFile(const QStringList& names) {
     if (names.isEmpty()) return;
-    OpenFile(names.front());
+    // A TextGrid dropped on an open sound is its annotations, not a sound to open.
+    if (fileOpen_ && names.front().endsWith(".TextGrid", Qt::CaseInsensitive)) {
+        OpenAnnotations(names.front());
+    } else {
+        OpenFile(names.front());
+    }
     raise();
     activateWindow();
 }

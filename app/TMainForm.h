@@ -11,8 +11,10 @@
 #include "analysis/LevelImage.h"
 #include "analysis/SpectrogramEngine.h"
 #include "analysis/ViewGeometry.h"
+#include "app/AnnotationPane.h"
 #include "app/FileIdentity.h"
 #include "display/AxisScale.h"
+#include "display/CompositeLayout.h"
 #include "display/OverlayMapping.h"
 #include "display/PaletteBitmap.h"
 #include "display/SpectrumPlot.h"
@@ -28,6 +30,7 @@
 class QAction;
 class QFrame;
 class QImage;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -151,6 +154,18 @@ public:
     const FormantTable* OverlayFormants() const;
     const IntensityTable* OverlayIntensity() const;
     bool OverlaysBusy() const;
+
+    // Annotations (MainFormAnnotations.cpp): a TextGrid shown in the tier strip under the
+    // spectrogram and edited there. The prompt, which tests may replace, asks for a tier's name
+    // or a file name ("" when cancelled); without one the platform's dialog runs.
+    enum class AnnotationQuestion { OpenName, SaveName, NewTierName, TierName };
+    using AnnotationPrompt =
+        std::function<QString(AnnotationQuestion question, const QString& suggested)>;
+    void SetAnnotationPrompt(AnnotationPrompt prompt);
+    bool OpenAnnotations(const QString& path);
+    bool SaveAnnotations(const QString& path);
+    const AnnotationEditor* Annotations() const;  // null when none are open
+    QString AnnotationsFileName() const;
 
     QAction* Action(const QString& name) const;
     const SoundData& Sound() const { return sound_; }
@@ -383,6 +398,28 @@ private:
     bool WriteExportFile(const QString& path, const std::string& text);
     ExportNamePrompt exportNamePrompt_;
 
+    // Annotations (MainFormAnnotations.cpp).
+    void CreateTierStrip();
+    void AddAnnotationItems(QMenu* fileMenu, QMenu* editMenu);
+    void UpdateAnnotationStates();
+    void OpenAnnotationsBeside(const QString& soundPath);
+    // True when the annotations may go: nothing unsaved, or the user saved or discarded it.
+    bool MayDropAnnotations();
+    void CloseAnnotations();
+    void AnnotationsChanged();
+    void FitTierStrip();
+    void RepaintTierStrip();
+    bool SaveAnnotationsAsked(bool askName);
+    bool TierStripKey(QKeyEvent* event);
+    StripTimeMap TierTimeMap() const;
+    void ApplyStripOutcome(const StripOutcome& outcome);
+    void SelectAnnotationStretch(double start, double end);
+    void SetAnnotationCursor(int sample);
+    void DrawTierStripInComposite(QImage& image, const CompositeLayout& layout);
+    QString AskAnnotationText(AnnotationQuestion question, const QString& suggested);
+    void AddTier(TierKind kind);
+    std::unique_ptr<AnnotationPane> annotations_;
+    AnnotationPrompt annotationPrompt_;
     // Formant and intensity overlays (MainFormOverlays.cpp).
     void CreateOverlays();
     void RestoreOverlayToggles();

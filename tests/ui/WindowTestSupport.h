@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
@@ -74,15 +75,20 @@ struct StartedProgram {
     }
 };
 
-// Closes the next modal message box with its default button and keeps its text.
+// Closes every modal message box with the given button (when the box has it) or else its
+// default one, and keeps their texts.
 class MessageBoxCatcher {
 public:
-    MessageBoxCatcher() {
+    explicit MessageBoxCatcher(QMessageBox::StandardButton answer = QMessageBox::NoButton) {
         timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
+        QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 texts_ << box->text();
-                box->done(QMessageBox::Ok);
+                if (QAbstractButton* button = box->button(answer)) {
+                    button->click();
+                } else {
+                    box->done(QMessageBox::Ok);
+                }
             }
         });
         timer_.start();

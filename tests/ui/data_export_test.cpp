@@ -133,14 +133,30 @@ TEST_F(DataExport, CommandsJoinTheMenusAndAreEnabledOnlyWhileTheirDataExist) {
     QStringList file;
     for (QAction* item : Form().findChild<QMenu*>("FileMenu")->actions())
         file << item->text();
-    EXPECT_EQ(file, QStringList({"&Open", "&Reopen", "&Save Image", "Save Image &as", "&Close", "",
-                                 "Export Spectrogram &Data...", "Export Pi&tch Track...",
-                                 "Export &Formants...", "Export &Intensity...", "", "&Print",
-                                 "P&rinter Settings...", "", "E&xit"}));
+    EXPECT_EQ(file, QStringList({"&Open",
+                                 "&Reopen",
+                                 "Open A&nnotations...",
+                                 "Save Annotat&ions",
+                                 "Save Annotations As...",
+                                 "C&lose Annotations",
+                                 "",
+                                 "&Save Image",
+                                 "Save Image &as",
+                                 "&Close",
+                                 "",
+                                 "Export Spectrogram &Data...",
+                                 "Export Pi&tch Track...",
+                                 "Export &Formants...",
+                                 "Export &Intensity...",
+                                 "",
+                                 "&Print",
+                                 "P&rinter Settings...",
+                                 "",
+                                 "E&xit"}));
     QStringList edit;
     for (QAction* item : Form().findChild<QMenu*>("EditMenu")->actions())
         edit << item->text();
-    EXPECT_EQ(edit, QStringList({"&Copy", "Copy Spectrum &Values"}));
+    EXPECT_EQ(edit, QStringList({"&Undo", "&Redo", "", "&Copy", "Copy Spectrum &Values"}));
     for (const char* name : {"AFileExportSpectrogram", "AFileExportPitch", "AEditCopySpectrum"}) {
         EXPECT_FALSE(Form().Action(name)->statusTip().isEmpty()) << name;
         EXPECT_FALSE(Enabled(name)) << name << ": a sound, but nothing computed";

@@ -29,31 +29,6 @@ using testing::MessageBoxCatcher;
 using testing::StartedProgram;
 using testing::WriteSineWave;
 
-// Answers the next message box with the given button (a box without it is closed with its
-// default one) and keeps its text.
-class MessageBoxAnswer {
-public:
-    explicit MessageBoxAnswer(QMessageBox::StandardButton answer) {
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts_ << box->text();
-                if (QAbstractButton* button = box->button(answer)) {
-                    button->click();
-                } else {
-                    box->done(QMessageBox::Ok);
-                }
-            }
-        });
-        timer_.start();
-    }
-    const QStringList& Texts() const { return texts_; }
-
-private:
-    QTimer timer_;
-    QStringList texts_;
-};
-
 // Sets the Graphics page's check boxes and takes them into the dialog's records.
 void SetCopyOptions(TOptionForm& options,
                     std::initializer_list<std::pair<const char*, bool>> boxes) {
@@ -253,7 +228,7 @@ TEST(SaveImage, SaveAsTakesTheTypedNameAndAsksBeforeOverwriting) {
         EXPECT_EQ(answersNo.Texts(), QStringList{"Overwrite File: " + typed});
         EXPECT_EQ(ReadAll(typed), "keep me");
     }
-    MessageBoxAnswer answersYes(QMessageBox::Yes);
+    MessageBoxCatcher answersYes(QMessageBox::Yes);
     form.Action("AFileSaveAs")->trigger();
     QTest::qWait(30);
     EXPECT_EQ(answersYes.Texts(), QStringList{"Overwrite File: " + typed});
@@ -289,7 +264,7 @@ TEST(SaveImage, WhenNoNewFileCanBeMadeBesideItTheOldBitmapStaysWhole) {
         old.write("keep me");
     }
     form.SetSaveNamePrompt([&](const QString&) { return target; });
-    MessageBoxAnswer answersYes(QMessageBox::Yes);
+    MessageBoxCatcher answersYes(QMessageBox::Yes);
     form.Action("AFileSaveAs")->trigger();
     QTest::qWait(30);
     EXPECT_EQ(answersYes.Texts(),
@@ -372,7 +347,7 @@ TEST(SaveImage, NoOutputEverReplacesTheOpenSound) {
         typed = name;
         choice.path = name;
         for (const char* command : {"AFileSaveAs", "AFileExportPitch", "AFileExportSpectrogram"}) {
-            MessageBoxAnswer answersYes(QMessageBox::Yes);
+            MessageBoxCatcher answersYes(QMessageBox::Yes);
             form.Action(command)->trigger();
             QTest::qWait(30);
             EXPECT_TRUE(refusedOnce(answersYes.Texts(), name))

@@ -84,7 +84,8 @@ TEST(MainWindow, MenusAndToolBarFollowTheDesignedOrder) {
     QStringList menus;
     for (QAction* item : program.main.menuBar()->actions())
         menus << item->text();
-    EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Audio", "&View", "&Options", "&Help"}));
+    EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Audio", "&View", "A&nnotations", "&Options",
+                                  "&Help"}));
 
     auto* toolBar = program.main.findChild<QToolBar*>("ToolBar1");
     ASSERT_NE(toolBar, nullptr);
