@@ -15,7 +15,9 @@ from conftest import cli_output, voice, write_wave
 BUILD = os.environ.get("TONALYX_BUILD_DIR", "")
 CMAKE = os.environ.get("CMAKE_COMMAND", "cmake")
 PYTHON = "/usr/bin/python3"
-PITCH_COUNT = "import sys, tonalyx; print(tonalyx.__file__, len(tonalyx.read(sys.argv[1]).pitch().f0))"
+PITCH_COUNT = ("import sys, tonalyx; "
+               "print(tonalyx.__file__, len(tonalyx.read(sys.argv[1]).pitch().f0))")
+VERSION_FOLDER = f"python{sys.version_info.major}.{sys.version_info.minor}"
 
 
 def install(prefix: Path) -> list[Path]:
@@ -55,8 +57,7 @@ def test_a_user_prefix_imports_without_a_search_path(tmp_path, sound):
     home = tmp_path / "home"
     home.mkdir()
     files = install(home / ".local")
-    version = f"python{sys.version_info.major}.{sys.version_info.minor}"
-    user_site = home / ".local" / "lib" / version / "site-packages"
+    user_site = home / ".local" / "lib" / VERSION_FOLDER / "site-packages"
     assert {path.parent for path in files} == {user_site / "tonalyx"}
     assert any(path.name.startswith("_tonalyx.cpython-") for path in files)
     module, count = import_and_count(sound[0], home)
@@ -67,7 +68,7 @@ def test_a_user_prefix_imports_without_a_search_path(tmp_path, sound):
 def test_another_prefix_gets_the_standard_layout(tmp_path, sound):
     prefix = tmp_path / "opt" / "tonalyx"
     files = install(prefix)
-    folder = prefix / "lib" / f"python{sys.version_info.major}.{sys.version_info.minor}" / "site-packages"
+    folder = prefix / "lib" / VERSION_FOLDER / "site-packages"
     assert files and all(path.is_relative_to(folder / "tonalyx") for path in files)
     home = tmp_path / "home"
     home.mkdir()
