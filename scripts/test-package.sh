@@ -99,7 +99,9 @@ while IFS= read -r -d '' file; do
     [[ $(file -b "$file") == ELF* ]] || continue
     elf_count=$((elf_count + 1))
     name=${file#"$scratch"/}
-    hardening-check "$file" || fail "hardening-check $name"
+    # Control-flow protection cannot show: Debian 12's C start files carry no CET property
+    # (dpkg's own programs fail that check too).
+    hardening-check --nocfprotection "$file" || fail "hardening-check $name"
     ! readelf -d "$file" | grep -qE 'RPATH|RUNPATH' || fail "$name has a search path"
     ! readelf -S "$file" | grep -q '\.comment' || fail "$name keeps a .comment section"
 done < <(find "$unpacked" "$python_unpacked" -type f -print0)
