@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Tonalyx needs on Debian 12.
+# Installs what building, running and testing Tonalyx needs on Debian 12, and what building its
+# Debian packages needs (debian/control's Build-Depends) and checking them (lintian,
+# hardening-check from devscripts).
 set -euo pipefail
 
 packages=(
@@ -9,7 +11,9 @@ packages=(
     clang-14 libclang-rt-14-dev
     python3 dpkg-dev file desktop-file-utils appstream libxml2-utils groff-base sndfile-programs
     pulseaudio pulseaudio-utils
-    pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pytest python3-distributed python3-pandas
+    pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pytest python3-distributed
+    python3-pandas python3-psutil
+    debhelper dh-python lintian devscripts
 )
 
 missing=()

@@ -12,7 +12,7 @@ echo "== Build and test"
 "$root/scripts/build.sh"
 ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
 
-echo "== The Debian package: contents, validators, the packaged programs (and apt-get as root)"
+echo "== The Debian packages: dpkg-buildpackage, lintian, hardening-check, contents, validators (and apt-get as root)"
 "$root/scripts/test-package.sh" "$root/build"
 
 echo "== Playback on a private PulseAudio server"
