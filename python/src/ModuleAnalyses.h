@@ -27,6 +27,11 @@ struct LevelsResult {
     std::vector<double> times;  // seconds: the centre of each column's samples
     std::vector<double> axis;   // per image line: frequency in Hz, or lag in ms
     bool lag = false;
+    // The unclipped levels behind the image, rows x columns with line 0 at the top, as the
+    // window's level export writes them: dB, or percent for the auto-correlation and cepstrum
+    // kinds. Empty for the pitch kind, whose image holds the track alone.
+    std::vector<double> values;
+    bool percent = false;
     std::string notes;
 };
 LevelsResult ComputeLevels(const ModuleSound& sound, const requests::AnalysisRequest& request);
@@ -57,23 +62,29 @@ IntensityTable ComputeIntensity(const ModuleSound& sound, const requests::Analys
 std::string PitchTable(const std::vector<double>& times, const std::vector<double>& values,
                        const std::string& file, const requests::AnalysisRequest& request);
 
+// The formant and intensity tables as the formants and intensity commands write them for the
+// file named file: frequencies and bandwidths hold count values per frame (NaN where a frame
+// has fewer formants).
+std::string FormantTableText(const std::vector<double>& times,
+                             const std::vector<double>& frequencies,
+                             const std::vector<double>& bandwidths, int count,
+                             const std::string& file, const requests::AnalysisRequest& request);
+std::string IntensityTableText(const std::vector<double>& times,
+                               const std::vector<double>& decibels, const std::string& file,
+                               const requests::AnalysisRequest& request);
+
 // The kind, table format and missing-value style from the names the module takes ("fft",
 // "csv", "empty"); UsageProblem with the request library's message for any other name.
 int KindNamed(const std::string& name);
 requests::TableFormat TableFormatNamed(const std::string& name);
 requests::MissingValues MissingValuesNamed(const std::string& name);
 
+// The request's fields and its settings checked as the command line checks its options, with
+// its option names in the messages; UsageProblem with the first refusal.
+void CheckRequestWhole(const requests::AnalysisRequest& request);
+
 // The settings assignments (NAME=VALUE) applied over the factory defaults and checked
 // together, as every analysis checks them; UsageProblem with the message of the first refusal.
 void CheckSettings(const std::vector<std::string>& assignments);
-
-// tonalyx-cli run in this process on the arguments (without the program name), without a
-// progress bar: its exit status, standard output and standard error.
-struct CommandLineRun {
-    int status = 0;
-    std::string out;
-    std::string err;
-};
-CommandLineRun RunCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace tonalyx::python

@@ -6,6 +6,8 @@
     times, frequencies, bandwidths = sound.formants(ceiling=5000)
     times, decibels = sound.intensity(min_pitch=75)
     levels = sound.levels(kind="fft", columns=800, fftSizeLog2=9)
+    levels.values                     # the levels in dB (levels.unit), image lines x columns
+    levels.save("fft.png")            # the bytes of tonalyx-cli levels ... -o fft.png
 """
 
 from ._settings import SettingField, Settings, setting_fields
@@ -14,22 +16,28 @@ from ._sound import (
     Formants,
     Intensity,
     Levels,
+    OutputError,
     PitchTrack,
     Sound,
     SoundError,
     Spectrum,
     TonalyxWarning,
     UsageError,
+    formant_table,
+    intensity_table,
     pitch_table,
     read,
 )
-from ._tonalyx import run_cli
+from ._tonalyx import version as __version__
+from ._tonalyx_cli import run_cli
 
 __all__ = [
+    "__version__",
     "Formants",
     "Intensity",
     "KINDS",
     "Levels",
+    "OutputError",
     "PitchTrack",
     "SettingField",
     "Settings",
@@ -38,6 +46,8 @@ __all__ = [
     "Spectrum",
     "TonalyxWarning",
     "UsageError",
+    "formant_table",
+    "intensity_table",
     "pitch_table",
     "read",
     "run_cli",
