@@ -120,6 +120,11 @@ auto WithoutTheLock(Compute compute) {
     return compute();
 }
 
+// The unit of levels: "%", "log10" (liftering) or "dB".
+const char* UnitName(bool percent, bool logUnits) {
+    return percent ? "%" : logUnits ? "log10" : "dB";
+}
+
 // A request for tables in the format and missing-value style named ("csv", "empty").
 requests::AnalysisRequest TableRequest(const std::string& format,
                                        const std::optional<std::string>& missingAs) {
@@ -292,8 +297,8 @@ PYBIND11_MODULE(_tonalyx, module) {
                 values = Adopt(std::move(result.values)).reshape({result.rows, result.columns});
             }
             return py::make_tuple(pixels, Adopt(std::move(result.times)),
-                                  Adopt(std::move(result.axis)), result.lag, values, result.percent,
-                                  result.notes);
+                                  Adopt(std::move(result.axis)), result.lag, values,
+                                  UnitName(result.percent, result.logUnits), result.notes);
         },
         py::arg("sound"), py::arg("kind"), py::arg("columns"), py::arg("fit"),
         py::arg("overlay_pitch"), py::arg("samples_per_column"), py::arg("first_column"),
@@ -310,7 +315,7 @@ PYBIND11_MODULE(_tonalyx, module) {
             SpectrumResult result = WithoutTheLock([&] { return ComputeSpectrum(sound, request); });
             requests::SpectrumRows& rows = result.rows;
             return py::make_tuple(Adopt(std::move(rows.positions)), Adopt(std::move(rows.levels)),
-                                  rows.lag, rows.percent, result.notes);
+                                  rows.lag, UnitName(rows.percent, rows.logUnits), result.notes);
         },
         py::arg("sound"), py::arg("column"), py::arg("to_column"), py::arg("kind"),
         py::arg("columns"), py::arg("fit"), py::arg("samples_per_column"), py::arg("first_column"),

@@ -76,6 +76,7 @@ LevelsResult ComputeLevels(const ModuleSound& sound, const AnalysisRequest& requ
             const requests::SpectrumRows levels =
                 requests::ShownSpectrumRows(engine, request.kind, column, column + 1);
             result.percent = levels.percent;
+            result.logUnits = levels.logUnits;
             for (int row = 0; row < result.rows; ++row) {
                 const auto line = static_cast<std::size_t>(result.rows - 1 - row);
                 result.values[line * result.columns + column] =

@@ -28,10 +28,12 @@ struct LevelsResult {
     std::vector<double> axis;   // per image line: frequency in Hz, or lag in ms
     bool lag = false;
     // The unclipped levels behind the image, rows x columns with line 0 at the top, as the
-    // window's level export writes them: dB, or percent for the auto-correlation and cepstrum
-    // kinds. Empty for the pitch kind, whose image holds the track alone.
+    // window's level export writes them: dB, percent for the auto-correlation and cepstrum
+    // kinds, log10 units for liftering. Empty for the pitch kind, whose image holds the track
+    // alone.
     std::vector<double> values;
     bool percent = false;
+    bool logUnits = false;
     std::string notes;
 };
 LevelsResult ComputeLevels(const ModuleSound& sound, const requests::AnalysisRequest& request);

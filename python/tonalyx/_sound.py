@@ -18,6 +18,8 @@ SoundError = _tonalyx.SoundError
 UsageError = _tonalyx.UsageError
 OutputError = _tonalyx.OutputError
 
+# The spectrogram kinds: FFT power, auto-correlation, cepstrum, liftering (the smoothed log
+# spectrum in log10 units), maximum entropy (Burg), and the pitch track alone.
 KINDS = ("fft", "ac", "cep", "lif", "mem", "pitch")
 
 
@@ -38,10 +40,12 @@ class Levels:
     see more).
 
     `values` are the unclipped levels behind the image, a float array of its shape in `unit`:
-    "dB" (re full scale), or "%" for the auto-correlation and cepstrum kinds; the same values
-    as the window's level export and `Sound.spectrum` give for each column. The "lif" kind's
-    levels are the liftered spectrum's log10 magnitudes shown on the dB scale (so that the
-    default thresholds draw them near white); its silent frames read as about -432.
+    "dB", "%" for the auto-correlation and cepstrum kinds, or "log10" for "lif"; the same
+    values as the window's level export and `Sound.spectrum` give for each column. The "lif"
+    kind (the window's hidden liftering view) gives the cepstrally smoothed log spectrum in
+    log10 units of power, which the image maps through the dB thresholds as they are, so the
+    default -50 .. 50 shows it nearly white (set minDb and maxDb to a few units); a silent
+    frame lies at or below -300, the log floor (tables write it as --missing-as says).
     `values` and `unit` are None for the "pitch" kind, whose image holds the track alone.
 
     `times` are the seconds of each column's centre; `frequencies` the Hz of each image line,
@@ -74,7 +78,7 @@ class Levels:
 @dataclass(frozen=True)
 class Spectrum:
     """The rows of `tonalyx-cli spectrum`, lowest frequency (or shortest lag) first: levels in
-    dB, or in percent (`unit` "%") for the auto-correlation and cepstrum kinds."""
+    `unit`: "dB", "%" for the auto-correlation and cepstrum kinds, "log10" for liftering."""
 
     frequencies: Optional[np.ndarray]
     lags: Optional[np.ndarray]
@@ -251,7 +255,7 @@ class Sound:
     ) -> Levels:
         """The spectrogram's level image in the view the options give, as `tonalyx-cli
         levels` computes it; `fields` are settings records' fields (see `Settings`)."""
-        image, times, axis, lag, values, percent, notes = _tonalyx.levels(
+        image, times, axis, lag, values, unit, notes = _tonalyx.levels(
             self._native,
             kind=str(kind),
             columns=columns,
@@ -262,7 +266,7 @@ class Sound:
             settings=combined(settings, fields),
         )
         _warn_notes(notes)
-        unit = None if values is None else ("%" if percent else "dB")
+        unit = None if values is None else unit
         return Levels(
             image, times, None if lag else axis, axis if lag else None, str(kind), values, unit
         )
@@ -281,7 +285,7 @@ class Sound:
     ) -> Spectrum:
         """The levels of view column `column`, or the mean of columns `column` ..
         `to_column`, as the power-spectrum window computes them (= `tonalyx-cli spectrum`)."""
-        positions, levels, lag, percent, notes = _tonalyx.spectrum(
+        positions, levels, lag, unit, notes = _tonalyx.spectrum(
             self._native,
             column=column,
             to_column=to_column,
@@ -297,7 +301,7 @@ class Sound:
             None if lag else positions,
             positions if lag else None,
             levels,
-            "%" if percent else "dB",
+            unit,
         )
 
     def pitch(

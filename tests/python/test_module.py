@@ -489,7 +489,7 @@ def test_level_values_are_the_window_export_behind_the_image(sounds, tmp_path, k
         return
     assert levels.values.shape == levels.image.shape and levels.values.dtype == np.float64
     percent = kind in ("ac", "cep")
-    assert levels.unit == ("%" if percent else "dB")
+    assert levels.unit == ("%" if percent else "log10" if kind == "lif" else "dB")
     for column in (0, 17, 299):
         table = _columns(cli_output("spectrum", path, "--kind", kind, "--columns", "300", "--fit",
                                     "--column", str(column)))
@@ -502,9 +502,19 @@ def test_level_values_are_the_window_export_behind_the_image(sounds, tmp_path, k
     expected = np.clip(np.floor(256 * (levels.values - low) / (high - low)), 0, 255)
     # Values printed to 17 digits may sit on a level's edge: all but a few agree.
     assert np.mean(expected == levels.image) > 0.999
-    if kind == "lif":
-        silent = tonalyx.Sound.from_array(np.zeros(4000, np.int16), 8000).levels(kind="lif")
-        assert silent.values.max() < -400  # the silent frames' floor, shown white
+    if kind in ("lif", "fft"):
+        # Silent frames lie below the log floor, and tables write them as missing.
+        half = np.concatenate([np.zeros(8000, np.int16), voice(16000, 0.5, 150)])
+        silent = tonalyx.Sound.from_array(half, 16000)
+        assert silent.levels(kind=kind).values[:, 0].max() <= (-300 if kind == "lif" else -3000)
+        folder = tmp_path / "half.wav"
+        write_wave(folder, [half], 16000)
+        rows = _columns(cli_output("spectrum", str(folder), "--kind", kind, "--column", "3",
+                                   "--missing-as", "empty"))["level_db"]
+        assert rows == [""] * len(rows)
+        rows = _columns(cli_output("spectrum", str(folder), "--kind", kind, "--column", "900",
+                                   "--missing-as", "empty"))["level_db"]
+        assert "" not in rows
 
 
 def test_formant_and_intensity_tables_equal_the_command_lines(sounds):
