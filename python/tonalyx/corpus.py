@@ -281,23 +281,22 @@ def write_summary(out: str, jobs: Sequence[Job], records: dict[str, dict[str, An
     write_whole(summary_path(out), summary_text(jobs, records).encode("utf-8"))
 
 
-@contextlib.contextmanager
-def _quiet_workers() -> Iterator[None]:
-    """Worker processes that ignore Ctrl+C: the terminal sends it to the whole process group,
-    and only this process should answer it (by stopping the run and closing the cluster), not
-    every worker with a traceback. Workers are forked from a server started here with SIGINT
-    ignored, which they inherit; this process answers Ctrl+C again as soon as it has started."""
+def _start_worker_server() -> None:
+    """Starts the server the local cluster's workers are forked from, before Dask is imported
+    here, so that the two imports run side by side; it preloads what the workers run. The
+    server starts with Ctrl+C ignored, which its workers inherit: the terminal sends Ctrl+C to
+    the whole process group, and only this process should answer it (by stopping the run and
+    closing the cluster), not every worker with a traceback."""
+    import multiprocessing
     import multiprocessing.forkserver
 
-    from distributed.utils import get_mp_context
-
-    get_mp_context()  # the server's preloaded modules
+    multiprocessing.get_context("forkserver").set_forkserver_preload(
+        ["distributed", "tonalyx._corpus_task"])
     previous = signal.signal(signal.SIGINT, signal.SIG_IGN)
     try:
         multiprocessing.forkserver.ensure_running()
     finally:
         signal.signal(signal.SIGINT, previous)
-    yield
 
 
 @contextlib.contextmanager
@@ -322,7 +321,7 @@ def _client(arguments: argparse.Namespace) -> Iterator[Any]:
     # The scheduler and every worker serve HTTP (health and metrics, a dashboard when bokeh
     # is there) on all interfaces unless told an address: they get the cluster's host too.
     local = f"{arguments.host}:0"
-    with dask.config.set(config), _quiet_workers(), LocalCluster(
+    with dask.config.set(config), LocalCluster(
         n_workers=arguments.workers,
         threads_per_worker=2,
         processes=True,
@@ -362,6 +361,8 @@ def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress) -> 
             pending.append(job)
     if not pending:
         return records
+    if not arguments.scheduler:
+        _start_worker_server()
     from distributed import as_completed
 
     with _client(arguments) as client:
