@@ -43,9 +43,10 @@ class Levels:
     "dB", "%" for the auto-correlation and cepstrum kinds, or "log10" for "lif"; the same
     values as the window's level export and `Sound.spectrum` give for each column. The "lif"
     kind (the window's hidden liftering view) gives the cepstrally smoothed log spectrum in
-    log10 units of power, which the image maps through the dB thresholds as they are, so the
-    default -50 .. 50 shows it nearly white (set minDb and maxDb to a few units); a silent
-    frame lies at or below -300, the log floor (tables write it as --missing-as says).
+    log10 units as the window computes it (about -130 on speech), which the image maps
+    through the dB thresholds as they are, so the default -90 .. -20 shows it white (set
+    minDb and maxDb around its values to see it); a silent frame lies at or below -300, the
+    log floor (tables write it as --missing-as says).
     `values` and `unit` are None for the "pitch" kind, whose image holds the track alone.
 
     `times` are the seconds of each column's centre; `frequencies` the Hz of each image line,

@@ -57,6 +57,10 @@ EPILOG = """\
 outputs, under DIR at each input's relative path:
   NAME.pitch.csv      the pitch table (--pitch, the default): tonalyx-cli pitch [--step S]
   NAME.KIND.png       a level image per --levels KIND (or .pgm): tonalyx-cli levels --kind KIND
+                      (fft, ac, cep, mem: levels in dB or percent; lif: the liftered log
+                      spectrum in log10 units, about -130 on speech, mapped through the dB
+                      thresholds as it is, so white unless minDb and maxDb are set near it;
+                      pitch: the track alone)
   NAME.formants.csv   --formants: tonalyx-cli formants [--step S] (ceiling 5500 Hz, 5 formants)
   NAME.intensity.csv  --intensity: tonalyx-cli intensity [--step S] (minimum pitch 100 Hz)
   summary.csv         one line per file: file, format, rate, channels, channel (the one
