@@ -332,6 +332,25 @@ PYBIND11_MODULE(_tonalyx, module) {
         },
         py::arg("sound"), py::arg("step"), py::arg("settings"));
     module.def(
+        "stream_pitch",
+        [](const std::string& path, std::optional<double> step,
+           const std::vector<std::string>& settings, std::optional<double> maxSeconds, bool whole) {
+            requests::AnalysisRequest request;
+            request.step = step;
+            request.settings = settings;
+            request.maxSeconds = maxSeconds;
+            request.whole = whole;
+            std::vector<std::string> notes;
+            requests::LoadReport report;
+            PitchResult result =
+                WithoutTheLock([&] { return StreamFilePitch(path, request, notes, report); });
+            return py::make_tuple(Adopt(std::move(result.times)), Adopt(std::move(result.values)),
+                                  notes, report.framesLoaded, report.framesInFile,
+                                  report.sampleRate, report.limit);
+        },
+        py::arg("path"), py::arg("step"), py::arg("settings"), py::arg("max_seconds"),
+        py::arg("whole"));
+    module.def(
         "formants",
         [](const ModuleSound& sound, const std::variant<double, std::string>& ceiling, int count,
            double window, std::optional<double> step, double preEmphasis, bool track) {

@@ -9,7 +9,9 @@
 #include "requests/MeasurementRows.h"
 #include "requests/PitchRows.h"
 #include "requests/RequestCheck.h"
+#include "requests/SoundSource.h"
 #include "requests/SpectrumRows.h"
+#include "requests/StreamedView.h"
 #include "requests/TableWriter.h"
 #include "requests/ViewAnalysis.h"
 
@@ -129,6 +131,37 @@ PitchResult ComputePitch(const ModuleSound& sound, const AnalysisRequest& reques
     for (std::size_t i = 0; i < track.size(); ++i)
         result.times.push_back(static_cast<double>(i) * hop / rate);
     result.values = std::move(track);
+    return result;
+}
+
+PitchResult StreamFilePitch(const std::string& path, const AnalysisRequest& request,
+                            std::vector<std::string>& notes, requests::LoadReport& report) {
+    const RecordSet records = CheckedRecords(request, false);
+    requests::OpenedSound sound;
+    if (auto refused = requests::OpenSound(path, records.file.channelIndex,
+                                           requests::ReadLimitOf(request, records.file), sound)) {
+        throw SoundRefused(path + ": " + *refused);
+    }
+    if (request.step) {
+        if (auto refused = requests::CheckStepForRate(*request.step, sound.sampleRate)) {
+            throw UsageProblem(*refused);
+        }
+    }
+    PitchResult result;
+    try {
+        requests::StreamPitchRows(sound, records.analysis, request.step,
+                                  [&](std::int64_t, double seconds, double f0) {
+                                      result.times.push_back(seconds);
+                                      result.values.push_back(f0);
+                                  });
+    } catch (const std::runtime_error& error) {
+        throw SoundRefused(path + ": " + error.what());
+    }
+    report = sound.report;
+    report.origin.repairs = sound.source->Info().repairs;
+    requests::LoadReport whole = report;
+    whole.framesLoaded = whole.framesInFile;
+    notes = requests::LoadNotes(whole);
     return result;
 }
 

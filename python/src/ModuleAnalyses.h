@@ -53,6 +53,13 @@ struct PitchResult {
 };
 PitchResult ComputePitch(const ModuleSound& sound, const requests::AnalysisRequest& request);
 
+// The pitch track of the file at path as the pitch command streams it: the samples are read a
+// block at a time and never held whole. The request gives the read limit (maxSeconds, whole),
+// the settings and the step. The notes on the read go to notes, without the one on a length
+// limit, which report tells. Throws SoundRefused, with "path: reason", for a refused file.
+PitchResult StreamFilePitch(const std::string& path, const requests::AnalysisRequest& request,
+                            std::vector<std::string>& notes, requests::LoadReport& report);
+
 // Formants and intensity of the whole loaded sound, measured as the formants and intensity
 // commands measure them (the same frames to the bit); the note says what the measurement
 // changed of the settings (a ceiling lowered to half the rate, the ceiling auto chose).

@@ -27,6 +27,7 @@ from ._sound import (
     intensity_table,
     pitch_table,
     read,
+    stream_pitch,
 )
 from ._tonalyx import version as __version__
 from ._tonalyx_cli import run_cli
@@ -52,4 +53,5 @@ __all__ = [
     "read",
     "run_cli",
     "setting_fields",
+    "stream_pitch",
 ]

@@ -422,6 +422,38 @@ def read(
                       "max_seconds=S or whole=True reads more")
 
 
+def stream_pitch(
+    path: "str | os.PathLike[str]",
+    step: Optional[float] = None,
+    channel: int = 0,
+    max_seconds: Optional[float] = None,
+    whole: bool = False,
+    settings: Optional[Settings] = None,
+    **fields: Any,
+) -> PitchTrack:
+    """The pitch track of a file as `tonalyx-cli pitch` streams it, without loading the sound:
+    the samples are read a block at a time and never held whole, so hours take the memory of
+    minutes (only the track is kept: 8 bytes a value, 2.9 MB for an hour at `step` 0.01). The
+    same values as `read(...).pitch(...)` with the same arguments; the reading as in `read`
+    (channel from 0, maxSoundLength unless `max_seconds` or `whole`), the track as in
+    `Sound.pitch` (`step` in seconds)."""
+    name = os.fspath(path)
+    times, f0, notes, loaded, in_file, rate, limit = _tonalyx.stream_pitch(
+        name,
+        step=None if step is None else float(step),
+        settings=combined(settings, {**fields, "channelIndex": channel}),
+        max_seconds=None if max_seconds is None else float(max_seconds),
+        whole=bool(whole),
+    )
+    for note in notes:
+        _say(f"{name}: {note}", stacklevel=2)
+    if loaded < in_file:
+        shown = f"max_seconds={max_seconds:g}" if max_seconds is not None else limit
+        _say(f"{name}: read the first {loaded / rate:.6g} s of {in_file / rate:.6g} s "
+             f"({shown}); max_seconds=S or whole=True reads more", stacklevel=2)
+    return PitchTrack(times, f0)
+
+
 def _column_table(
     write: Any, times: Any, values: Any, file: str, format: str, missing_as: Optional[str]
 ) -> bytes:

@@ -266,7 +266,19 @@ def test_read_reports_the_file_and_says_what_it_changed(sounds, tmp_path):
         warnings.simplefilter("error")
         assert len(tonalyx.read(long_path, max_seconds=600)) == 20000
         whole = tonalyx.read(long_path, whole=True, maxSoundLength=1)
+        # The streamed track: the same values, the file never loaded.
+        for step in (None, 0.01):
+            streamed = tonalyx.stream_pitch(long_path, step=step, whole=True, maxSoundLength=1,
+                                            pitchMinFreq=70)
+            held = whole.pitch(step=step, pitchMinFreq=70)
+            np.testing.assert_array_equal(streamed.times, held.times)
+            np.testing.assert_array_equal(streamed.f0, held.f0)
     np.testing.assert_array_equal(whole.samples, tonalyx.read(long_path).samples)
+    with pytest.warns(tonalyx.TonalyxWarning, match=r"first 1\.5 s of 2\.5 s \(max_seconds=1\.5\)"):
+        np.testing.assert_array_equal(tonalyx.stream_pitch(long_path, max_seconds=1.5).f0,
+                                      tonalyx.read(long_path, max_seconds=1.5).pitch().f0)
+    with pytest.raises(tonalyx.SoundError, match="cannot open"):
+        tonalyx.stream_pitch(tmp_path / "missing.wav")
     for keywords, message in [({"max_seconds": 0}, "max_seconds must be"),
                               ({"max_seconds": 2, "whole": True}, "whole reads all of each file")]:
         with pytest.raises(tonalyx.UsageError, match=message):
