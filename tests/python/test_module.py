@@ -364,7 +364,8 @@ def test_from_array_round_trips(sounds, tmp_path):
     with pytest.raises(ValueError, match="one-dimensional"):
         tonalyx.Sound.from_array(np.zeros((2, 2), np.int16), 16000)
     for rate, shown in [(0, "0"), (16000.7, "16000.7"), (1e30, "1e\\+30"), (float("nan"), "nan")]:
-        with pytest.raises(ValueError, match=f"whole number of Hz from 1 to 2\\^31 - 1, not {shown}$"):
+        message = f"whole number of Hz from 1 to 2\\^31 - 1, not {shown}$"
+        with pytest.raises(ValueError, match=message):
             tonalyx.Sound.from_array(samples, rate)
     assert tonalyx.Sound.from_array(samples, 16000.0).rate == 16000
 
