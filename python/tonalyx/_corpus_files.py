@@ -64,6 +64,7 @@ class Job:
     out: str  # absolute
     options: RunOptions
     fingerprint: dict[str, Any] = field(default_factory=dict)
+    run: str = ""  # the run that made the job: its records say which run wrote them
 
     def pitch_output(self) -> str:
         return os.path.join(self.out, self.relative + ".pitch.csv")
@@ -88,11 +89,12 @@ class Job:
         return os.path.join(self.out, RECORD_FOLDER, self.relative + ".json")
 
 
-def make_job(entry: "InputFile", out: str, options: RunOptions) -> Job:
-    """The job of one input, with absolute paths and the input's fingerprint."""
+def make_job(entry: "InputFile", out: str, options: RunOptions, run: str = "") -> Job:
+    """The job of one input in the run named run, with absolute paths and the input's
+    fingerprint."""
     path = os.path.abspath(entry.path)
     return Job(path, entry.path, entry.relative, os.path.abspath(out), options,
-               input_fingerprint(path, options))
+               input_fingerprint(path, options), run)
 
 
 def _is_glob(text: str) -> bool:

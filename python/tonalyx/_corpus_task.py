@@ -26,6 +26,7 @@ from ._sound import (
 )
 
 READ_REMEDY = "--max-seconds S or --whole reads more"
+STARTED = "started"
 
 SUMMARY_COLUMNS = (
     "file",
@@ -159,8 +160,17 @@ def analyse_file(job: Job) -> dict[str, Any]:
     """Analyses one file and writes its results and its record; returns the record. A file
     the reader refuses is recorded as refused; an output that cannot be written, or any other
     failure, as failed with its reason. Notes say what the reading and the views changed."""
-    record: dict[str, Any] = {"file": job.name, "fingerprint": job.fingerprint}
+    record: dict[str, Any] = {"file": job.name, "fingerprint": job.fingerprint, "run": job.run}
+    # Should the worker die on this file, its record tells that the file was being analysed.
+    _finish(job, {**record, "status": STARTED})
     with collected_notes() as notes:
         _analyse(job, record)
     record["notes"] = notes
     return _finish(job, record)
+
+
+def analyse_files(jobs: list[Job]) -> list[dict[str, Any]]:
+    """Analyses the files in order, each as analyse_file does (its record written before the
+    next file starts), and returns their records: one Dask task for a batch of files, so that
+    the scheduler's and the worker's work per task is shared by several files."""
+    return [analyse_file(job) for job in jobs]

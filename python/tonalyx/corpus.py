@@ -1,4 +1,4 @@
-"""Analyses a corpus of sound files on Dask distributed: one task per file.
+"""Analyses a corpus of sound files on Dask distributed: one task per batch of files.
 
     python3 -m tonalyx.corpus INPUTS... --out DIR [--pitch] [--levels KIND ...] [--formants]
         [--intensity] [--step S] [--set NAME=VALUE ...] [--max-seconds S | --whole]
@@ -22,6 +22,7 @@ import os
 import signal
 import sys
 import time
+import uuid
 from typing import Any, Iterator, Optional, Sequence, TextIO
 
 from . import _tonalyx
@@ -44,8 +45,9 @@ from ._corpus_task import (
     FORMANT_COLUMNS,
     INTENSITY_COLUMNS,
     STATUS_COLUMNS,
+    STARTED,
     SUMMARY_COLUMNS,
-    analyse_file,
+    analyse_files,
 )
 from ._settings import setting_fields
 from ._sound import KINDS, UsageError
@@ -337,11 +339,12 @@ def _client(arguments: argparse.Namespace) -> Iterator[Any]:
         yield client
 
 
-def _failure_record(job: Job, error: BaseException) -> dict[str, Any]:
+def _failure_record(job: Job, error: BaseException, started: bool = True) -> dict[str, Any]:
     from distributed import KilledWorker
 
     if isinstance(error, KilledWorker):
-        reason = "the worker died while analysing this file"
+        moment = "while analysing" if started else "again and again before analysing"
+        reason = f"the worker died {moment} this file"
     else:
         reason = f"{type(error).__name__}: {error}"
     record = {"file": job.name, "fingerprint": job.fingerprint, "status": "failed",
@@ -351,6 +354,28 @@ def _failure_record(job: Job, error: BaseException) -> dict[str, Any]:
     except OSError as problem:
         record["record_error"] = str(problem)
     return record
+
+
+def _batches(jobs: list[Job], slots: int) -> list[list[Job]]:
+    """The jobs in batches of up to 8 files, small enough that every one of the cluster's
+    slots (worker threads) gets several, so that the last batches end close together."""
+    size = max(1, min(8, len(jobs) // (6 * max(1, slots))))
+    return [jobs[start:start + size] for start in range(0, len(jobs), size)]
+
+
+def _after_a_death(batch: list[Job]) -> tuple[list[tuple[Job, dict]], list[Job], list[Job]]:
+    """What the records of this run say of a batch whose worker died: the files finished (with
+    their records), the files it was analysing, and the files it had not started."""
+    finished, started, waiting = [], [], []
+    for job in batch:
+        record = read_record(job) or {}
+        if record.get("run") != job.run:
+            waiting.append(job)
+        elif record.get("status") == STARTED:
+            started.append(job)
+        else:
+            finished.append((job, record))
+    return finished, started, waiting
 
 
 def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress) -> dict[str, dict]:
@@ -370,19 +395,36 @@ def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress) -> 
     from distributed import as_completed
 
     with _client(arguments) as client:
-        futures = client.map(analyse_file, pending, pure=False)
-        owner = {future.key: job for future, job in zip(futures, pending)}
+        slots = sum(client.nthreads().values())
+        owner = {}
+        for batch in _batches(pending, slots):
+            owner[client.submit(analyse_files, batch, pure=False)] = batch
+        running = as_completed(list(owner))
+        tries: dict[str, int] = {}
         try:
-            for future in as_completed(futures):
-                job = owner[future.key]
+            for future in running:
+                batch = owner.pop(future)
                 try:
-                    record = future.result()
+                    finished = list(zip(batch, future.result()))
                 except Exception as error:
-                    record = _failure_record(job, error)
-                records[job.path] = record
-                progress.count(record)
+                    # The files being analysed are recorded with the reason; the batch's files
+                    # that had not started go on in a task of their own, twice at most.
+                    finished, started, waiting = _after_a_death(batch)
+                    finished += [(job, _failure_record(job, error)) for job in started]
+                    again = [job for job in waiting if tries.get(job.path, 0) < 2]
+                    for job in again:
+                        tries[job.path] = tries.get(job.path, 0) + 1
+                    finished += [(job, _failure_record(job, error, started=False))
+                                 for job in waiting if job not in again]
+                    if again:
+                        retry = client.submit(analyse_files, again, pure=False)
+                        owner[retry] = again
+                        running.add(retry)
+                for job, record in finished:
+                    records[job.path] = record
+                    progress.count(record)
         except BaseException:
-            client.cancel(futures)
+            client.cancel(list(owner))
             raise
     return records
 
@@ -413,7 +455,8 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
     try:
         _check(arguments)
         options = _options(arguments)
-        jobs = [make_job(entry, arguments.out, options)
+        run = uuid.uuid4().hex
+        jobs = [make_job(entry, arguments.out, options, run)
                 for entry in collect_inputs(arguments.inputs)]
     except (UsageError, InputError, OSError) as error:
         print(program + str(error), file=sys.stderr)
