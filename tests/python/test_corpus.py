@@ -132,6 +132,17 @@ def wait_for_records(out: Path, count: int, process: subprocess.Popen) -> int:
     pytest.fail("the run ended before it could be interrupted: " + process.stderr.read().decode())
 
 
+def wait_for_a_started_file(out: Path, process: subprocess.Popen) -> None:
+    """Waits until a worker is analysing a file: its record says it started."""
+    while process.poll() is None:
+        for record in (out / ".tonalyx-corpus").rglob("*.json"):
+            with contextlib.suppress(OSError):
+                if '"status": "started"' in record.read_text():
+                    return
+        time.sleep(0.005)
+    pytest.fail("the run ended before a file was seen in analysis")
+
+
 def test_a_run_writes_what_the_command_line_writes_and_a_second_run_does_nothing(
         corpus, reference, tmp_path):
     out = tmp_path / "out"
@@ -227,6 +238,7 @@ def test_a_file_whose_worker_dies_is_recorded_and_the_others_go_on(corpus, refer
     out = tmp_path / "worker died"
     process = start(corpus, out, "--workers", str(workers), env=environment)
     wait_for_records(out, 3, process)
+    wait_for_a_started_file(out, process)
     # The workers are forked from the runner's fork server.
     server = [child for child in psutil.Process(process.pid).children()
               if "forkserver" in " ".join(child.cmdline())]
