@@ -16,16 +16,15 @@ namespace {
 
 constexpr int kColumnsAtOnce = 512;
 
-// The top-left columns x rows of the level image, as levels or as grey 255 - level.
-GreyImage Crop(const LevelImage& levels, int columns, int rows, bool asGrey) {
+// The top-left columns x rows of the level image.
+GreyImage Crop(const LevelImage& levels, int columns, int rows) {
     GreyImage image{columns, rows, {}};
     image.pixels.resize(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
     for (int y = 0; y < rows; ++y) {
         const std::uint8_t* line =
             levels.pixels.data() + static_cast<std::size_t>(y) * levels.width;
         std::uint8_t* out = image.pixels.data() + static_cast<std::size_t>(y) * columns;
-        for (int x = 0; x < columns; ++x)
-            out[x] = asGrey ? static_cast<std::uint8_t>(255 - line[x]) : line[x];
+        std::copy_n(line, columns, out);
     }
     return image;
 }
@@ -34,9 +33,7 @@ GreyImage Crop(const LevelImage& levels, int columns, int rows, bool asGrey) {
 
 std::vector<std::uint8_t> LevelsImageBytes(const LevelImage& levels, int columns, int rows,
                                            const CliOptions& options) {
-    const ImageFileType type = LevelsImageType(options);
-    const GreyImage image = Crop(levels, columns, rows, type == ImageFileType::Png);
-    return type == ImageFileType::Png ? EncodePng(image) : EncodePgm(image);
+    return EncodeLevelImage(Crop(levels, columns, rows), LevelsImageType(options));
 }
 
 std::optional<std::string> RunLevels(const std::string& path, CommandContext& context) {

@@ -170,4 +170,12 @@ std::vector<std::uint8_t> EncodePgm(const GreyImage& image) {
     return out;
 }
 
+std::vector<std::uint8_t> EncodeLevelImage(const GreyImage& levels, ImageFileType type) {
+    if (type == ImageFileType::Pgm) return EncodePgm(levels);
+    GreyImage grey = levels;
+    for (std::uint8_t& pixel : grey.pixels)
+        pixel = static_cast<std::uint8_t>(255 - pixel);
+    return EncodePng(grey);
+}
+
 }  // namespace tonalyx::requests

@@ -26,6 +26,10 @@ std::vector<std::uint8_t> EncodePng(const GreyImage& image);
 // A binary PGM (P5) file of the image, maximum value 255.
 std::vector<std::uint8_t> EncodePgm(const GreyImage& image);
 
+// The file of a level image (levels 0 .. 255, line 0 at the top) as the levels command writes
+// it: PNG of grey 255 - level, dark where the level is high as on screen, or PGM of the levels.
+std::vector<std::uint8_t> EncodeLevelImage(const GreyImage& levels, ImageFileType type);
+
 // The CRC-32 of PNG chunks (ISO 3309), over the bytes given.
 std::uint32_t PngCrc(std::span<const std::uint8_t> bytes);
 

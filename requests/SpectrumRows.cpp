@@ -48,6 +48,7 @@ SpectrumRows RowsOfLevels(const SpectrogramEngine& engine, int kind, std::vector
     SpectrumRows result;
     result.levels = std::move(levels);
     result.percent = kind == AutoCorrelationAnalysis || kind == CepstrumAnalysis;
+    result.logUnits = kind == LifteringAnalysis;
     result.lag = engine.LagAxis();
     const AxisScale levelAxis = LevelAxis(engine.Display(), result.percent, engine.ImageHeight());
     for (double& level : result.levels)
@@ -95,6 +96,8 @@ void WriteSpectrumHeader(TableWriter& table, const SpectrumRows& rows) {
 
 void WriteSpectrumLines(TableWriter& table, const SpectrumRows& rows, double start, double end,
                         MissingValues missing) {
+    // The liftered log spectrum of silence lies below the log floor, smoothed.
+    const double floor = rows.logUnits ? kFloorDb / 10 : kFloorDb;
     for (std::size_t row = 0; row < rows.levels.size(); ++row) {
         const double level = rows.levels[row];
         table.Fixed(start, kTimeDecimals)
@@ -102,7 +105,7 @@ void WriteSpectrumLines(TableWriter& table, const SpectrumRows& rows, double sta
             .Integer(static_cast<long long>(row))
             .General(rows.positions[row], kDigits);
         // Pure digital silence reads as the floor of the dB conversion, or below it.
-        if (!rows.percent && level <= kFloorDb && missing != MissingValues::Window) {
+        if (!rows.percent && level <= floor && missing != MissingValues::Window) {
             table.Missing(missing);
         } else {
             table.General(level, kDigits);

@@ -16,6 +16,9 @@ struct SpectrumRows {
     std::vector<double> levels;     // dB, or percent for the auto-correlation and cepstrum
     bool lag = false;
     bool percent = false;
+    // Liftering: the levels are log10 units of the smoothed power spectrum, shown against the
+    // dB thresholds as they are.
+    bool logUnits = false;
 };
 
 // Why a column range ending at view column `last` cannot be read from a view of `columns`
@@ -46,8 +49,8 @@ const char* LevelName(const SpectrumRows& rows);
 void WriteSpectrumHeader(TableWriter& table, const SpectrumRows& rows);
 
 // One line per row, the lowest first: start and end of the columns' samples in seconds, the row,
-// its position and level; a dB level at the floor of the conversion (digital silence) is
-// written as missing chooses.
+// its position and level; a level at the floor of the conversion (digital silence: kFloorDb,
+// or kFloorDb / 10 in log10 units, and below) is written as missing chooses.
 void WriteSpectrumLines(TableWriter& table, const SpectrumRows& rows, double start, double end,
                         MissingValues missing);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/PitchSteps.h"
 #include "analysis/SpectrogramKind.h"
 #include "pitch/SoundPitchTrack.h"
 #include "requests/CommandView.h"
@@ -91,6 +92,33 @@ std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int
         frames.Read(from, out);
     };
     return StreamSoundPitchTrack(read, sound.frames, sound.sampleRate, settings, hop, sink);
+}
+
+void StreamPitchRows(OpenedSound& sound, const AnalysisSettings& settings,
+                     std::optional<double> step, const PitchRowSink& row,
+                     const ProgressCallback& progress) {
+    const double rate = sound.sampleRate;
+    int hop = 1;
+    std::optional<PitchStepSampler> steps;
+    const auto values = [&](std::int64_t first, std::span<const double> track) {
+        if (step) {
+            if (!steps) steps.emplace(hop, rate, *step, sound.frames);
+            steps->Add(track, row);
+        } else {
+            // Value i describes the block of samples that starts at i hop.
+            for (std::size_t i = 0; i < track.size(); ++i) {
+                const std::int64_t index = first + static_cast<std::int64_t>(i);
+                row(index, static_cast<double>(index) * hop / rate, track[i]);
+            }
+        }
+        if (progress)
+            progress(static_cast<double>(first) * hop / static_cast<double>(sound.frames));
+    };
+    StreamPitchTrack(sound, settings, hop, values);
+    if (step) {
+        if (!steps) steps.emplace(hop, rate, *step, sound.frames);
+        steps->Finish(row);
+    }
 }
 
 void ComputeColumnPitch(StreamedView& view, int first, int count, const AnalysisSettings& settings,

@@ -66,6 +66,16 @@ std::vector<double> ComputeMeanViewColumn(StreamedView& view, int kind, int firs
 std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int& hop,
                               const PitchValueSink& sink);
 
+// Receives one row of the pitch table: its index, its time in seconds and F0 in Hz.
+using PitchRowSink = std::function<void(std::int64_t index, double seconds, double f0)>;
+
+// The rows of the pitch table streamed as the track comes, so that an hour's track is never
+// held whole: with a step, the track read at 0, step, 2 step, ... (PitchStepSampler); without,
+// one row per track value at the start of its block. progress receives the fraction done.
+void StreamPitchRows(OpenedSound& sound, const AnalysisSettings& settings,
+                     std::optional<double> step, const PitchRowSink& row,
+                     const ProgressCallback& progress = {});
+
 // Fills view.columnPitch with the entries of the view columns [first, first + count), from the
 // streamed track.
 void ComputeColumnPitch(StreamedView& view, int first, int count, const AnalysisSettings& settings,

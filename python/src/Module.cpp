@@ -1,6 +1,6 @@
-// The compiled part of the tonalyx package: sounds, the command line's analyses on them, and
-// the command line itself, with numpy arrays in and out. The package's Python layer gives
-// these their keyword arguments.
+// The compiled part of the tonalyx package: sounds, the command line's analyses on them and
+// its writers of files, with numpy arrays in and out. The package's Python layer gives these
+// their keyword arguments.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -10,11 +10,13 @@
 
 #include "python/src/ModuleAnalyses.h"
 #include "python/src/ModuleLock.h"
+#include "python/src/ModuleFiles.h"
 #include "python/src/ModuleSound.h"
 #include "python/src/ModuleTextGrid.h"
 #include "requests/CommandView.h"
 #include "requests/RequestCheck.h"
 #include "requests/SettingsTable.h"
+#include "requests/TemporaryFiles.h"
 
 namespace py = pybind11;
 using namespace tonalyx;
@@ -112,15 +114,106 @@ requests::AnalysisRequest ViewRequest(const std::string& kind, int columns, bool
     return request;
 }
 
+// The unit of levels: "%", "log10" (liftering) or "dB".
+const char* UnitName(bool percent, bool logUnits) {
+    return percent ? "%" : logUnits ? "log10" : "dB";
+}
+
+// A request for tables in the format and missing-value style named ("csv", "empty").
+requests::AnalysisRequest TableRequest(const std::string& format,
+                                       const std::optional<std::string>& missingAs) {
+    requests::AnalysisRequest request;
+    request.format = TableFormatNamed(format);
+    if (missingAs) request.missing = MissingValuesNamed(*missingAs);
+    return request;
+}
+
+// The binding of a table of one value per time that write writes in the format and
+// missing-value style named.
+template <typename Write>
+auto ColumnTable(Write write) {
+    return [write](const std::vector<double>& times, const std::vector<double>& values,
+                   const std::string& file, const std::string& format,
+                   std::optional<std::string> missingAs) {
+        const requests::AnalysisRequest request = TableRequest(format, missingAs);
+        return py::bytes(WithoutTheLock([&] { return write(times, values, file, request); }));
+    };
+}
+
+// Every field of a sound's description that pickling keeps, handed to field(key, value) by
+// name: one list for both ways.
+template <typename Field>
+void DescriptionFields(SoundDescription& description, Field field) {
+    requests::LoadReport& report = description.report;
+    SoundFileInfo& origin = report.origin;
+    field("name", description.name);
+    field("channel", description.channel);
+    field("reader", report.reader);
+    field("container", origin.container);
+    field("codec", origin.codec);
+    field("format_tag", origin.formatTag);
+    field("channels", origin.channels);
+    field("bits_per_sample", origin.bitsPerSample);
+    field("origin_frames", origin.frames);
+    field("origin_claimed_frames", origin.claimedFrames);
+    field("size_unset", origin.sizeUnset);
+    field("stream_cut", origin.streamCut);
+    field("clipped", origin.repairs.clipped);
+    field("infinite", origin.repairs.infinite);
+    field("nan", origin.repairs.nan);
+    field("channel_asked", report.channelAsked);
+    field("channel_read", report.channelRead);
+    field("claimed_frames", report.claimedFrames);
+    field("frames_in_file", report.framesInFile);
+    field("frames_loaded", report.framesLoaded);
+    field("limit", report.limit);
+    field("limited_by_addressing", report.limitedByAddressing);
+}
+
+// What pickling keeps of a sound besides its samples and rate: its name and what its file held.
+py::dict SoundState(const ModuleSound& sound) {
+    SoundDescription description{sound.name, sound.data->channelIndex, sound.report};
+    py::dict state;
+    DescriptionFields(description, [&](const char* key, const auto& value) { state[key] = value; });
+    return state;
+}
+
+ModuleSound SoundOfState(const py::tuple& pickled) {
+    if (pickled.size() != 3) throw std::invalid_argument("not the state of a pickled sound");
+    const py::dict state = pickled[2];
+    SoundDescription description;
+    DescriptionFields(description, [&](const char* key, auto& value) {
+        value = state[key].template cast<std::decay_t<decltype(value)>>();
+    });
+    requests::LoadReport& report = description.report;
+    SoundFileInfo& origin = report.origin;
+    const double rate = pickled[1].cast<double>();
+    origin.sampleRate = report.sampleRate = static_cast<uint32_t>(rate);
+    return SoundFromState(SamplesOf(pickled[0].cast<py::array>()), rate, description);
+}
+
+// The levels of the image's top-left columns x rows, line 0 at the top.
+requests::GreyImage GreyImageOf(const py::array_t<uint8_t, py::array::c_style>& image) {
+    if (image.ndim() != 2) throw UsageProblem("a level image is a two-dimensional array");
+    requests::GreyImage grey;
+    grey.height = static_cast<int>(image.shape(0));
+    grey.width = static_cast<int>(image.shape(1));
+    grey.pixels.assign(image.data(), image.data() + image.size());
+    return grey;
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_tonalyx, module) {
     module.doc() = "Tonalyx's analyses on the same engine as tonalyx-cli.";
+    module.attr("version") = TONALYX_VERSION;
 
     const py::object base = py::module_::import("builtins").attr("Exception");
     static py::exception<SoundRefused> soundError(module, "SoundError", base);
     static py::exception<UsageProblem> usageError(
         module, "UsageError", py::module_::import("builtins").attr("ValueError"));
+    static py::exception<OutputFailure> outputError(
+        module, "OutputError", py::module_::import("builtins").attr("OSError"));
     py::register_exception_translator([](std::exception_ptr thrown) {
         try {
             if (thrown) std::rethrow_exception(thrown);
@@ -128,6 +221,8 @@ PYBIND11_MODULE(_tonalyx, module) {
             PyErr_SetString(soundError.ptr(), error.what());
         } catch (const UsageProblem& error) {
             PyErr_SetString(usageError.ptr(), error.what());
+        } catch (const OutputFailure& error) {
+            PyErr_SetString(outputError.ptr(), error.what());
         }
     });
 
@@ -156,18 +251,25 @@ PYBIND11_MODULE(_tonalyx, module) {
         .def_property_readonly("frames_in_file",
                                [](const ModuleSound& sound) { return sound.report.framesInFile; })
         .def_property_readonly("limit", [](const ModuleSound& sound) { return sound.report.limit; })
-        .def_property_readonly("read_notes", &ReadNotes);
+        .def_property_readonly("read_notes", &ReadNotes)
+        .def(py::pickle(
+            [](const ModuleSound& sound) {
+                return py::make_tuple(SamplesView(sound), sound.data->format.sampleRate,
+                                      SoundState(sound));
+            },
+            &SoundOfState));
 
     module.def(
         "read",
-        [](const std::string& path, const std::vector<std::string>& settings) {
+        [](const std::string& path, const std::vector<std::string>& settings,
+           std::optional<double> maxSeconds, bool whole) {
             py::gil_scoped_release release;
-            return ReadSound(path, settings);
+            return ReadSound(path, settings, {maxSeconds, whole});
         },
-        py::arg("path"), py::arg("settings"));
+        py::arg("path"), py::arg("settings"), py::arg("max_seconds"), py::arg("whole"));
     module.def(
         "from_samples",
-        [](const py::array& samples, long long rate) {
+        [](const py::array& samples, double rate) {
             return SoundFromSamples(SamplesOf(samples), rate);
         },
         py::arg("samples"), py::arg("rate"));
@@ -184,8 +286,13 @@ PYBIND11_MODULE(_tonalyx, module) {
             const LevelImage& image = *result.image;
             py::array_t<uint8_t> pixels = ReadOnlyView<uint8_t>(
                 image.pixels.data(), {result.rows, result.columns}, {image.width, 1}, result.image);
+            py::object values = py::none();
+            if (!result.values.empty()) {
+                values = Adopt(std::move(result.values)).reshape({result.rows, result.columns});
+            }
             return py::make_tuple(pixels, Adopt(std::move(result.times)),
-                                  Adopt(std::move(result.axis)), result.lag, result.notes);
+                                  Adopt(std::move(result.axis)), result.lag, values,
+                                  UnitName(result.percent, result.logUnits), result.notes);
         },
         py::arg("sound"), py::arg("kind"), py::arg("columns"), py::arg("fit"),
         py::arg("overlay_pitch"), py::arg("samples_per_column"), py::arg("first_column"),
@@ -202,7 +309,7 @@ PYBIND11_MODULE(_tonalyx, module) {
             SpectrumResult result = WithoutTheLock([&] { return ComputeSpectrum(sound, request); });
             requests::SpectrumRows& rows = result.rows;
             return py::make_tuple(Adopt(std::move(rows.positions)), Adopt(std::move(rows.levels)),
-                                  rows.lag, rows.percent, result.notes);
+                                  rows.lag, UnitName(rows.percent, rows.logUnits), result.notes);
         },
         py::arg("sound"), py::arg("column"), py::arg("to_column"), py::arg("kind"),
         py::arg("columns"), py::arg("fit"), py::arg("samples_per_column"), py::arg("first_column"),
@@ -218,6 +325,25 @@ PYBIND11_MODULE(_tonalyx, module) {
             return py::make_tuple(Adopt(std::move(result.times)), Adopt(std::move(result.values)));
         },
         py::arg("sound"), py::arg("step"), py::arg("settings"));
+    module.def(
+        "stream_pitch",
+        [](const std::string& path, std::optional<double> step,
+           const std::vector<std::string>& settings, std::optional<double> maxSeconds, bool whole) {
+            requests::AnalysisRequest request;
+            request.step = step;
+            request.settings = settings;
+            request.maxSeconds = maxSeconds;
+            request.whole = whole;
+            std::vector<std::string> notes;
+            requests::LoadReport report;
+            PitchResult result =
+                WithoutTheLock([&] { return StreamFilePitch(path, request, notes, report); });
+            return py::make_tuple(Adopt(std::move(result.times)), Adopt(std::move(result.values)),
+                                  notes, report.framesLoaded, report.framesInFile,
+                                  report.sampleRate, report.limit);
+        },
+        py::arg("path"), py::arg("step"), py::arg("settings"), py::arg("max_seconds"),
+        py::arg("whole"));
     module.def(
         "formants",
         [](const ModuleSound& sound, const std::variant<double, std::string>& ceiling, int count,
@@ -252,26 +378,60 @@ PYBIND11_MODULE(_tonalyx, module) {
                                   table.summary.note);
         },
         py::arg("sound"), py::arg("min_pitch"), py::arg("step"));
+    module.def("pitch_table", ColumnTable(&PitchTable), py::arg("times"), py::arg("values"),
+               py::arg("file"), py::arg("format"), py::arg("missing_as"));
     module.def(
-        "pitch_table",
-        [](const std::vector<double>& times, const std::vector<double>& values,
-           const std::string& file, const std::string& format,
-           std::optional<std::string> missingAs) {
+        "formant_table",
+        [](const std::vector<double>& times, const std::vector<double>& frequencies,
+           const std::vector<double>& bandwidths, int count, const std::string& file,
+           const std::string& format, std::optional<std::string> missingAs) {
+            const requests::AnalysisRequest request = TableRequest(format, missingAs);
+            return py::bytes(WithoutTheLock([&] {
+                return FormantTableText(times, frequencies, bandwidths, count, file, request);
+            }));
+        },
+        py::arg("times"), py::arg("frequencies"), py::arg("bandwidths"), py::arg("count"),
+        py::arg("file"), py::arg("format"), py::arg("missing_as"));
+    module.def("intensity_table", ColumnTable(&IntensityTableText), py::arg("times"),
+               py::arg("decibels"), py::arg("file"), py::arg("format"), py::arg("missing_as"));
+    module.def(
+        "level_image_file",
+        [](const py::array_t<uint8_t, py::array::c_style | py::array::forcecast>& image,
+           const std::string& format) {
+            requests::GreyImage grey = GreyImageOf(image);
+            return py::bytes(WithoutTheLock([&] {
+                const std::vector<uint8_t> bytes = LevelImageFile(std::move(grey), format);
+                return std::string(bytes.begin(), bytes.end());
+            }));
+        },
+        py::arg("image"), py::arg("format"));
+    module.def("image_format_of_path", &ImageFormatOfPath, py::arg("path"));
+    module.def(
+        "write_file",
+        [](const std::string& path, const py::bytes& data) {
+            const std::string_view bytes(data);
+            WithoutTheLock([&] { WriteWhole(path, bytes); });
+        },
+        py::arg("path"), py::arg("data"));
+    module.def(
+        "check_output", [](const std::string& path) { WithoutTheLock([&] { CheckOutput(path); }); },
+        py::arg("path"));
+    module.def("remove_stale_temporaries", &requests::RemoveStaleTemporaries, py::arg("folder"));
+    module.def(
+        "check_request",
+        [](const std::vector<std::string>& settings, std::optional<double> step, int columns,
+           bool fit, std::optional<double> maxSeconds, bool whole) {
             requests::AnalysisRequest request;
-            request.format = TableFormatNamed(format);
-            if (missingAs) request.missing = MissingValuesNamed(*missingAs);
-            return py::bytes(
-                WithoutTheLock([&] { return PitchTable(times, values, file, request); }));
+            request.settings = settings;
+            request.step = step;
+            request.view.columns = columns;
+            request.view.fit = fit;
+            request.maxSeconds = maxSeconds;
+            request.whole = whole;
+            CheckRequestWhole(request);
         },
-        py::arg("times"), py::arg("values"), py::arg("file"), py::arg("format"),
-        py::arg("missing_as"));
-    module.def(
-        "run_cli",
-        [](const std::vector<std::string>& arguments) {
-            CommandLineRun run = WithoutTheLock([&] { return RunCommandLine(arguments); });
-            return py::make_tuple(run.status, py::bytes(run.out), py::bytes(run.err));
-        },
-        py::arg("arguments"));
+        py::arg("settings"), py::arg("step"), py::arg("columns"), py::arg("fit"),
+        py::arg("max_seconds"), py::arg("whole"));
     AddTextGridFunctions(module);
     module.def("setting_fields", &SettingFields);
     module.def("check_settings", &CheckSettings, py::arg("assignments"));

@@ -5,12 +5,13 @@
 
 #include "analysis/AnalysisKind.h"
 #include "analysis/PitchSteps.h"
-#include "cli/CliMain.h"
 #include "pitch/SoundPitchTrack.h"
 #include "requests/MeasurementRows.h"
 #include "requests/PitchRows.h"
 #include "requests/RequestCheck.h"
+#include "requests/SoundSource.h"
 #include "requests/SpectrumRows.h"
+#include "requests/StreamedView.h"
 #include "requests/TableWriter.h"
 #include "requests/ViewAnalysis.h"
 
@@ -69,6 +70,20 @@ LevelsResult ComputeLevels(const ModuleSound& sound, const AnalysisRequest& requ
     // Image line 0 is the top row.
     result.axis = requests::RowPositions(engine);
     std::reverse(result.axis.begin(), result.axis.end());
+    if (request.kind != PitchAnalysis) {
+        result.values.resize(static_cast<std::size_t>(result.columns) * result.rows);
+        for (int column = 0; column < result.columns; ++column) {
+            const requests::SpectrumRows levels =
+                requests::ShownSpectrumRows(engine, request.kind, column, column + 1);
+            result.percent = levels.percent;
+            result.logUnits = levels.logUnits;
+            for (int row = 0; row < result.rows; ++row) {
+                const auto line = static_cast<std::size_t>(result.rows - 1 - row);
+                result.values[line * result.columns + column] =
+                    levels.levels[static_cast<std::size_t>(row)];
+            }
+        }
+    }
     return result;
 }
 
@@ -117,6 +132,37 @@ PitchResult ComputePitch(const ModuleSound& sound, const AnalysisRequest& reques
     return result;
 }
 
+PitchResult StreamFilePitch(const std::string& path, const AnalysisRequest& request,
+                            std::vector<std::string>& notes, requests::LoadReport& report) {
+    const RecordSet records = CheckedRecords(request, false);
+    requests::OpenedSound sound;
+    if (auto refused = requests::OpenSound(path, records.file.channelIndex,
+                                           requests::ReadLimitOf(request, records.file), sound)) {
+        throw SoundRefused(path + ": " + *refused);
+    }
+    if (request.step) {
+        if (auto refused = requests::CheckStepForRate(*request.step, sound.sampleRate)) {
+            throw UsageProblem(*refused);
+        }
+    }
+    PitchResult result;
+    try {
+        requests::StreamPitchRows(sound, records.analysis, request.step,
+                                  [&](std::int64_t, double seconds, double f0) {
+                                      result.times.push_back(seconds);
+                                      result.values.push_back(f0);
+                                  });
+    } catch (const std::runtime_error& error) {
+        throw SoundRefused(path + ": " + error.what());
+    }
+    report = sound.report;
+    report.origin.repairs = sound.source->Info().repairs;
+    requests::LoadReport whole = report;
+    whole.framesLoaded = whole.framesInFile;
+    notes = requests::LoadNotes(whole);
+    return result;
+}
+
 FormantTable ComputeFormants(const ModuleSound& sound, const AnalysisRequest& request) {
     CheckedRecords(request, false);
     const SoundData& data = *sound.data;
@@ -159,6 +205,40 @@ void SetCeiling(AnalysisRequest& request, const std::variant<double, std::string
     }
 }
 
+std::string FormantTableText(const std::vector<double>& times,
+                             const std::vector<double>& frequencies,
+                             const std::vector<double>& bandwidths, int count,
+                             const std::string& file, const AnalysisRequest& request) {
+    const std::size_t cells = times.size() * static_cast<std::size_t>(count);
+    if (count < 1 || frequencies.size() != cells || bandwidths.size() != cells) {
+        throw std::invalid_argument(
+            "a formant table needs frequencies and bandwidths of frames x count values");
+    }
+    std::ostringstream out;
+    {
+        requests::TableWriter writer(out, request.format, file);
+        requests::WriteFormantHeader(writer, count);
+        requests::WriteFormantRows(writer, request.missing,
+                                   {0, count, times, frequencies, bandwidths});
+    }
+    return out.str();
+}
+
+std::string IntensityTableText(const std::vector<double>& times,
+                               const std::vector<double>& decibels, const std::string& file,
+                               const AnalysisRequest& request) {
+    if (times.size() != decibels.size()) {
+        throw std::invalid_argument("an intensity table needs as many times as values");
+    }
+    std::ostringstream out;
+    {
+        requests::TableWriter writer(out, request.format, file);
+        requests::WriteIntensityHeader(writer);
+        requests::WriteIntensityRows(writer, request.missing, {0, times, decibels});
+    }
+    return out.str();
+}
+
 int KindNamed(const std::string& name) {
     if (const std::optional<int> kind = requests::KindOfName(name)) return *kind;
     throw UsageProblem(requests::OutsideRange(requests::RequestField::Kind, name));
@@ -174,18 +254,15 @@ requests::MissingValues MissingValuesNamed(const std::string& name) {
     throw UsageProblem(requests::OutsideRange(requests::RequestField::MissingAs, name));
 }
 
+void CheckRequestWhole(const AnalysisRequest& request) {
+    CheckedRecords(request, false);
+}
+
 void CheckSettings(const std::vector<std::string>& assignments) {
     AnalysisRequest request;
     request.settings = assignments;
     RecordSet records;
     if (auto refused = requests::BuildRecords(request, records)) throw UsageProblem(*refused);
-}
-
-CommandLineRun RunCommandLine(const std::vector<std::string>& arguments) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::RunCli(arguments, out, err, false);
-    return {status, out.str(), err.str()};
 }
 
 }  // namespace tonalyx::python

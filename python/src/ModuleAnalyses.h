@@ -29,6 +29,13 @@ struct LevelsResult {
     std::vector<double> times;  // seconds: the centre of each column's samples
     std::vector<double> axis;   // per image line: frequency in Hz, or lag in ms
     bool lag = false;
+    // The unclipped levels behind the image, rows x columns with line 0 at the top, as the
+    // window's level export writes them: dB, percent for the auto-correlation and cepstrum
+    // kinds, log10 units for liftering. Empty for the pitch kind, whose image holds the track
+    // alone.
+    std::vector<double> values;
+    bool percent = false;
+    bool logUnits = false;
     std::string notes;
 };
 LevelsResult ComputeLevels(const ModuleSound& sound, const requests::AnalysisRequest& request);
@@ -48,6 +55,13 @@ struct PitchResult {
 };
 PitchResult ComputePitch(const ModuleSound& sound, const requests::AnalysisRequest& request);
 
+// The pitch track of the file at path as the pitch command streams it: the samples are read a
+// block at a time and never held whole. The request gives the read limit (maxSeconds, whole),
+// the settings and the step. The notes on the read go to notes, without the one on a length
+// limit, which report tells. Throws SoundRefused, with "path: reason", for a refused file.
+PitchResult StreamFilePitch(const std::string& path, const requests::AnalysisRequest& request,
+                            std::vector<std::string>& notes, requests::LoadReport& report);
+
 // Formants and intensity of the whole loaded sound, measured as the formants and intensity
 // commands measure them (the same frames to the bit); the note says what the measurement
 // changed of the settings (a ceiling lowered to half the rate, the ceiling auto chose).
@@ -58,6 +72,17 @@ IntensityTable ComputeIntensity(const ModuleSound& sound, const requests::Analys
 // and values, in the request's table format and missing-value style.
 std::string PitchTable(const std::vector<double>& times, const std::vector<double>& values,
                        const std::string& file, const requests::AnalysisRequest& request);
+
+// The formant and intensity tables as the formants and intensity commands write them for the
+// file named file: frequencies and bandwidths hold count values per frame (NaN where a frame
+// has fewer formants).
+std::string FormantTableText(const std::vector<double>& times,
+                             const std::vector<double>& frequencies,
+                             const std::vector<double>& bandwidths, int count,
+                             const std::string& file, const requests::AnalysisRequest& request);
+std::string IntensityTableText(const std::vector<double>& times,
+                               const std::vector<double>& decibels, const std::string& file,
+                               const requests::AnalysisRequest& request);
 
 // The kind, table format and missing-value style from the names the module takes ("fft",
 // "csv", "empty"); UsageProblem with the request library's message for any other name.
@@ -74,17 +99,12 @@ requests::RecordSet CheckedRecords(const requests::AnalysisRequest& request, boo
 void SetCeiling(requests::AnalysisRequest& request,
                 const std::variant<double, std::string>& ceiling);
 
+// The request's fields and its settings checked as the command line checks its options, with
+// its option names in the messages; UsageProblem with the first refusal.
+void CheckRequestWhole(const requests::AnalysisRequest& request);
+
 // The settings assignments (NAME=VALUE) applied over the factory defaults and checked
 // together, as every analysis checks them; UsageProblem with the message of the first refusal.
 void CheckSettings(const std::vector<std::string>& assignments);
-
-// tonalyx-cli run in this process on the arguments (without the program name), without a
-// progress bar: its exit status, standard output and standard error.
-struct CommandLineRun {
-    int status = 0;
-    std::string out;
-    std::string err;
-};
-CommandLineRun RunCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace tonalyx::python

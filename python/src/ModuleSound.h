@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,13 +34,32 @@ struct ModuleSound {
     requests::LoadReport report;
 };
 
-// Reads the file through the command line's loader with the records the settings give
-// ("NAME=VALUE" each, as --set takes them). Throws UsageProblem for a bad setting and
-// SoundRefused, with "path: reason", for a refused file.
-ModuleSound ReadSound(const std::string& path, const std::vector<std::string>& settings);
+// How much of a file to read: the maxSoundLength setting unless maxSeconds or whole asks for
+// more, as the command line's --max-seconds and --whole do.
+struct ReadLength {
+    std::optional<double> maxSeconds;
+    bool whole = false;
+};
+
+// Reads the file with the records the settings give ("NAME=VALUE" each, as --set takes them),
+// through the command line's reader: the window's loader within maxSoundLength, the frame
+// reader of --max-seconds and --whole beyond it. Throws UsageProblem for a bad setting or
+// length and SoundRefused, with "path: reason", for a refused file.
+ModuleSound ReadSound(const std::string& path, const std::vector<std::string>& settings,
+                      const ReadLength& length);
 
 // A sound made from samples at a rate in Hz, as if read from a mono 16-bit file. Throws
-// std::invalid_argument for no samples, more than a sound may hold, or a rate out of range.
-ModuleSound SoundFromSamples(std::vector<int16_t> samples, long long rate);
+// std::invalid_argument for no samples, more than a sound may hold, or a rate that is not a
+// whole number from 1 to 2^31 - 1.
+ModuleSound SoundFromSamples(std::vector<int16_t> samples, double rate);
+
+// What a sound is beyond its samples, as pickling keeps it.
+struct SoundDescription {
+    std::string name;
+    int channel = 0;
+    requests::LoadReport report;
+};
+ModuleSound SoundFromState(std::vector<int16_t> samples, double rate,
+                           const SoundDescription& description);
 
 }  // namespace tonalyx::python

@@ -6,10 +6,11 @@ import glob
 import json
 import os
 import re
-import uuid
-from dataclasses import dataclass, field
+from dataclasses import asdict, dataclass, field
 from pathlib import Path
 from typing import Any, Iterable, Optional
+
+from . import _tonalyx
 
 # Sound files a folder search picks up; the reader decides what it accepts.
 SOUND_EXTENSIONS = frozenset(
@@ -19,11 +20,10 @@ SOUND_EXTENSIONS = frozenset(
 LIST_EXTENSIONS = frozenset((".txt", ".lst", ".list"))
 RECORD_FOLDER = ".tonalyx-corpus"
 SUMMARY_NAME = "summary.csv"
-# Temporary files of an interrupted run: ours, and those of the command line
-# (".tonalyx-PID-N.tmp", and ".NAME.PID.N.tmp" from its earlier versions).
-_PART = re.compile(
-    r"^\.(tonalyx-[0-9]+-[0-9]+\.tmp|.+\.([0-9a-f]{32}\.part(\.[A-Za-z0-9]+)?|[0-9]+\.[0-9]+\.tmp))$"
-)
+SETTINGS_NAME = "summary-settings.txt"
+# Temporary files of the runner's and the command line's earlier versions (".NAME.UUID.part"
+# and ".NAME.PID.N.tmp"); today's are the request library's ".tonalyx-PID-N.tmp".
+_OLD_PART = re.compile(r"^\..+\.([0-9a-f]{32}\.part(\.[A-Za-z0-9]+)?|[0-9]+\.[0-9]+\.tmp)$")
 
 
 class InputError(Exception):
@@ -36,33 +36,65 @@ class InputFile:
     relative: str  # where its results go under the output folder
 
 
+@dataclass(frozen=True)
+class RunOptions:
+    """What a run computes for every file; part of each file's fingerprint."""
+
+    kinds: tuple[str, ...] = ()
+    pitch: bool = True
+    formants: bool = False
+    intensity: bool = False
+    step: Optional[float] = None
+    settings: tuple[str, ...] = ()
+    columns: int = 1024
+    fit: bool = False
+    image_format: str = "png"
+    max_seconds: Optional[float] = None
+    whole: bool = False
+
+
 @dataclass
 class Job:
-    """One file's work, as a Dask task receives it."""
+    """One file's work, as a Dask task receives it. `path` and `out` are absolute, so that
+    workers started in any folder open the same file and write under the same results."""
 
-    path: str
-    relative: str
-    out: str
-    kinds: list[str]
-    pitch: bool
-    step: Optional[float]
-    settings: list[str]
-    view: list[str]
-    image_format: str
+    path: str  # absolute: what the workers open
+    name: str  # as the user's input named it: the tables' and the summary's file column
+    relative: str  # where its results go under the output folder
+    out: str  # absolute
+    options: RunOptions
     fingerprint: dict[str, Any] = field(default_factory=dict)
+    run: str = ""  # the run that made the job: its records say which run wrote them
 
     def pitch_output(self) -> str:
         return os.path.join(self.out, self.relative + ".pitch.csv")
 
+    def formants_output(self) -> str:
+        return os.path.join(self.out, self.relative + ".formants.csv")
+
+    def intensity_output(self) -> str:
+        return os.path.join(self.out, self.relative + ".intensity.csv")
+
     def level_output(self, kind: str) -> str:
-        return os.path.join(self.out, f"{self.relative}.{kind}.{self.image_format}")
+        return os.path.join(self.out, f"{self.relative}.{kind}.{self.options.image_format}")
 
     def outputs(self) -> list[str]:
-        names = [self.level_output(kind) for kind in self.kinds]
-        return names + ([self.pitch_output()] if self.pitch else [])
+        options = self.options
+        names = [self.level_output(kind) for kind in options.kinds]
+        names += [self.pitch_output()] if options.pitch else []
+        names += [self.formants_output()] if options.formants else []
+        return names + ([self.intensity_output()] if options.intensity else [])
 
     def record_path(self) -> str:
         return os.path.join(self.out, RECORD_FOLDER, self.relative + ".json")
+
+
+def make_job(entry: "InputFile", out: str, options: RunOptions, run: str = "") -> Job:
+    """The job of one input in the run named run, with absolute paths and the input's
+    fingerprint."""
+    path = os.path.abspath(entry.path)
+    return Job(path, entry.path, entry.relative, os.path.abspath(out), options,
+               input_fingerprint(path, options), run)
 
 
 def _is_glob(text: str) -> bool:
@@ -135,37 +167,27 @@ def collect_inputs(inputs: Iterable[str]) -> list[InputFile]:
     return list(unique.values())
 
 
-def temporary_name(final: str) -> str:
-    """A name in the final file's folder that no other writer uses, with its extension (the
-    command line picks the image type by it)."""
-    folder, name = os.path.split(final)
-    suffix = os.path.splitext(name)[1]
-    return os.path.join(folder, f".{name}.{uuid.uuid4().hex}.part{suffix}")
-
-
 def write_whole(final: str, data: bytes) -> None:
-    """Writes the bytes to a temporary name, flushed to disk, then renames it: the final file
-    is either whole or absent."""
-    os.makedirs(os.path.dirname(final) or ".", exist_ok=True)
-    temporary = temporary_name(final)
-    try:
-        with open(temporary, "wb") as out:
-            out.write(data)
-            out.flush()
-            os.fsync(out.fileno())
-        os.replace(temporary, final)
-    except BaseException:
-        if os.path.exists(temporary):
-            os.remove(temporary)
-        raise
+    """Writes the bytes whole or not at all, as the command line writes its outputs: a
+    temporary file beside the final one, flushed to the disk and renamed; missing folders are
+    made. Raises `OutputError` (an OSError) naming the path and the system's reason."""
+    folder = os.path.dirname(final)
+    if folder:
+        try:
+            os.makedirs(folder, exist_ok=True)
+        except OSError as error:
+            raise _tonalyx.OutputError(f"cannot write '{final}': {error.strerror}") from None
+    _tonalyx.write_file(final, data)
 
 
 def remove_partial_files(out: str) -> int:
-    """Removes temporary files that an interrupted run left behind; returns how many."""
+    """Removes the temporary files that killed runs and workers left under out: those of
+    processes that no longer run, and the older names. Returns how many."""
     removed = 0
     for root, _, names in os.walk(out):
+        removed += _tonalyx.remove_stale_temporaries(root)
         for name in names:
-            if _PART.match(name):
+            if _OLD_PART.match(name):
                 os.remove(os.path.join(root, name))
                 removed += 1
     return removed
@@ -195,14 +217,21 @@ def is_complete(job: Job, record: Optional[dict[str, Any]]) -> bool:
     return record.get("status") == "done" and all(os.path.isfile(o) for o in job.outputs())
 
 
-def input_fingerprint(path: str, options: dict[str, Any]) -> dict[str, Any]:
-    """What decides a file's results: its size and change time, and the run's options."""
+def input_fingerprint(path: str, options: RunOptions) -> dict[str, Any]:
+    """What decides a file's results: its size, its modification time and its change time
+    (ctime, which every write and every `touch` sets to the present, so that a file rewritten
+    with its old size and modification time still differs), and the run's options."""
     try:
         info = os.stat(path)
-        state: dict[str, Any] = {"size": info.st_size, "mtime_ns": info.st_mtime_ns}
+        state: dict[str, Any] = {
+            "size": info.st_size,
+            "mtime_ns": info.st_mtime_ns,
+            "ctime_ns": info.st_ctime_ns,
+        }
     except OSError as error:
         state = {"missing": error.strerror}
-    return {"input": state, "options": options}
+    # As its record holds it after a JSON round trip (tuples come back as lists).
+    return json.loads(json.dumps({"input": state, "options": asdict(options)}))
 
 
 def summary_path(out: str) -> str:

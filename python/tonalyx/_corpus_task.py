@@ -1,118 +1,176 @@
-"""One file of a corpus, as a Dask worker runs it: importable, so that workers find it."""
+"""One file of a corpus, as a Dask worker runs it: importable, so that workers find it.
+
+The file is read once and every output is computed from that one read: the pitch track serves
+the pitch table and the summary's statistics, the level images, formants and intensity come
+from the same samples. The outputs are written through the request library, whole or not at
+all, and the file's record last.
+"""
 
 from __future__ import annotations
 
-import os
-import warnings
-from typing import Any, Optional
+import math
+from typing import Any
 
 import numpy as np
 
-from . import _tonalyx
 from ._corpus_files import Job, write_record, write_whole
-from ._settings import set_options
-from ._sound import PitchTrack, Sound, SoundError, TonalyxWarning, pitch_table, read
+from ._sound import (
+    OutputError,
+    Sound,
+    SoundError,
+    collected_notes,
+    formant_table,
+    intensity_table,
+    open_sound,
+    pitch_table,
+)
+
+READ_REMEDY = "--max-seconds S or --whole reads more"
+STARTED = "started"
 
 SUMMARY_COLUMNS = (
     "file",
     "format",
     "rate",
     "channels",
+    "channel",
+    "file_seconds",
     "seconds",
+    "voiced_seconds",
     "voiced_share",
+    "f0_mean_hz",
+    "f0_sd_hz",
+    "f0_min_hz",
+    "f0_max_hz",
+    "f0_range_st",
     "f0_median_hz",
     "f0_p5_hz",
     "f0_p95_hz",
-    "status",
-    "error",
-    "notes",
 )
+FORMANT_COLUMNS = ("f1_median_hz", "f2_median_hz", "f3_median_hz")
+INTENSITY_COLUMNS = ("intensity_mean_db",)
+STATUS_COLUMNS = ("status", "error", "notes")
 
 
-class CommandFailed(Exception):
-    """The command line refused or failed the file; the text is its message."""
+def _fields(job: Job) -> dict[str, str]:
+    """The run's --set assignments as settings keywords."""
+    return dict(assignment.split("=", 1) for assignment in job.options.settings)
 
 
-def _command_line(arguments: list[str], path: str) -> bytes:
-    """Runs tonalyx-cli on the file; its message, without the program and the file's name,
-    when it fails."""
-    status, out, err = _tonalyx.run_cli(arguments)
-    if status != 0:
-        lines = err.decode("utf-8", "replace").strip().splitlines()
-        message = lines[-1] if lines else f"tonalyx-cli ended with status {status}"
-        raise CommandFailed(message.removeprefix("tonalyx-cli: ").removeprefix(path + ": "))
-    return out
-
-
-def _read_settings(job: Job) -> tuple[int, Optional[int]]:
-    """The channel and length limit the file settings among --set give."""
-    channel, limit = 0, None
-    for assignment in job.settings:
-        name, _, value = assignment.partition("=")
-        if name.strip() == "channelIndex":
-            channel = int(value)
-        elif name.strip() == "maxSoundLength":
-            limit = int(value)
-    return channel, limit
-
-
-def _pitch_summary(f0: np.ndarray) -> dict[str, Any]:
+def pitch_summary(f0: np.ndarray, seconds: float) -> dict[str, Any]:
+    """The statistics of a track (Hz, 0 where unvoiced) of a sound `seconds` long: the voiced
+    share of its values and the seconds it stands for, and mean, SD (n - 1), minimum, maximum,
+    range in semitones, median and 5 / 95 percentiles of the voiced F0 in Hz."""
     voiced = f0[f0 > 0]
-    summary: dict[str, Any] = {"voiced_share": float(len(voiced) / len(f0)) if len(f0) else 0.0}
+    share = float(len(voiced) / len(f0)) if len(f0) else 0.0
+    summary: dict[str, Any] = {"voiced_share": share, "voiced_seconds": share * seconds}
     if len(voiced):
         p5, median, p95 = np.percentile(voiced, [5, 50, 95])
-        summary.update(f0_median_hz=float(median), f0_p5_hz=float(p5), f0_p95_hz=float(p95))
+        low, high = float(voiced.min()), float(voiced.max())
+        summary.update(
+            f0_mean_hz=float(voiced.mean()),
+            f0_sd_hz=float(voiced.std(ddof=1)) if len(voiced) > 1 else 0.0,
+            f0_min_hz=low,
+            f0_max_hz=high,
+            f0_range_st=12 * math.log2(high / low),
+            f0_median_hz=float(median),
+            f0_p5_hz=float(p5),
+            f0_p95_hz=float(p95),
+        )
     return summary
 
 
-def _pitch_track(job: Job, sound: Sound) -> PitchTrack:
-    """The track of the loaded sound, read at the step when one is given; equal, value for
-    value, to what `tonalyx-cli pitch` prints."""
-    fields = dict(assignment.split("=", 1) for assignment in job.settings)
-    return sound.pitch(step=job.step, **fields)
+def formant_summary(frequencies: np.ndarray) -> dict[str, Any]:
+    """The medians of F1, F2 and F3 in Hz over the frames that have them."""
+    summary: dict[str, Any] = {}
+    for index, column in enumerate(FORMANT_COLUMNS):
+        if index < frequencies.shape[1]:
+            values = frequencies[:, index]
+            values = values[~np.isnan(values)]
+            if len(values):
+                summary[column] = float(np.median(values))
+    return summary
 
 
-def _write_levels(job: Job, kind: str) -> None:
-    """The command line writes the image whole or not at all: into its own temporary file,
-    renamed when complete."""
-    final = job.level_output(kind)
-    os.makedirs(os.path.dirname(final), exist_ok=True)
-    _command_line(
-        ["levels", "--kind", kind, *job.view, *set_options(job.settings), "-o", final, "--",
-         job.path],
-        job.path,
-    )
+def intensity_summary(decibels: np.ndarray) -> dict[str, Any]:
+    """The mean intensity in dB, averaged as energy (as Praat's Get mean does by default):
+    10 log10 of the mean of 10^(dB / 10); silent frames count as the silence they are."""
+    if not len(decibels):
+        return {}
+    return {"intensity_mean_db": float(10 * np.log10(np.mean(10 ** (decibels / 10))))}
+
+
+def _outputs(job: Job, sound: Sound, record: dict[str, Any]) -> dict[str, bytes]:
+    """Every output of the file from the one read, and its statistics into the record."""
+    options, fields = job.options, _fields(job)
+    outputs: dict[str, bytes] = {}
+    # The statistics come from the track itself, never from its text read back.
+    track = sound.pitch(step=options.step, **fields)
+    record.update(pitch_summary(track.f0, sound.seconds))
+    if options.pitch:
+        outputs[job.pitch_output()] = pitch_table(track.times, track.f0, job.name)
+    for kind in options.kinds:
+        levels = sound.levels(kind=kind, columns=options.columns, fit=options.fit, **fields)
+        outputs[job.level_output(kind)] = levels.encode(options.image_format)
+    if options.formants:
+        times, frequencies, bandwidths = sound.formants(step=options.step)
+        outputs[job.formants_output()] = formant_table(times, frequencies, bandwidths, job.name)
+        record.update(formant_summary(frequencies))
+    if options.intensity:
+        times, decibels = sound.intensity(step=options.step)
+        outputs[job.intensity_output()] = intensity_table(times, decibels, job.name)
+        record.update(intensity_summary(decibels))
+    return outputs
+
+
+def _finish(job: Job, record: dict[str, Any]) -> dict[str, Any]:
+    """Writes the record; when it cannot be written the file is redone next time, and the
+    record says why."""
+    try:
+        write_record(job, record)
+    except OSError as error:
+        record["record_error"] = str(error)
+    return record
+
+
+def _analyse(job: Job, record: dict[str, Any]) -> None:
+    """Reads the file, computes its outputs and writes them; the status and error go into
+    the record."""
+    options = job.options
+    try:
+        sound = open_sound(job.path, list(options.settings), options.max_seconds, options.whole,
+                           READ_REMEDY, label=job.name)
+    except SoundError as refusal:
+        # The summary names the file in its own column.
+        record.update(status="refused", error=str(refusal).removeprefix(job.path + ": "))
+        return
+    record.update(format=sound.format, rate=sound.rate, channels=sound.channels,
+                  channel=sound.channel, file_seconds=sound.file_seconds, seconds=sound.seconds)
+    try:
+        for path, data in _outputs(job, sound, record).items():
+            write_whole(path, data)
+        record["status"] = "done"
+    except OutputError as error:
+        record.update(status="failed", error=str(error))
+    except Exception as error:  # recorded with its reason; the other files go on
+        record.update(status="failed", error=f"{type(error).__name__}: {error}")
 
 
 def analyse_file(job: Job) -> dict[str, Any]:
     """Analyses one file and writes its results and its record; returns the record. A file
-    the reader refuses is recorded as refused; any other failure as failed, with its reason."""
-    record: dict[str, Any] = {"file": job.path, "fingerprint": job.fingerprint, "notes": []}
-    try:
-        channel, limit = _read_settings(job)
-        with warnings.catch_warnings(record=True) as caught:
-            warnings.simplefilter("always", TonalyxWarning)
-            sound = read(job.path, channel=channel, max_seconds=limit)
-        record["notes"] = [str(warning.message) for warning in caught]
-        record.update(
-            format=sound.format, rate=sound.rate, channels=sound.channels, seconds=sound.seconds
-        )
-    except SoundError as refusal:
-        # The summary names the file in its own column.
-        record.update(status="refused", error=str(refusal).removeprefix(job.path + ": "))
-        write_record(job, record)
-        return record
-    try:
-        # The statistics come from the track itself, never from its text read back.
-        track = _pitch_track(job, sound)
-        if job.pitch:
-            write_whole(job.pitch_output(), pitch_table(track.times, track.f0, job.path))
-        record.update(_pitch_summary(track.f0))
-        for kind in job.kinds:
-            _write_levels(job, kind)
-        record["status"] = "done"
-    except Exception as error:  # recorded with its reason; the other files go on
-        record.update(status="failed", error=f"{type(error).__name__}: {error}"
-                      if not isinstance(error, CommandFailed) else str(error))
-    write_record(job, record)
-    return record
+    the reader refuses is recorded as refused; an output that cannot be written, or any other
+    failure, as failed with its reason. Notes say what the reading and the views changed."""
+    record: dict[str, Any] = {"file": job.name, "fingerprint": job.fingerprint, "run": job.run}
+    # Should the worker die on this file, its record tells that the file was being analysed.
+    _finish(job, {**record, "status": STARTED})
+    with collected_notes() as notes:
+        _analyse(job, record)
+    record["notes"] = notes
+    return _finish(job, record)
+
+
+def analyse_files(jobs: list[Job]) -> list[dict[str, Any]]:
+    """Analyses the files in order, each as analyse_file does (its record written before the
+    next file starts), and returns their records: one Dask task for a batch of files, so that
+    the scheduler's and the worker's work per task is shared by several files."""
+    return [analyse_file(job) for job in jobs]

@@ -2,7 +2,7 @@
 
 from __future__ import annotations
 
-from typing import Any, Iterable, Mapping, NamedTuple
+from typing import Any, Mapping, NamedTuple
 
 from . import _tonalyx
 
@@ -92,10 +92,3 @@ def combined(settings: Settings | None, fields: Mapping[str, Any]) -> list[str]:
     assignments = settings.assignments() if settings is not None else []
     return assignments + _assignments({field_name(key): value for key, value in fields.items()})
 
-
-def set_options(assignments: Iterable[str]) -> list[str]:
-    """The assignments as command-line options."""
-    options: list[str] = []
-    for assignment in assignments:
-        options += ["--set", assignment]
-    return options

@@ -2,10 +2,12 @@
 
 from __future__ import annotations
 
+import contextlib
 import os
+import threading
 import warnings
 from dataclasses import dataclass
-from typing import Any, NamedTuple, Optional, Sequence
+from typing import Any, Iterator, NamedTuple, Optional, Sequence
 
 import numpy as np
 
@@ -15,7 +17,10 @@ from ._textgrid import TextGrid, read_textgrid
 
 SoundError = _tonalyx.SoundError
 UsageError = _tonalyx.UsageError
+OutputError = _tonalyx.OutputError
 
+# The spectrogram kinds: FFT power, auto-correlation, cepstrum, liftering (the smoothed log
+# spectrum in log10 units), maximum entropy (Burg), and the pitch track alone.
 KINDS = ("fft", "ac", "cep", "lif", "mem", "pitch")
 
 
@@ -25,21 +30,57 @@ class TonalyxWarning(UserWarning):
 
 @dataclass(frozen=True)
 class Levels:
-    """The level image of `tonalyx-cli levels` as its PGM holds it (0 .. 255, line 0 at the
-    top), with the time in seconds of each column's centre and, for each image line, its
-    frequency in Hz or, on a lag axis, its lag in ms (the other one is None)."""
+    """The spectrogram of `tonalyx-cli levels` as numbers.
+
+    `image` is the level image as its PGM holds it: uint8, one line per image row (line 0 at
+    the top, the highest frequency or longest lag), one column per view column. A level is
+    256 (value - low) / (high - low) truncated and clamped to 0 .. 255, where low and high
+    are the minDb and maxDb settings (minPercent and maxPercent, as percent, for the "ac" and
+    "cep" kinds); the PNG the command line writes shows grey 255 - level, dark where the
+    level is high. The default axis runs from minFreq 0 to maxFreq 1000 Hz (raise maxFreq to
+    see more).
+
+    `values` are the unclipped levels behind the image, a float array of its shape in `unit`:
+    "dB", "%" for the auto-correlation and cepstrum kinds, or "log10" for "lif"; the same
+    values as the window's level export and `Sound.spectrum` give for each column. The "lif"
+    kind (the window's hidden liftering view) gives the cepstrally smoothed log spectrum in
+    log10 units as the window computes it (about -130 on speech), which the image maps
+    through the dB thresholds as they are, so the default -90 .. -20 shows it white (set
+    minDb and maxDb around its values to see it); a silent frame lies at or below -300, the
+    log floor (tables write it as --missing-as says).
+    `values` and `unit` are None for the "pitch" kind, whose image holds the track alone.
+
+    `times` are the seconds of each column's centre; `frequencies` the Hz of each image line,
+    or on a lag axis `lags` in ms (the other one is None).
+    """
 
     image: np.ndarray
     times: np.ndarray
     frequencies: Optional[np.ndarray]
     lags: Optional[np.ndarray]
     kind: str
+    values: Optional[np.ndarray] = None
+    unit: Optional[str] = None
+
+    def encode(self, format: str = "png") -> bytes:
+        """The image file's bytes as `tonalyx-cli levels` writes them: "png" (grey 255 -
+        level) or "pgm" (the levels)."""
+        return _tonalyx.level_image_file(self.image, str(format))
+
+    def save(self, path: "str | os.PathLike[str]", format: Optional[str] = None) -> None:
+        """Writes the image file to path whole or not at all, as the command line writes its
+        outputs (a temporary file beside it, flushed and renamed). The format is named by
+        `format`, or by the path's extension (.png or .pgm). Raises `OutputError` with the
+        system's reason when the file cannot be written."""
+        name = os.fspath(path)
+        chosen = _tonalyx.image_format_of_path(name) if format is None else str(format)
+        _tonalyx.write_file(name, self.encode(chosen))
 
 
 @dataclass(frozen=True)
 class Spectrum:
     """The rows of `tonalyx-cli spectrum`, lowest frequency (or shortest lag) first: levels in
-    dB, or in percent (`unit` "%") for the auto-correlation and cepstrum kinds."""
+    `unit`: "dB", "%" for the auto-correlation and cepstrum kinds, "log10" for liftering."""
 
     frequencies: Optional[np.ndarray]
     lags: Optional[np.ndarray]
@@ -71,34 +112,66 @@ class PitchTrack(NamedTuple):
     f0: np.ndarray
 
 
+# Where this thread's notes go instead of warnings, while collected_notes() runs.
+_collecting = threading.local()
+
+
+def _say(note: str, stacklevel: int) -> None:
+    """A note on what an analysis changed: a `TonalyxWarning`, or into the list of this
+    thread's collected_notes()."""
+    notes = getattr(_collecting, "notes", None)
+    if notes is None:
+        warnings.warn(note, TonalyxWarning, stacklevel=stacklevel + 1)
+    else:
+        notes.append(note)
+
+
+@contextlib.contextmanager
+def collected_notes() -> Iterator[list[str]]:
+    """The notes of this thread's reads and analyses, gathered into a list instead of warned:
+    threads that analyse side by side (a Dask worker's) each keep their own, which the
+    warnings module, one state for the whole process, cannot do."""
+    previous = getattr(_collecting, "notes", None)
+    _collecting.notes = []
+    try:
+        yield _collecting.notes
+    finally:
+        _collecting.notes = previous
+
+
 def _warn_notes(notes: str) -> None:
     for note in notes.splitlines():
-        warnings.warn(note, TonalyxWarning, stacklevel=3)
+        _say(note, stacklevel=3)
 
 
 class Sound:
     """One channel of a sound as signed 16-bit samples, as the window and the command line
-    load it. `samples` is a read-only view of the loaded samples (no copy)."""
+    load it. `samples` is a read-only view of the loaded samples (no copy). Sounds pickle
+    (samples, rate and the file's description), so Dask and multiprocessing can send them."""
 
     def __init__(self, native: Any) -> None:
         self._native = native
 
     @classmethod
-    def from_array(cls, samples: Any, rate: int) -> "Sound":
-        """A sound from integer samples in the 16-bit range at `rate` Hz."""
+    def from_array(cls, samples: Any, rate: float) -> "Sound":
+        """A sound from integer samples in the 16-bit range at `rate` Hz, a whole number from
+        1 to 2^31 - 1 (16000.7 is refused, never rounded): `ValueError` otherwise."""
         array = np.asarray(samples)
-        return cls(_tonalyx.from_samples(array, int(rate)))
+        return cls(_tonalyx.from_samples(array, rate))
 
     @property
     def samples(self) -> np.ndarray:
+        """The samples, int16 (full scale 32768), read-only."""
         return self._native.samples
 
     @property
     def rate(self) -> int:
+        """The sampling rate in Hz."""
         return self._native.rate
 
     @property
     def path(self) -> Optional[str]:
+        """The path the sound was read from; None for a sound made from an array."""
         name = self._native.name
         return None if name == "<array>" else name
 
@@ -153,7 +226,14 @@ class Sound:
 
     @property
     def seconds(self) -> float:
+        """The length of the samples held, in seconds."""
         return len(self.samples) / self.rate
+
+    @property
+    def file_seconds(self) -> float:
+        """The length of the file's channel in seconds; more than `seconds` when the read was
+        cut at its length limit."""
+        return self.frames_in_file / self.rate
 
     def __len__(self) -> int:
         return len(self.samples)
@@ -177,7 +257,7 @@ class Sound:
     ) -> Levels:
         """The spectrogram's level image in the view the options give, as `tonalyx-cli
         levels` computes it; `fields` are settings records' fields (see `Settings`)."""
-        image, times, axis, lag, notes = _tonalyx.levels(
+        image, times, axis, lag, values, unit, notes = _tonalyx.levels(
             self._native,
             kind=str(kind),
             columns=columns,
@@ -188,8 +268,9 @@ class Sound:
             settings=combined(settings, fields),
         )
         _warn_notes(notes)
+        unit = None if values is None else unit
         return Levels(
-            image, times, None if lag else axis, axis if lag else None, str(kind)
+            image, times, None if lag else axis, axis if lag else None, str(kind), values, unit
         )
 
     def spectrum(
@@ -206,7 +287,7 @@ class Sound:
     ) -> Spectrum:
         """The levels of view column `column`, or the mean of columns `column` ..
         `to_column`, as the power-spectrum window computes them (= `tonalyx-cli spectrum`)."""
-        positions, levels, lag, percent, notes = _tonalyx.spectrum(
+        positions, levels, lag, unit, notes = _tonalyx.spectrum(
             self._native,
             column=column,
             to_column=to_column,
@@ -222,7 +303,7 @@ class Sound:
             None if lag else positions,
             positions if lag else None,
             levels,
-            "%" if percent else "dB",
+            unit,
         )
 
     def pitch(
@@ -267,7 +348,7 @@ class Sound:
             track=track,
         )
         if note:
-            warnings.warn(f"{self._native.name}: {note}", TonalyxWarning, stacklevel=2)
+            _say(f"{self._native.name}: {note}", stacklevel=2)
         return Formants(times, frequencies, bandwidths)
 
     def intensity(self, min_pitch: float = 100.0, step: Optional[float] = None) -> Intensity:
@@ -278,7 +359,7 @@ class Sound:
             self._native, min_pitch=float(min_pitch), step=None if step is None else float(step)
         )
         if note:
-            warnings.warn(f"{self._native.name}: {note}", TonalyxWarning, stacklevel=2)
+            _say(f"{self._native.name}: {note}", stacklevel=2)
         return Intensity(times, decibels)
 
     def measure(
@@ -331,36 +412,109 @@ class Sound:
         return table
 
 
-def _warn_load_notes(name: str, sound: Sound) -> None:
-    """Says what the read changed, in the command line's words where its remedy is the same."""
+def _warn_load_notes(name: str, sound: Sound, limit: str, remedy: str) -> None:
+    """Says what the read changed, in the command line's words where its remedy is the same;
+    a cut sound names the limit that cut it and what reads more."""
     native = sound._native
     for note in native.read_notes:
-        warnings.warn(f"{name}: {note}", TonalyxWarning, stacklevel=3)
+        _say(f"{name}: {note}", stacklevel=4)
     if len(sound) < native.frames_in_file:
-        warnings.warn(
-            f"{name}: only {len(sound)} samples, {sound.seconds:.6f} s ({native.limit}) of "
-            f"{native.frames_in_file} samples, {native.frames_in_file / sound.rate:.6f} s "
-            "were loaded; max_seconds reads more",
-            TonalyxWarning,
-            stacklevel=3,
+        _say(f"{name}: read the first {sound.seconds:.6g} s of {sound.file_seconds:.6g} s "
+             f"({limit}); {remedy}", stacklevel=4)
+
+
+def open_sound(
+    name: str,
+    assignments: list[str],
+    max_seconds: Optional[float],
+    whole: bool,
+    remedy: str,
+    label: Optional[str] = None,
+) -> Sound:
+    """Reads the file with the settings assignments (NAME=VALUE) and the length asked for;
+    warns what the read changed, led by `label` (the name by default), a cut naming `remedy`
+    as what reads more."""
+    sound = Sound(
+        _tonalyx.read(
+            name,
+            assignments,
+            max_seconds=None if max_seconds is None else float(max_seconds),
+            whole=bool(whole),
         )
+    )
+    if max_seconds is not None:
+        limit = f"max_seconds={max_seconds:g}"
+    else:
+        limit = sound._native.limit
+    _warn_load_notes(name if label is None else label, sound, limit, remedy)
+    return sound
 
 
 def read(
-    path: "str | os.PathLike[str]", channel: int = 0, max_seconds: Optional[int] = None
+    path: "str | os.PathLike[str]",
+    channel: int = 0,
+    max_seconds: Optional[float] = None,
+    whole: bool = False,
+    settings: Optional[Settings] = None,
+    **fields: Any,
 ) -> Sound:
-    """Reads one channel of a sound file as `tonalyx-cli` does. `max_seconds` is the
-    maxSoundLength setting, whole seconds from 1 to 300 (the program's 120 when None). A
-    refused file raises `SoundError` with the command line's reason; a cut sound, a file
+    """Reads one channel (from 0) of a sound file as `tonalyx-cli` does: at most the
+    maxSoundLength setting (120 s) unless `max_seconds` (seconds, up to 2^31) or `whole`
+    (all of it, up to 2^31 - 65537 samples) asks for more, as the command line's --max-seconds
+    and --whole. The samples are held in memory: 2 bytes each, 318 MB for an hour at 44.1 kHz.
+    A refused file raises `SoundError` with the command line's reason; a cut sound, a file
     shorter than its header claims or a channel that the file lacks gives a
-    `TonalyxWarning`."""
+    `TonalyxWarning`. `settings` and `fields` may give maxSoundLength (1 .. 300 s) and the
+    other file settings."""
     name = os.fspath(path)
-    assignments = [f"channelIndex={channel}"]
-    if max_seconds is not None:
-        assignments.append(f"maxSoundLength={max_seconds}")
-    sound = Sound(_tonalyx.read(name, assignments))
-    _warn_load_notes(name, sound)
-    return sound
+    assignments = combined(settings, {**fields, "channelIndex": channel})
+    return open_sound(name, assignments, max_seconds, whole,
+                      "max_seconds=S or whole=True reads more")
+
+
+def stream_pitch(
+    path: "str | os.PathLike[str]",
+    step: Optional[float] = None,
+    channel: int = 0,
+    max_seconds: Optional[float] = None,
+    whole: bool = False,
+    settings: Optional[Settings] = None,
+    **fields: Any,
+) -> PitchTrack:
+    """The pitch track of a file as `tonalyx-cli pitch` streams it, without loading the sound:
+    the samples are read a block at a time and never held whole, so hours take the memory of
+    minutes (only the track is kept: 8 bytes a value, 2.9 MB for an hour at `step` 0.01). The
+    same values as `read(...).pitch(...)` with the same arguments; the reading as in `read`
+    (channel from 0, maxSoundLength unless `max_seconds` or `whole`), the track as in
+    `Sound.pitch` (`step` in seconds)."""
+    name = os.fspath(path)
+    times, f0, notes, loaded, in_file, rate, limit = _tonalyx.stream_pitch(
+        name,
+        step=None if step is None else float(step),
+        settings=combined(settings, {**fields, "channelIndex": channel}),
+        max_seconds=None if max_seconds is None else float(max_seconds),
+        whole=bool(whole),
+    )
+    for note in notes:
+        _say(f"{name}: {note}", stacklevel=2)
+    if loaded < in_file:
+        shown = f"max_seconds={max_seconds:g}" if max_seconds is not None else limit
+        _say(f"{name}: read the first {loaded / rate:.6g} s of {in_file / rate:.6g} s "
+             f"({shown}); max_seconds=S or whole=True reads more", stacklevel=2)
+    return PitchTrack(times, f0)
+
+
+def _column_table(
+    write: Any, times: Any, values: Any, file: str, format: str, missing_as: Optional[str]
+) -> bytes:
+    """A table of one value per time, as write makes it."""
+    return write(
+        np.asarray(times, dtype=float),
+        np.asarray(values, dtype=float),
+        file,
+        str(format),
+        None if missing_as is None else str(missing_as),
+    )
 
 
 def pitch_table(
@@ -373,10 +527,39 @@ def pitch_table(
     """The pitch table `tonalyx-cli pitch --format FORMAT [--missing-as MISSING_AS]` writes
     for `file`, for these times (s) and F0 values (Hz, 0 where unvoiced): csv or tsv, and an
     unvoiced value as 0, or with `missing_as` "empty" or "nan"."""
-    return _tonalyx.pitch_table(
+    return _column_table(_tonalyx.pitch_table, times, values, file, format, missing_as)
+
+
+def formant_table(
+    times: Any,
+    frequencies: Any,
+    bandwidths: Any,
+    file: str,
+    format: str = "csv",
+    missing_as: Optional[str] = None,
+) -> bytes:
+    """The formant table `tonalyx-cli formants` writes for `file`, for these times (s) and
+    frames x count arrays of frequencies and bandwidths (Hz, NaN where a frame has fewer
+    formants, written as 0, or as `missing_as` "empty" or "nan" says)."""
+    frequencies = np.asarray(frequencies, dtype=float)
+    return _tonalyx.formant_table(
         np.asarray(times, dtype=float),
-        np.asarray(values, dtype=float),
-        file,
+        frequencies.ravel(),
+        np.asarray(bandwidths, dtype=float).ravel(),
+        count=frequencies.shape[1] if frequencies.ndim == 2 else 0,
+        file=file,
         format=str(format),
         missing_as=None if missing_as is None else str(missing_as),
     )
+
+
+def intensity_table(
+    times: Any,
+    decibels: Any,
+    file: str,
+    format: str = "csv",
+    missing_as: Optional[str] = None,
+) -> bytes:
+    """The intensity table `tonalyx-cli intensity` writes for `file`, for these times (s) and
+    levels (dB; digital silence, -300, written as it is or as `missing_as` says)."""
+    return _column_table(_tonalyx.intensity_table, times, decibels, file, format, missing_as)

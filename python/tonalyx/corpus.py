@@ -1,13 +1,14 @@
-"""Analyses a corpus of sound files on Dask distributed: one task per file.
+"""Analyses a corpus of sound files on Dask distributed: one task per batch of files.
 
-    python3 -m tonalyx.corpus INPUTS... --out DIR [--levels KIND ...] [--pitch] [--step S]
-        [--set NAME=VALUE ...] [--scheduler ADDRESS] [--workers N]
+    python3 -m tonalyx.corpus INPUTS... --out DIR [--pitch] [--levels KIND ...] [--formants]
+        [--intensity] [--step S] [--set NAME=VALUE ...] [--max-seconds S | --whole]
+        [--scheduler ADDRESS | --workers N [--host ADDRESS]]
 
-Each file's pitch table and level images are the bytes tonalyx-cli writes, under DIR with the
-inputs' relative paths; DIR/summary.csv has one line per file. Every result is written under a
-temporary name and renamed when whole; a file's record (DIR/.tonalyx-corpus/) is written last,
-so a run that was interrupted, or killed, resumes where it stopped and skips finished files.
-With --scheduler the workers must see the inputs and DIR under the same paths.
+Each file is read once; its pitch table, level images, formant and intensity tables are the
+bytes tonalyx-cli writes, under DIR with the inputs' relative paths, and DIR/summary.csv has one
+line per file (DIR/summary-settings.txt the options and settings it was made with). Every
+result is written whole or not at all, and a file's record (DIR/.tonalyx-corpus/) last: a run
+that was interrupted or killed resumes where it stopped and skips the finished files.
 """
 
 from __future__ import annotations
@@ -18,33 +19,88 @@ import csv
 import io
 import logging
 import os
+import signal
 import sys
 import time
+import uuid
 from typing import Any, Iterator, Optional, Sequence, TextIO
 
 from . import _tonalyx
 from ._corpus_files import (
+    RECORD_FOLDER,
+    SETTINGS_NAME,
     InputError,
     Job,
+    RunOptions,
     collect_inputs,
-    input_fingerprint,
     is_complete,
+    make_job,
     read_record,
     remove_partial_files,
     summary_path,
     write_record,
     write_whole,
 )
-from ._corpus_task import SUMMARY_COLUMNS, analyse_file
+from ._corpus_task import (
+    FORMANT_COLUMNS,
+    INTENSITY_COLUMNS,
+    STATUS_COLUMNS,
+    STARTED,
+    SUMMARY_COLUMNS,
+    analyse_files,
+)
+from ._settings import setting_fields
 from ._sound import KINDS, UsageError
 
 EXIT_DONE, EXIT_FILES_FAILED, EXIT_USAGE, EXIT_INTERRUPTED = 0, 1, 2, 130
+LOOPBACK = "127.0.0.1"
+
+EPILOG = """\
+outputs, under DIR at each input's relative path:
+  NAME.pitch.csv      the pitch table (--pitch, the default): tonalyx-cli pitch [--step S]
+  NAME.KIND.png       a level image per --levels KIND (or .pgm): tonalyx-cli levels --kind KIND
+                      (fft, ac, cep, mem: levels in dB or percent; lif: the liftered log
+                      spectrum in log10 units, about -130 on speech, mapped through the dB
+                      thresholds as it is, so white unless minDb and maxDb are set near it;
+                      pitch: the track alone)
+  NAME.formants.csv   --formants: tonalyx-cli formants [--step S] (ceiling 5500 Hz, 5 formants)
+  NAME.intensity.csv  --intensity: tonalyx-cli intensity [--step S] (minimum pitch 100 Hz)
+  summary.csv         one line per file: file, format, rate, channels, channel (the one
+                      analysed, from 0), file_seconds (the file's whole length), seconds (what
+                      was read), voiced_seconds, voiced_share, f0_mean_hz, f0_sd_hz, f0_min_hz,
+                      f0_max_hz, f0_range_st (max / min in semitones), f0_median_hz, f0_p5_hz,
+                      f0_p95_hz (of the voiced values of the pitch track, at --step when
+                      given), f1_median_hz .. f3_median_hz with --formants, intensity_mean_db
+                      with --intensity (energy mean), status (done, refused, failed, not
+                      done), error and notes (what the reading changed: a sound cut at its
+                      limit, a missing channel, a file shorter than its header claims)
+  summary-settings.txt  the options, step and settings the summary was made with
+
+resuming: a file is finished when its record matches its fingerprint: the input's size,
+modification time and change time (ctime, which any write or touch of the file renews) and
+every option of the run. A file changed in any way, or a run with other options, is redone;
+a lost output is made again; the others are skipped.
+
+reading: each file is read up to the maxSoundLength setting (120 s; --set maxSoundLength=300),
+or up to --max-seconds S, or whole with --whole, as tonalyx-cli reads it.
+
+clusters: by default a local cluster of --workers processes that listens on the loopback
+(127.0.0.1) only, without a dashboard: recordings are private. --host names another address
+to listen on. To use many machines, start a Dask scheduler and workers yourself (dask
+scheduler; dask worker ADDRESS) and give --scheduler ADDRESS: the workers must see the inputs
+and DIR under the same absolute paths, which the runner sends.
+
+exit status: 0 every file done, 1 a file or an output failed, 2 a usage error (nothing is
+read or written), 130 interrupted (run again to finish).
+"""
 
 
 def _parser() -> argparse.ArgumentParser:
     parser = argparse.ArgumentParser(
         prog="python3 -m tonalyx.corpus",
-        description="Runs tonalyx's pitch track and level images over many files on Dask.",
+        description="Runs tonalyx's analyses over many files on Dask, each file read once.",
+        epilog=EPILOG,
+        formatter_class=argparse.RawDescriptionHelpFormatter,
     )
     parser.add_argument(
         "inputs", nargs="+", metavar="INPUT",
@@ -56,7 +112,12 @@ def _parser() -> argparse.ArgumentParser:
         help="level images of these kinds: " + ", ".join(KINDS),
     )
     parser.add_argument("--pitch", action="store_true", help="the pitch table (the default)")
-    parser.add_argument("--step", type=float, metavar="S", help="pitch table every S seconds")
+    parser.add_argument("--formants", action="store_true", help="the formant table")
+    parser.add_argument("--intensity", action="store_true", help="the intensity table")
+    parser.add_argument(
+        "--step", type=float, metavar="S",
+        help="pitch table rows, formant and intensity frames every S seconds",
+    )
     parser.add_argument(
         "--set", action="append", default=[], dest="settings", metavar="NAME=VALUE",
         help="a settings record's field, as tonalyx-cli --set takes it (repeatable)",
@@ -66,46 +127,55 @@ def _parser() -> argparse.ArgumentParser:
     parser.add_argument(
         "--image-format", choices=("png", "pgm"), default="png", help="level images' format"
     )
+    parser.add_argument(
+        "--max-seconds", type=float, metavar="S", help="read up to S seconds of each file"
+    )
+    parser.add_argument("--whole", action="store_true", help="read all of each file")
     parser.add_argument("--scheduler", metavar="ADDRESS", help="an existing Dask scheduler")
     parser.add_argument(
         "--workers", type=int, default=2, metavar="N",
         help="worker processes of the local cluster (default 2)",
     )
+    parser.add_argument(
+        "--host", default=LOOPBACK, metavar="ADDRESS",
+        help="the address the local cluster listens on (default 127.0.0.1, this machine only)",
+    )
     return parser
 
 
-def _jobs(arguments: argparse.Namespace) -> list[Job]:
-    view = ["--columns", str(arguments.columns)] + (["--fit"] if arguments.fit else [])
-    options = {
-        "kinds": arguments.levels,
-        "pitch": arguments.pitch,
-        "step": arguments.step,
-        "settings": arguments.settings,
-        "view": view,
-        "image_format": arguments.image_format,
-    }
-    jobs = []
-    for entry in collect_inputs(arguments.inputs):
-        job = Job(
-            entry.path, entry.relative, arguments.out, arguments.levels, arguments.pitch,
-            arguments.step, arguments.settings, view, arguments.image_format,
-        )
-        job.fingerprint = input_fingerprint(entry.path, options)
-        jobs.append(job)
-    return jobs
+def _options(arguments: argparse.Namespace) -> RunOptions:
+    return RunOptions(
+        kinds=tuple(arguments.levels),
+        pitch=arguments.pitch,
+        formants=arguments.formants,
+        intensity=arguments.intensity,
+        step=arguments.step,
+        settings=tuple(arguments.settings),
+        columns=arguments.columns,
+        fit=arguments.fit,
+        image_format=arguments.image_format,
+        max_seconds=arguments.max_seconds,
+        whole=arguments.whole,
+    )
 
 
 def _check(arguments: argparse.Namespace) -> None:
-    """Refuses, before any work, what every file would fail on."""
-    _tonalyx.check_settings(arguments.settings)
-    if arguments.step is not None and not arguments.step > 0:
-        raise UsageError(f"--step takes a positive number of seconds, not {arguments.step}")
-    if not 1 <= arguments.columns <= 32768:
-        raise UsageError(
-            f"--columns takes a whole number from 1 to 32768, not {arguments.columns}"
-        )
+    """Refuses, before any work, what every file would fail on: the request library's check
+    of the options and settings (the command line's), and the runner's own options."""
+    _tonalyx.check_request(
+        arguments.settings, step=arguments.step, columns=arguments.columns, fit=arguments.fit,
+        max_seconds=arguments.max_seconds, whole=arguments.whole,
+    )
     if arguments.workers < 1:
         raise UsageError(f"--workers takes a whole number from 1 up, not {arguments.workers}")
+
+
+def _prepare_output(out: str) -> None:
+    """Tries the results' folder before any work, as the command line tries its outputs'
+    folders: the folders are made and a file is created and removed in each. Raises
+    `OutputError` with the system's reason."""
+    _tonalyx.check_output(summary_path(out))
+    _tonalyx.check_output(os.path.join(out, RECORD_FOLDER, SETTINGS_NAME))
 
 
 class Progress:
@@ -161,62 +231,151 @@ def _number(value: Any, digits: int) -> str:
     return "" if value is None else f"{value:.{digits}g}"
 
 
-def write_summary(out: str, jobs: Sequence[Job], records: dict[str, dict[str, Any]]) -> None:
+def _columns(jobs: Sequence[Job]) -> tuple[str, ...]:
+    options = jobs[0].options if jobs else RunOptions()
+    return (SUMMARY_COLUMNS + (FORMANT_COLUMNS if options.formants else ())
+            + (INTENSITY_COLUMNS if options.intensity else ()) + STATUS_COLUMNS)
+
+
+def _cell(record: dict[str, Any], column: str) -> Any:
+    value = record.get(column)
+    if column in ("seconds", "file_seconds", "voiced_seconds"):
+        return _number(value, 9)
+    if isinstance(value, float):
+        return _number(value, 6)
+    return "" if value is None else value
+
+
+def summary_text(jobs: Sequence[Job], records: dict[str, dict[str, Any]]) -> str:
     """The summary table, one line per input in input order; files without a result yet are
-    listed as "not done". Notes say what the reading changed (a sound cut at maxSoundLength, a
-    channel the file lacks)."""
+    listed as "not done". Notes say what the reading changed (a sound cut at its limit, a
+    channel the file lacks) and a record that could not be written."""
     text = io.StringIO()
     table = csv.writer(text, lineterminator="\n")
-    table.writerow(SUMMARY_COLUMNS)
+    columns = _columns(jobs)
+    table.writerow(columns)
     for job in jobs:
-        record = records.get(job.path, {})
-        table.writerow(
-            [
-                job.path,
-                record.get("format", ""),
-                record.get("rate", ""),
-                record.get("channels", ""),
-                _number(record.get("seconds"), 9),
-                _number(record.get("voiced_share"), 6),
-                _number(record.get("f0_median_hz"), 6),
-                _number(record.get("f0_p5_hz"), 6),
-                _number(record.get("f0_p95_hz"), 6),
-                record.get("status", "not done"),
-                record.get("error", ""),
-                "; ".join(record.get("notes", [])),
-            ]
-        )
-    write_whole(summary_path(out), text.getvalue().encode("utf-8"))
+        record = dict(records.get(job.path, {}))
+        record["file"] = job.name
+        record.setdefault("status", "not done")
+        notes = list(record.get("notes", []))
+        if "record_error" in record:
+            notes.append(f"its record was not written ({record['record_error']}): "
+                         "the next run does it again")
+        record["notes"] = "; ".join(notes)
+        table.writerow([_cell(record, column) for column in columns])
+    return text.getvalue()
+
+
+def settings_text(options: RunOptions) -> str:
+    """The options and settings a summary was made with: the run's options, then every
+    settings field with the value used."""
+    lines = [f"# tonalyx.corpus {_tonalyx.version}: the options and settings of summary.csv"]
+    for name in ("pitch", "kinds", "formants", "intensity", "step", "columns", "fit",
+                 "max_seconds", "whole"):
+        lines.append(f"{name}={getattr(options, name)}")
+    given = dict(assignment.split("=", 1) for assignment in options.settings)
+    for field in setting_fields():
+        lines.append(f"{field.name}={given.get(field.name, field.default)}")
+    return "\n".join(lines) + "\n"
+
+
+def write_summary(out: str, jobs: Sequence[Job], records: dict[str, dict[str, Any]]) -> None:
+    """Writes summary.csv and summary-settings.txt, each whole or not at all."""
+    options = jobs[0].options if jobs else RunOptions()
+    write_whole(os.path.join(out, SETTINGS_NAME), settings_text(options).encode("utf-8"))
+    write_whole(summary_path(out), summary_text(jobs, records).encode("utf-8"))
+
+
+def _start_worker_server() -> None:
+    """Starts the server the local cluster's workers are forked from, before Dask is imported
+    here, so that the two imports run side by side; it preloads what the workers run. The
+    server starts with Ctrl+C ignored, which its workers inherit: the terminal sends Ctrl+C to
+    the whole process group, and only this process should answer it (by stopping the run and
+    closing the cluster), not every worker with a traceback."""
+    import multiprocessing
+    import multiprocessing.forkserver
+
+    multiprocessing.get_context("forkserver").set_forkserver_preload(
+        ["distributed", "tonalyx._corpus_task"])
+    previous = signal.signal(signal.SIGINT, signal.SIG_IGN)
+    try:
+        multiprocessing.forkserver.ensure_running()
+    finally:
+        signal.signal(signal.SIGINT, previous)
 
 
 @contextlib.contextmanager
 def _client(arguments: argparse.Namespace) -> Iterator[Any]:
     """A client of the scheduler named, or of a local cluster that ends with it (the client
-    closes first, then the cluster)."""
+    closes first, then the cluster). Every socket of the local cluster listens on --host, the
+    loopback unless asked otherwise; its workers are forked from a preloaded server
+    (faster to start and to stop than fresh interpreters) and hold queued files, so that none
+    waits for the scheduler between two files. Each worker runs two files at a time: the
+    analyses release the interpreter's lock and writing waits on the disk."""
+    import dask
     from distributed import Client, LocalCluster
 
     if arguments.scheduler:
         with Client(arguments.scheduler) as client:
             yield client
         return
-    with LocalCluster(
+    config = {
+        "distributed.worker.multiprocessing-method": "forkserver",
+        "distributed.scheduler.worker-saturation": float("inf"),
+    }
+    # The scheduler and every worker serve HTTP (health and metrics, a dashboard when bokeh
+    # is there) on all interfaces unless told an address: they get the cluster's host too.
+    local = f"{arguments.host}:0"
+    with dask.config.set(config), LocalCluster(
         n_workers=arguments.workers,
-        threads_per_worker=1,
+        threads_per_worker=2,
         processes=True,
-        dashboard_address=None,
-        silence_logs=logging.ERROR,
+        host=arguments.host,
+        scheduler_kwargs={"dashboard_address": local},
+        worker_dashboard_address=local,
+        silence_logs=logging.CRITICAL,
     ) as cluster, Client(cluster) as client:
         yield client
 
 
-def _failure_record(job: Job, error: BaseException) -> dict[str, Any]:
+def _failure_record(job: Job, error: BaseException, started: bool = True) -> dict[str, Any]:
     from distributed import KilledWorker
 
     if isinstance(error, KilledWorker):
-        reason = "the worker died while analysing this file"
+        moment = "while analysing" if started else "again and again before analysing"
+        reason = f"the worker died {moment} this file"
     else:
         reason = f"{type(error).__name__}: {error}"
-    return {"file": job.path, "fingerprint": job.fingerprint, "status": "failed", "error": reason}
+    record = {"file": job.name, "fingerprint": job.fingerprint, "status": "failed",
+              "error": reason}
+    try:
+        write_record(job, record)
+    except OSError as problem:
+        record["record_error"] = str(problem)
+    return record
+
+
+def _batches(jobs: list[Job], slots: int) -> list[list[Job]]:
+    """The jobs in batches of up to 8 files, small enough that every one of the cluster's
+    slots (worker threads) gets several, so that the last batches end close together."""
+    size = max(1, min(8, len(jobs) // (6 * max(1, slots))))
+    return [jobs[start:start + size] for start in range(0, len(jobs), size)]
+
+
+def _after_a_death(batch: list[Job]) -> tuple[list[tuple[Job, dict]], list[Job], list[Job]]:
+    """What the records of this run say of a batch whose worker died: the files finished (with
+    their records), the files it was analysing, and the files it had not started."""
+    finished, started, waiting = [], [], []
+    for job in batch:
+        record = read_record(job) or {}
+        if record.get("run") != job.run:
+            waiting.append(job)
+        elif record.get("status") == STARTED:
+            started.append(job)
+        else:
+            finished.append((job, record))
+    return finished, started, waiting
 
 
 def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress) -> dict[str, dict]:
@@ -231,60 +390,104 @@ def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress) -> 
             pending.append(job)
     if not pending:
         return records
+    if not arguments.scheduler:
+        _start_worker_server()
     from distributed import as_completed
 
     with _client(arguments) as client:
-        futures = client.map(analyse_file, pending, pure=False)
-        owner = {future.key: job for future, job in zip(futures, pending)}
+        slots = sum(client.nthreads().values())
+        owner = {}
+        for batch in _batches(pending, slots):
+            owner[client.submit(analyse_files, batch, pure=False)] = batch
+        running = as_completed(list(owner))
+        tries: dict[str, int] = {}
         try:
-            for future in as_completed(futures):
-                job = owner[future.key]
+            for future in running:
+                batch = owner.pop(future)
                 try:
-                    record = future.result()
+                    finished = list(zip(batch, future.result()))
                 except Exception as error:
-                    record = _failure_record(job, error)
-                    try:
-                        write_record(job, record)
-                    except OSError as problem:
-                        record["error"] += f" (its record was not written: {problem.strerror})"
-                records[job.path] = record
-                progress.count(record)
+                    # The files being analysed are recorded with the reason; the batch's files
+                    # that had not started go on in a task of their own, twice at most.
+                    finished, started, waiting = _after_a_death(batch)
+                    finished += [(job, _failure_record(job, error)) for job in started]
+                    again = [job for job in waiting if tries.get(job.path, 0) < 2]
+                    for job in again:
+                        tries[job.path] = tries.get(job.path, 0) + 1
+                    finished += [(job, _failure_record(job, error, started=False))
+                                 for job in waiting if job not in again]
+                    if again:
+                        retry = client.submit(analyse_files, again, pure=False)
+                        owner[retry] = again
+                        running.add(retry)
+                for job, record in finished:
+                    records[job.path] = record
+                    progress.count(record)
         except BaseException:
-            client.cancel(futures)
+            client.cancel(list(owner))
             raise
     return records
 
 
+def _finished_before(jobs: Sequence[Job], records: dict[str, dict[str, Any]]) -> None:
+    """Adds the records of files an interrupted run finished but did not report."""
+    for job in jobs:
+        record = read_record(job)
+        if job.path not in records and is_complete(job, record):
+            records[job.path] = record
+
+
+def _write_summary_or_say(program: str, out: str, jobs: Sequence[Job],
+                          records: dict[str, dict[str, Any]]) -> bool:
+    try:
+        write_summary(out, jobs, records)
+    except OSError as error:
+        print(f"{program}the summary was not written: {error}", file=sys.stderr)
+        return False
+    return True
+
+
 def main(argv: Optional[Sequence[str]] = None) -> int:
     arguments = _parser().parse_args(argv)
-    if not arguments.levels and not arguments.pitch:
+    if not (arguments.levels or arguments.pitch or arguments.formants or arguments.intensity):
         arguments.pitch = True
     program = "tonalyx.corpus: "
     try:
         _check(arguments)
-        jobs = _jobs(arguments)
+        options = _options(arguments)
+        run = uuid.uuid4().hex
+        jobs = [make_job(entry, arguments.out, options, run)
+                for entry in collect_inputs(arguments.inputs)]
     except (UsageError, InputError, OSError) as error:
         print(program + str(error), file=sys.stderr)
         return EXIT_USAGE
-    os.makedirs(arguments.out, exist_ok=True)
-    remove_partial_files(arguments.out)
+    out = os.path.abspath(arguments.out)
+    try:
+        _prepare_output(out)
+        removed = remove_partial_files(out)
+    except OSError as error:
+        print(program + str(error), file=sys.stderr)
+        return EXIT_FILES_FAILED
+    if removed:
+        print(f"{program}removed {removed} temporary files of a run that was killed",
+              file=sys.stderr)
     progress = Progress(len(jobs), sys.stderr)
     records: dict[str, dict[str, Any]] = {}
     try:
         records = _run(jobs, arguments, progress)
     except KeyboardInterrupt:
         progress.finish()
-        for job in jobs:
-            record = read_record(job)
-            if job.path not in records and is_complete(job, record):
-                records[job.path] = record
-        write_summary(arguments.out, jobs, records)
+        _finished_before(jobs, records)
+        remove_partial_files(out)
+        _write_summary_or_say(program, out, jobs, records)
         left = sum(1 for job in jobs if job.path not in records)
         print(f"{program}interrupted: {left} files left; run again to finish them",
               file=sys.stderr)
         return EXIT_INTERRUPTED
     progress.finish()
-    write_summary(arguments.out, jobs, records)
+    # A worker that died while writing leaves its temporary file behind.
+    remove_partial_files(out)
+    written = _write_summary_or_say(program, out, jobs, records)
     for record in records.values():
         for note in record.get("notes", []):
             print(f"{program}{note}", file=sys.stderr)
@@ -292,7 +495,7 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
     for record in failed:
         print(f"{program}{record['file']}: {record.get('status')}: {record.get('error', '')}",
               file=sys.stderr)
-    return EXIT_FILES_FAILED if failed else EXIT_DONE
+    return EXIT_FILES_FAILED if failed or not written else EXIT_DONE
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+import contextlib
 import csv
 import os
 import signal
@@ -14,8 +15,8 @@ import psutil
 import pytest
 
 import tonalyx
-from tonalyx._corpus_files import (InputError, Job, collect_inputs, input_fingerprint,
-                                   is_complete)
+from tonalyx._corpus_files import (InputError, InputFile, RunOptions, collect_inputs,
+                                   input_fingerprint, is_complete, make_job)
 from conftest import cli_error, cli_output, convert, voice, write_wave
 
 KINDS = ["fft", "ac"]
@@ -82,13 +83,15 @@ def finish(process: subprocess.Popen) -> tuple[int, str]:
 
 
 def results(out: Path) -> dict[str, bytes]:
-    """Every result file under out, by relative path, without the records and the summary."""
+    """Every result file under out, by relative path, without the records, the summary and
+    its settings."""
     found = {}
     for path in out.rglob("*"):
         relative = str(path.relative_to(out))
         if path.is_file() and not relative.startswith(".tonalyx-corpus"):
             found[relative] = path.read_bytes()
     found.pop("summary.csv", None)
+    found.pop("summary-settings.txt", None)
     return found
 
 
@@ -129,6 +132,17 @@ def wait_for_records(out: Path, count: int, process: subprocess.Popen) -> int:
     pytest.fail("the run ended before it could be interrupted: " + process.stderr.read().decode())
 
 
+def wait_for_a_started_file(out: Path, process: subprocess.Popen) -> None:
+    """Waits until a worker is analysing a file: its record says it started."""
+    while process.poll() is None:
+        for record in (out / ".tonalyx-corpus").rglob("*.json"):
+            with contextlib.suppress(OSError):
+                if '"status": "started"' in record.read_text():
+                    return
+        time.sleep(0.005)
+    pytest.fail("the run ended before a file was seen in analysis")
+
+
 def test_a_run_writes_what_the_command_line_writes_and_a_second_run_does_nothing(
         corpus, reference, tmp_path):
     out = tmp_path / "out"
@@ -150,11 +164,15 @@ def test_a_run_writes_what_the_command_line_writes_and_a_second_run_does_nothing
     stereo = rows[str(corpus / "stereo8.wav")]
     assert (stereo["format"], stereo["channels"]) == ("PCM 8-bit", "2")
 
-    before = {p: p.stat().st_mtime_ns for p in out.rglob("*") if p.name != "summary.csv"}
+    # Every file but the summary and its settings stays as it was (folders change: the run
+    # tries them first with a file it removes).
+    before = {p: p.stat().st_mtime_ns for p in out.rglob("*")
+              if p.is_file() and not p.name.startswith("summary")}
     status, err = finish(start(corpus, out))
     assert status == 1
     assert "27 done (30 from before), 3 failed, 0 left" in err
-    assert {p: p.stat().st_mtime_ns for p in out.rglob("*") if p.name != "summary.csv"} == before
+    assert {p: p.stat().st_mtime_ns for p in out.rglob("*")
+            if p.is_file() and not p.name.startswith("summary")} == before
     check_against_reference(corpus, out, reference)
 
     # A lost output and a changed input are redone, and only they.
@@ -172,19 +190,27 @@ def test_a_run_writes_what_the_command_line_writes_and_a_second_run_does_nothing
 
 
 def test_records_know_the_options_and_the_input_they_were_made_with(corpus, tmp_path):
-    path = str(corpus / "voice00.wav")
-    options = {"kinds": ["fft"], "pitch": True, "step": None, "settings": [], "view": [],
-               "image_format": "png"}
-    job = Job(path, "voice00.wav", str(tmp_path), ["fft"], True, None, [], [], "png",
-              input_fingerprint(path, options))
+    source = corpus / "voice00.wav"
+    path = tmp_path / "copy.wav"
+    path.write_bytes(source.read_bytes())
+    options = RunOptions(kinds=("fft",))
+    job = make_job(InputFile(str(path), "copy.wav"), str(tmp_path), options)
     for output in job.outputs():
         Path(output).write_bytes(b"whole")
     record = {"status": "done", "fingerprint": job.fingerprint}
     assert is_complete(job, record)
-    other = input_fingerprint(path, {**options, "settings": ["pitchMinFreq=70"]})
+    other = input_fingerprint(job.path, RunOptions(kinds=("fft",), settings=("pitchMinFreq=70",)))
     assert not is_complete(job, {**record, "fingerprint": other})
     assert not is_complete(job, {**record, "status": "failed"})
     assert is_complete(job, {**record, "status": "refused"})
+    # Other bytes of the same size, with the old modification time put back: the change time
+    # still tells.
+    before = path.stat()
+    time.sleep(0.01)
+    path.write_bytes((corpus / "voice01.wav").read_bytes())
+    os.utime(path, ns=(before.st_atime_ns, before.st_mtime_ns))
+    assert path.stat().st_size == before.st_size and path.stat().st_mtime_ns == before.st_mtime_ns
+    assert input_fingerprint(job.path, options) != job.fingerprint
     Path(job.pitch_output()).unlink()
     assert not is_complete(job, record)
 
@@ -203,25 +229,35 @@ def test_a_killed_run_resumes_and_finishes_with_the_same_outputs(corpus, referen
     assert not [p for p in out.rglob("*.part*")]
 
 
-def test_a_file_whose_worker_dies_is_recorded_and_the_others_go_on(corpus, reference, tmp_path):
+# Two workers take the files one a task; one worker takes them in batches of two.
+@pytest.mark.parametrize("workers", [2, 1])
+def test_a_file_whose_worker_dies_is_recorded_and_the_others_go_on(corpus, reference, tmp_path,
+                                                                    workers):
     # Without retries, the task on a worker that dies fails at once.
     environment = {**os.environ, "DASK_DISTRIBUTED__SCHEDULER__ALLOWED_FAILURES": "0"}
     out = tmp_path / "worker died"
-    process = start(corpus, out, env=environment)
+    process = start(corpus, out, "--workers", str(workers), env=environment)
     wait_for_records(out, 3, process)
-    workers = [child for child in psutil.Process(process.pid).children(recursive=True)
-               if "spawn_main" in " ".join(child.cmdline())]
-    assert len(workers) == 2
-    for worker in workers:  # both: one of them might be between two files
+    wait_for_a_started_file(out, process)
+    # The workers are forked from the runner's fork server.
+    server = [child for child in psutil.Process(process.pid).children()
+              if "forkserver" in " ".join(child.cmdline())]
+    assert len(server) == 1
+    processes = server[0].children()
+    assert len(processes) == workers
+    for worker in processes:  # all: one of them might be between two files
         worker.kill()
     status, err = finish(process)
     assert status == 1, err
     rows = summary(out)
     died = [row for row in rows.values() if row["status"] == "failed"]
-    assert died
+    # Only the files in analysis, two at a time on each worker, not their batches' others.
+    assert 1 <= len(died) <= 2 * workers
     assert all(row["error"] == "the worker died while analysing this file" for row in died)
     statuses = [row["status"] for row in rows.values()]
     assert len(statuses) == 30 and set(statuses) <= {"done", "failed", "refused"}
+    # What the dead workers were writing is gone with the run.
+    assert not list(out.rglob(".tonalyx-*.tmp"))
     status, err = finish(start(corpus, out))
     assert status == 1, err
     check_against_reference(corpus, out, reference)
@@ -235,6 +271,10 @@ def test_ctrl_c_stops_cleanly_and_the_next_run_resumes(corpus, reference, tmp_pa
     status, err = finish(process)
     assert status == 130, err
     assert "interrupted:" in err and "run again to finish them" in err
+    # The workers ignore the group's Ctrl+C: only the runner answers it, in one line.
+    assert "Traceback" not in err and "KeyboardInterrupt" not in err
+    assert len([line for line in err.splitlines() if "files:" not in line]) == 1, err
+    assert not list(out.rglob(".tonalyx-*.tmp"))
     rows = summary(out)
     assert len(rows) == 30 and any(row["status"] == "not done" for row in rows.values())
     status, err = finish(start(corpus, out))
@@ -312,10 +352,26 @@ def test_an_existing_cluster_runs_the_files_and_stays_up(corpus, reference, tmp_
         assert run.returncode == 1, run.stderr.decode()
         with Client(cluster) as client:
             assert len(client.scheduler_info()["workers"]) == 2
+        # Inputs and results named relative to a folder the workers were not started in.
+        elsewhere = tmp_path / "elsewhere"
+        (elsewhere / "in").mkdir(parents=True)
+        for name in ("voice07.wav", "with blank.wav"):
+            (elsewhere / "in" / name).write_bytes((corpus / name).read_bytes())
+        run = subprocess.run(
+            [PYTHON, "-m", "tonalyx.corpus", "in", "--out", "results", "--levels", *KINDS,
+             "--pitch", "--scheduler", cluster.scheduler_address],
+            capture_output=True, check=False, cwd=elsewhere)
+        assert run.returncode == 0, run.stderr.decode()
     for name in ("voice07.wav", "with blank.wav"):
         relative = str((corpus / name).relative_to("/"))
         for suffix, data in reference[name].items():
             assert (out / f"{relative}.{suffix}").read_bytes() == data
+            moved = elsewhere / "results" / f"{name}.{suffix}"
+            if suffix == "pitch.csv":  # the file column names the input as it was given
+                data = data.replace(str(corpus / name).encode(), f"in/{name}".encode())
+            assert moved.read_bytes() == data
+        assert (elsewhere / "results" / ".tonalyx-corpus" / f"{name}.json").is_file()
+    assert sorted(summary(elsewhere / "results")) == ["in/voice07.wav", "in/with blank.wav"]
     rows = summary(out)
     assert rows[str(corpus / "garbage.wav")]["error"] == reference["garbage.wav"]["error"]
 
@@ -328,13 +384,40 @@ def test_the_summary_describes_other_containers_and_says_what_the_reading_change
     out = tmp_path / "out"
     run = subprocess.run(
         [PYTHON, "-m", "tonalyx.corpus", str(long_path), str(flac), "--out", str(out),
-         "--workers", "1", "--set", "maxSoundLength=1", "--set", "channelIndex=1"],
+         "--workers", "1", "--set", "maxSoundLength=1", "--set", "channelIndex=1", "--pitch",
+         "--formants", "--intensity", "--step", "0.01"],
         capture_output=True, check=False)
     assert run.returncode == 0, run.stderr.decode()
     rows = summary(out)
     row = rows[str(long_path)]
-    assert row["seconds"] == "1" and "maxSoundLength 1 s" in row["notes"]
+    assert (row["seconds"], row["file_seconds"], row["channel"]) == ("1", "2.5", "0")
+    assert "maxSoundLength 1 s" in row["notes"] and "--max-seconds S or --whole" in row["notes"]
     assert "maxSoundLength 1 s" in run.stderr.decode()
+    # The statistics against a direct computation on the same track.
+    with pytest.warns(tonalyx.TonalyxWarning):
+        sound = tonalyx.read(long_path, channel=1, maxSoundLength=1)
+    f0 = sound.pitch(step=0.01).f0
+    voiced = f0[f0 > 0]
+    expected = {"voiced_seconds": len(voiced) / len(f0) * 1.0, "f0_mean_hz": voiced.mean(),
+                "f0_sd_hz": voiced.std(ddof=1), "f0_min_hz": voiced.min(),
+                "f0_max_hz": voiced.max(),
+                "f0_range_st": 12 * np.log2(voiced.max() / voiced.min())}
+    for column, value in expected.items():
+        assert float(row[column]) == pytest.approx(value, rel=1e-5), column
+    times, frequencies, _ = sound.formants(step=0.01)
+    for index in range(3):
+        values = frequencies[:, index]
+        assert float(row[f"f{index + 1}_median_hz"]) == pytest.approx(
+            np.median(values[~np.isnan(values)]), rel=1e-5)
+    decibels = sound.intensity(step=0.01).decibels
+    assert float(row["intensity_mean_db"]) == pytest.approx(
+        10 * np.log10(np.mean(10 ** (decibels / 10))), rel=1e-6)
+    base = out / str(long_path.relative_to("/"))
+    for measure in ("formants", "intensity"):
+        assert Path(f"{base}.{measure}.csv").read_bytes() == cli_output(
+            measure, str(long_path), "--step", "0.01", "--set", "maxSoundLength=1")
+    settings = (out / "summary-settings.txt").read_text().splitlines()
+    assert {"step=0.01", "maxSoundLength=1", "channelIndex=1", "fftSizeLog2=11"} <= set(settings)
     # The mono file has no channel 1: the command line's own note.
     assert "channel 1 does not exist in 1 channel; read channel 0, the last one" in row["notes"]
     row = rows[str(flac)]
@@ -343,7 +426,7 @@ def test_the_summary_describes_other_containers_and_says_what_the_reading_change
     assert (row["status"], row["notes"]) == ("done", "")
     table = out / f"{flac.relative_to('/')}.pitch.csv"
     assert table.read_bytes() == cli_output("pitch", str(flac), "--set", "maxSoundLength=1",
-                                            "--set", "channelIndex=1")
+                                            "--set", "channelIndex=1", "--step", "0.01")
 
     # A name with a comma is quoted in its table, and its statistics are its twin's.
     twin = write_wave(tmp_path / "in" / "take 2.wav", [voice(16000, 0.8, 180)], 16000)
@@ -359,3 +442,71 @@ def test_the_summary_describes_other_containers_and_says_what_the_reading_change
     assert 160 < float(rows[str(comma)]["f0_median_hz"]) < 200
     assert (out / f"{comma.relative_to('/')}.pitch.csv").read_bytes() == cli_output(
         "pitch", str(comma))
+
+
+@contextlib.contextmanager
+def mounted(folder: Path, options: str):
+    """A tmpfs mounted on folder with the options, where the system allows it (as root)."""
+    folder.mkdir(parents=True, exist_ok=True)
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", options, "tmpfs", str(folder)],
+                      capture_output=True, check=False).returncode != 0:
+        pytest.skip("no tmpfs can be mounted here")
+    try:
+        yield folder
+    finally:
+        subprocess.run(["umount", str(folder)], check=True)
+
+
+def test_an_unwritable_results_folder_is_said_before_any_work(corpus, tmp_path):
+    with mounted(tmp_path / "read-only", "ro,size=64k") as folder:
+        for out in (folder, folder / "missing" / "results"):
+            run = subprocess.run([PYTHON, "-m", "tonalyx.corpus", str(corpus), "--out", str(out)],
+                                 capture_output=True, check=False)
+            message = f"tonalyx.corpus: cannot write '{folder / 'summary.csv'}'" \
+                if out == folder else "tonalyx.corpus: cannot write"
+            assert run.returncode == 1
+            assert run.stderr.decode().startswith(message), run.stderr.decode()
+            assert run.stderr.decode().strip().endswith("Read-only file system")
+            assert len(run.stderr.decode().splitlines()) == 1  # no work, no traceback
+
+
+def test_a_full_disk_fails_the_files_it_hits_and_says_so(corpus, tmp_path):
+    with mounted(tmp_path / "small", "size=160k") as out:
+        status, err = finish(start(corpus, out))
+        assert status == 1 and "Traceback" not in err, err
+        assert "No space left on device" in err
+        if (out / "summary.csv").exists():
+            rows = summary(out)
+            full = [row for row in rows.values() if "No space left on device" in row["error"]]
+            assert full and all(row["status"] == "failed" for row in full)
+        else:
+            assert "the summary was not written: cannot write" in err
+        assert not list(out.rglob(".tonalyx-*.tmp"))
+
+
+def test_contradictory_settings_are_a_usage_error_before_the_cluster_starts(corpus, tmp_path):
+    out = tmp_path / "never"
+    contradiction = ["--set", "pitchMinFreq=400", "--set", "pitchMaxFreq=100"]
+    for extra, cli in [(contradiction, ["pitch", "x.wav", *contradiction]),
+                       (["--whole", "--max-seconds", "5"],
+                        ["pitch", "x.wav", "--whole", "--max-seconds", "5"]),
+                       (["--step", "0"], ["pitch", "x.wav", "--step", "0"])]:
+        run = subprocess.run([PYTHON, "-m", "tonalyx.corpus", str(corpus), "--out", str(out),
+                              *extra], capture_output=True, check=False)
+        assert run.returncode == 2
+        assert run.stderr.decode().strip() == "tonalyx.corpus: " + cli_error(*cli)
+        assert not out.exists()
+
+
+def test_the_local_cluster_listens_on_the_loopback_only(corpus, tmp_path):
+    process = start(corpus, tmp_path / "out")
+    wait_for_records(tmp_path / "out", 2, process)
+    runner = psutil.Process(process.pid)
+    addresses = [connection.laddr.ip
+                 for member in [runner, *runner.children(recursive=True)]
+                 for connection in member.connections(kind="inet")
+                 if connection.status == psutil.CONN_LISTEN]
+    os.killpg(process.pid, signal.SIGINT)
+    finish(process)
+    # The scheduler, both workers and the HTTP servers of each.
+    assert len(addresses) >= 5 and set(addresses) == {"127.0.0.1"}, addresses

@@ -4,6 +4,7 @@ from __future__ import annotations
 
 import csv
 import io
+import pickle
 import sys
 import threading
 import warnings
@@ -251,14 +252,37 @@ def test_read_reports_the_file_and_says_what_it_changed(sounds, tmp_path):
         run.stderr.decode().strip().removeprefix("tonalyx-cli: ")]
 
     long_path = write_wave(tmp_path / "long.wav", [voice(8000, 2.5, 150)], 8000)
-    with pytest.warns(tonalyx.TonalyxWarning, match="maxSoundLength 1 s"):
-        cut = tonalyx.read(long_path, max_seconds=1)
-    assert len(cut) == 8000
+    with pytest.warns(tonalyx.TonalyxWarning, match="maxSoundLength 1 s") as caught:
+        cut = tonalyx.read(long_path, maxSoundLength=1)
+    assert len(cut) == 8000 and cut.file_seconds == 2.5
+    assert "max_seconds=S or whole=True reads more" in str(caught[0].message)
+    # max_seconds and whole read as --max-seconds and --whole do, beyond maxSoundLength.
+    with pytest.warns(tonalyx.TonalyxWarning, match=r"first 1\.5 s of 2\.5 s \(max_seconds=1\.5\)"):
+        part = tonalyx.read(long_path, max_seconds=1.5, maxSoundLength=1)
+    assert len(part) == 12000
+    assert tonalyx.pitch_table(*part.pitch(), file=str(long_path)) == cli_output(
+        "pitch", str(long_path), "--max-seconds", "1.5")
     with warnings.catch_warnings():
         warnings.simplefilter("error")
-        assert len(tonalyx.read(long_path, max_seconds=3)) == 20000
-    with pytest.raises(tonalyx.UsageError, match="maxSoundLength must be a whole number from 1 to 300, not '0'"):
-        tonalyx.read(long_path, max_seconds=0)
+        assert len(tonalyx.read(long_path, max_seconds=600)) == 20000
+        whole = tonalyx.read(long_path, whole=True, maxSoundLength=1)
+        # The streamed track: the same values, the file never loaded.
+        for step in (None, 0.01):
+            streamed = tonalyx.stream_pitch(long_path, step=step, whole=True, maxSoundLength=1,
+                                            pitchMinFreq=70)
+            held = whole.pitch(step=step, pitchMinFreq=70)
+            np.testing.assert_array_equal(streamed.times, held.times)
+            np.testing.assert_array_equal(streamed.f0, held.f0)
+    np.testing.assert_array_equal(whole.samples, tonalyx.read(long_path).samples)
+    with pytest.warns(tonalyx.TonalyxWarning, match=r"first 1\.5 s of 2\.5 s \(max_seconds=1\.5\)"):
+        np.testing.assert_array_equal(tonalyx.stream_pitch(long_path, max_seconds=1.5).f0,
+                                      tonalyx.read(long_path, max_seconds=1.5).pitch().f0)
+    with pytest.raises(tonalyx.SoundError, match="cannot open"):
+        tonalyx.stream_pitch(tmp_path / "missing.wav")
+    for keywords, message in [({"max_seconds": 0}, "max_seconds must be"),
+                              ({"max_seconds": 2, "whole": True}, "whole reads all of each file")]:
+        with pytest.raises(tonalyx.UsageError, match=message):
+            tonalyx.read(long_path, **keywords)
 
 
 @pytest.mark.parametrize(
@@ -339,8 +363,46 @@ def test_from_array_round_trips(sounds, tmp_path):
         tonalyx.Sound.from_array(np.zeros(0, np.int16), 16000)
     with pytest.raises(ValueError, match="one-dimensional"):
         tonalyx.Sound.from_array(np.zeros((2, 2), np.int16), 16000)
-    with pytest.raises(ValueError, match="rate"):
-        tonalyx.Sound.from_array(samples, 0)
+    for rate, shown in [(0, "0"), (16000.7, "16000.7"), (1e30, "1e\\+30"), (float("nan"), "nan")]:
+        message = f"whole number of Hz from 1 to 2\\^31 - 1, not {shown}$"
+        with pytest.raises(ValueError, match=message):
+            tonalyx.Sound.from_array(samples, rate)
+    assert tonalyx.Sound.from_array(samples, 16000.0).rate == 16000
+
+
+def test_sounds_pickle_with_their_description(sounds, tmp_path):
+    long_path = write_wave(tmp_path / "long.wav", [voice(8000, 2.5, 150)], 8000)
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore", tonalyx.TonalyxWarning)
+        originals = [tonalyx.read(sounds["stereo44k"], channel=1),
+                     tonalyx.read(long_path, maxSoundLength=1),
+                     tonalyx.read(sounds["short8bit"], channel=3),
+                     tonalyx.Sound.from_array(voice(16000, 0.3, 200), 16000)]
+    described = ("rate", "path", "channel", "channels", "reader", "container", "codec",
+                 "format", "format_tag", "bits_per_sample", "frames_in_file", "seconds",
+                 "file_seconds")
+    for original in originals:
+        copy = pickle.loads(pickle.dumps(original))
+        np.testing.assert_array_equal(copy.samples, original.samples)
+        assert not copy.samples.flags.writeable
+        assert [getattr(copy, name) for name in described] == [
+            getattr(original, name) for name in described]
+        assert copy._native.read_notes == original._native.read_notes
+        assert repr(copy) == repr(original)
+        np.testing.assert_array_equal(copy.levels(kind="mem").image,
+                                      original.levels(kind="mem").image)
+        np.testing.assert_array_equal(copy.pitch(step=0.01).f0, original.pitch(step=0.01).f0)
+
+
+def test_version_and_the_command_line_in_process(sounds):
+    version = cli_output("--version").decode()
+    assert tonalyx.__version__ and tonalyx.__version__ in version
+    assert "returns (status, out, err)" in tonalyx.run_cli.__doc__
+    path = str(sounds["voice16k"])
+    assert tonalyx.run_cli(["pitch", path]) == (0, cli_output("pitch", path), b"")
+    contradiction = ["pitch", path, "--set", "pitchMinFreq=400", "--set", "pitchMaxFreq=100"]
+    run = run_cli(*contradiction)
+    assert tonalyx.run_cli(contradiction) == (2, b"", run.stderr) and run.returncode == 2
 
 
 def test_threads_analyse_side_by_side_with_the_same_results(sounds):
@@ -365,6 +427,29 @@ def test_threads_analyse_side_by_side_with_the_same_results(sounds):
         thread.join()
     for index, result in enumerate(together):
         np.testing.assert_array_equal(result, alone[index % len(jobs)])
+
+
+def test_threads_collect_their_own_notes(sounds):
+    from tonalyx._sound import collected_notes
+
+    found: dict[int, list[str]] = {}
+
+    def work(channel: int) -> None:
+        with collected_notes() as notes:
+            for _ in range(20):
+                tonalyx.read(sounds["voice16k"], channel=channel)
+        found[channel] = notes
+
+    threads = [threading.Thread(target=work, args=(channel,)) for channel in (2, 3)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    for channel in (2, 3):
+        assert len(found[channel]) == 20
+        assert all(f"channel {channel} does not exist" in note for note in found[channel])
+    with pytest.warns(tonalyx.TonalyxWarning):  # outside, notes are warnings again
+        tonalyx.read(sounds["voice16k"], channel=2)
 
 
 def test_long_calls_let_other_threads_run(sounds):
@@ -436,3 +521,70 @@ def test_measure_equals_the_command_lines_table(sounds, tmp_path):
     with pytest.raises(tonalyx.UsageError) as refused:
         tonalyx.read(path).measure(grid, "v", points=(0.5, 2))
     assert str(refused.value) == cli_error("measure", str(path), "--tier", "v", "--points", "0.5,2")
+
+
+@pytest.mark.parametrize("kind", tonalyx.KINDS)
+def test_level_values_are_the_window_export_behind_the_image(sounds, tmp_path, kind):
+    """The unclipped levels against the spectrum table of the same columns (the window's
+    export writes the same values), the image against its documented mapping, and the image
+    files against the command line's."""
+    path = str(sounds["stereo44k"])
+    sound = tonalyx.read(path)
+    levels = sound.levels(kind=kind, columns=300, fit=True)
+    for image_format in ("png", "pgm"):
+        out = tmp_path / f"levels.{image_format}"
+        cli_output("levels", path, "--kind", kind, "--columns", "300", "--fit", "-o", str(out))
+        saved = tmp_path / f"saved.{image_format}"
+        levels.save(saved)
+        assert saved.read_bytes() == out.read_bytes() == levels.encode(image_format)
+    if kind == "pitch":
+        assert levels.values is None and levels.unit is None
+        return
+    assert levels.values.shape == levels.image.shape and levels.values.dtype == np.float64
+    percent = kind in ("ac", "cep")
+    assert levels.unit == ("%" if percent else "log10" if kind == "lif" else "dB")
+    for column in (0, 17, 299):
+        table = _columns(cli_output("spectrum", path, "--kind", kind, "--columns", "300", "--fit",
+                                    "--column", str(column)))
+        name = "level_percent" if percent else "level_db"
+        assert table[name] == [f"{v:.6g}" for v in levels.values[::-1, column]]
+    fields = {f.name: float(f.default) for f in tonalyx.setting_fields()
+              if f.name in ("minDb", "maxDb", "minPercent", "maxPercent")}
+    low, high = ((fields["minPercent"] * 100, fields["maxPercent"] * 100) if percent
+                 else (fields["minDb"], fields["maxDb"]))
+    expected = np.clip(np.floor(256 * (levels.values - low) / (high - low)), 0, 255)
+    # Values printed to 17 digits may sit on a level's edge: all but a few agree.
+    assert np.mean(expected == levels.image) > 0.999
+    if kind in ("lif", "fft"):
+        # Silent frames lie below the log floor, and tables write them as missing.
+        half = np.concatenate([np.zeros(8000, np.int16), voice(16000, 0.5, 150)])
+        silent = tonalyx.Sound.from_array(half, 16000)
+        assert silent.levels(kind=kind).values[:, 0].max() <= (-300 if kind == "lif" else -3000)
+        folder = tmp_path / "half.wav"
+        write_wave(folder, [half], 16000)
+        rows = _columns(cli_output("spectrum", str(folder), "--kind", kind, "--column", "3",
+                                   "--missing-as", "empty"))["level_db"]
+        assert rows == [""] * len(rows)
+        rows = _columns(cli_output("spectrum", str(folder), "--kind", kind, "--column", "900",
+                                   "--missing-as", "empty"))["level_db"]
+        assert "" not in rows
+
+
+def test_formant_and_intensity_tables_equal_the_command_lines(sounds):
+    path = str(sounds["voice16k"])
+    sound = tonalyx.read(path)
+    times, frequencies, bandwidths = sound.formants(step=0.01)
+    for options in ([], ["--missing-as", "empty"]):
+        missing = options[1] if options else None
+        written = tonalyx.formant_table(times, frequencies, bandwidths, path, missing_as=missing)
+        assert written == cli_output("formants", path, "--step", "0.01", *options)
+    times, decibels = tonalyx.Sound.from_array(
+        np.concatenate([np.zeros(8000, np.int16), sound.samples]), 16000).intensity(step=0.01)
+    assert decibels.min() == -300  # the silent start
+    for table_format, missing in (("csv", None), ("tsv", "nan")):
+        written = tonalyx.intensity_table(times, decibels, "x.wav", table_format, missing)
+        rows = written.decode().splitlines()
+        assert rows[0].split("," if table_format == "csv" else "\t") == [
+            "file", "time_s", "intensity_db"]
+        assert len(rows) == len(times) + 1
+        assert rows[1].endswith("-300" if missing is None else "NaN")
