@@ -9,11 +9,12 @@
 #include <variant>
 
 #include "python/src/ModuleAnalyses.h"
-#include "python/src/ModuleLock.h"
 #include "python/src/ModuleFiles.h"
+#include "python/src/ModuleLock.h"
 #include "python/src/ModuleSound.h"
 #include "python/src/ModuleTextGrid.h"
 #include "requests/CommandView.h"
+#include "requests/IntervalMeasure.h"
 #include "requests/RequestCheck.h"
 #include "requests/SettingsTable.h"
 #include "requests/TemporaryFiles.h"
@@ -420,7 +421,8 @@ PYBIND11_MODULE(_tonalyx, module) {
     module.def(
         "check_request",
         [](const std::vector<std::string>& settings, std::optional<double> step, int columns,
-           bool fit, std::optional<double> maxSeconds, bool whole) {
+           bool fit, std::optional<double> maxSeconds, bool whole, std::optional<std::string> tier,
+           std::optional<std::string> labels, const std::vector<double>& points) {
             requests::AnalysisRequest request;
             request.settings = settings;
             request.step = step;
@@ -429,9 +431,15 @@ PYBIND11_MODULE(_tonalyx, module) {
             request.maxSeconds = maxSeconds;
             request.whole = whole;
             CheckRequestWhole(request);
+            if (!tier) return;
+            request.tier = *tier;
+            request.labels = std::move(labels);
+            request.points = points;
+            if (auto refused = requests::CheckMeasureRequest(request)) throw UsageProblem(*refused);
         },
         py::arg("settings"), py::arg("step"), py::arg("columns"), py::arg("fit"),
-        py::arg("max_seconds"), py::arg("whole"));
+        py::arg("max_seconds"), py::arg("whole"), py::arg("tier") = py::none(),
+        py::arg("labels") = py::none(), py::arg("points") = std::vector<double>{});
     AddTextGridFunctions(module);
     module.def("setting_fields", &SettingFields);
     module.def("check_settings", &CheckSettings, py::arg("assignments"));

@@ -51,6 +51,11 @@ class RunOptions:
     image_format: str = "png"
     max_seconds: Optional[float] = None
     whole: bool = False
+    # Measurements per interval of each sound's TextGrid (NAME.TextGrid beside it).
+    textgrid: bool = False
+    tier: Optional[str] = None
+    labels: Optional[str] = None
+    points: tuple[float, ...] = (0.5,)
 
 
 @dataclass
@@ -85,6 +90,10 @@ class Job:
         names += [self.formants_output()] if options.formants else []
         return names + ([self.intensity_output()] if options.intensity else [])
 
+    def textgrid_path(self) -> str:
+        """The sound's TextGrid: its path with the extension .TextGrid."""
+        return os.path.splitext(self.path)[0] + ".TextGrid"
+
     def record_path(self) -> str:
         return os.path.join(self.out, RECORD_FOLDER, self.relative + ".json")
 
@@ -93,8 +102,9 @@ def make_job(entry: "InputFile", out: str, options: RunOptions, run: str = "") -
     """The job of one input in the run named run, with absolute paths and the input's
     fingerprint."""
     path = os.path.abspath(entry.path)
+    textgrid = os.path.splitext(path)[0] + ".TextGrid" if options.textgrid else None
     return Job(path, entry.path, entry.relative, os.path.abspath(out), options,
-               input_fingerprint(path, options), run)
+               input_fingerprint(path, options, textgrid), run)
 
 
 def _is_glob(text: str) -> bool:
@@ -217,21 +227,26 @@ def is_complete(job: Job, record: Optional[dict[str, Any]]) -> bool:
     return record.get("status") == "done" and all(os.path.isfile(o) for o in job.outputs())
 
 
-def input_fingerprint(path: str, options: RunOptions) -> dict[str, Any]:
-    """What decides a file's results: its size, its modification time and its change time
-    (ctime, which every write and every `touch` sets to the present, so that a file rewritten
-    with its old size and modification time still differs), and the run's options."""
+def _file_state(path: str) -> dict[str, Any]:
+    """A file's size, modification time and change time (ctime, which every write and every
+    `touch` sets to the present, so that a file rewritten with its old size and modification
+    time still differs)."""
     try:
         info = os.stat(path)
-        state: dict[str, Any] = {
-            "size": info.st_size,
-            "mtime_ns": info.st_mtime_ns,
-            "ctime_ns": info.st_ctime_ns,
-        }
     except OSError as error:
-        state = {"missing": error.strerror}
+        return {"missing": error.strerror}
+    return {"size": info.st_size, "mtime_ns": info.st_mtime_ns, "ctime_ns": info.st_ctime_ns}
+
+
+def input_fingerprint(path: str, options: RunOptions,
+                      textgrid: Optional[str] = None) -> dict[str, Any]:
+    """What decides a file's results: the state of the input (and of its TextGrid when the
+    run measures intervals) and the run's options."""
+    fingerprint: dict[str, Any] = {"input": _file_state(path), "options": asdict(options)}
+    if textgrid:
+        fingerprint["textgrid"] = _file_state(textgrid)
     # As its record holds it after a JSON round trip (tuples come back as lists).
-    return json.loads(json.dumps({"input": state, "options": asdict(options)}))
+    return json.loads(json.dumps(fingerprint))
 
 
 def summary_path(out: str) -> str:

@@ -18,12 +18,14 @@ from ._sound import (
     OutputError,
     Sound,
     SoundError,
+    UsageError,
     collected_notes,
     formant_table,
     intensity_table,
     open_sound,
     pitch_table,
 )
+from ._textgrid import TextGridError, read_textgrid
 
 READ_REMEDY = "--max-seconds S or --whole reads more"
 STARTED = "started"
@@ -100,10 +102,42 @@ def intensity_summary(decibels: np.ndarray) -> dict[str, Any]:
     return {"intensity_mean_db": float(10 * np.log10(np.mean(10 ** (decibels / 10))))}
 
 
+def _cell_text(column: str, value: Any) -> str:
+    """A measurement as the corpus table writes it: times and durations to the last digit, the
+    other numbers to 6 digits, a missing value as an empty cell."""
+    if isinstance(value, str):
+        return value
+    if isinstance(value, (int, np.integer)):
+        return str(int(value))
+    if value != value:  # NaN: missing
+        return ""
+    if column in ("start_s", "end_s", "duration_s"):
+        return repr(float(value))
+    return f"{float(value):.6g}"
+
+
+def measurements(job: Job, sound: Sound) -> tuple[list[str], list[list[str]]]:
+    """The columns and rows of the file's measured intervals (`Sound.measure` on the TextGrid
+    beside it), the file named as the user named it. Raises TextGridError for a TextGrid that
+    is missing or cannot be read, UsageError for a tier it lacks."""
+    options = job.options
+    grid = read_textgrid(job.textgrid_path())
+    table = sound.measure(grid, options.tier, labels=options.labels, points=options.points,
+                          **_fields(job))
+    table["file"] = job.name
+    columns = list(table.columns)
+    rows = [[_cell_text(column, value) for column, value in zip(columns, row)]
+            for row in table.itertuples(index=False)]
+    return columns, rows
+
+
 def _outputs(job: Job, sound: Sound, record: dict[str, Any]) -> dict[str, bytes]:
     """Every output of the file from the one read, and its statistics into the record."""
     options, fields = job.options, _fields(job)
     outputs: dict[str, bytes] = {}
+    if options.textgrid:
+        # First, so that a sound without its TextGrid fails before anything is written.
+        record["measure_columns"], record["measurements"] = measurements(job, sound)
     # The statistics come from the track itself, never from its text read back.
     track = sound.pitch(step=options.step, **fields)
     record.update(pitch_summary(track.f0, sound.seconds))
@@ -150,7 +184,7 @@ def _analyse(job: Job, record: dict[str, Any]) -> None:
         for path, data in _outputs(job, sound, record).items():
             write_whole(path, data)
         record["status"] = "done"
-    except OutputError as error:
+    except (OutputError, TextGridError, UsageError) as error:
         record.update(status="failed", error=str(error))
     except Exception as error:  # recorded with its reason; the other files go on
         record.update(status="failed", error=f"{type(error).__name__}: {error}")

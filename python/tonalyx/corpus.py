@@ -1,12 +1,14 @@
 """Analyses a corpus of sound files on Dask distributed: one task per batch of files.
 
     python3 -m tonalyx.corpus INPUTS... --out DIR [--pitch] [--levels KIND ...] [--formants]
-        [--intensity] [--step S] [--set NAME=VALUE ...] [--max-seconds S | --whole]
+        [--intensity] [--textgrid --tier NAME [--labels REGEX] [--points P,...]]
+        [--step S] [--set NAME=VALUE ...] [--max-seconds S | --whole]
         [--scheduler ADDRESS | --workers N [--host ADDRESS]]
 
 Each file is read once; its pitch table, level images, formant and intensity tables are the
 bytes tonalyx-cli writes, under DIR with the inputs' relative paths, and DIR/summary.csv has one
-line per file (DIR/summary-settings.txt the options and settings it was made with). Every
+line per file (DIR/summary-settings.txt the options and settings it was made with); with
+--textgrid, DIR/measurements.csv has a line per measured interval of every file. Every
 result is written whole or not at all, and a file's record (DIR/.tonalyx-corpus/) last: a run
 that was interrupted or killed resumes where it stopped and skips the finished files.
 """
@@ -54,6 +56,10 @@ from ._sound import KINDS, UsageError
 
 EXIT_DONE, EXIT_FILES_FAILED, EXIT_USAGE, EXIT_INTERRUPTED = 0, 1, 2, 130
 LOOPBACK = "127.0.0.1"
+MEASUREMENTS_NAME = "measurements.csv"
+MEASURE_COLUMNS = ("file", "tier", "interval", "label", "start_s", "end_s", "duration_s",
+                   "f0_mean_hz", "f0_median_hz", "f0_min_hz", "f0_max_hz", "voiced_share",
+                   "intensity_mean_db", "f1_hz_mean", "f2_hz_mean", "f3_hz_mean")
 
 EPILOG = """\
 outputs, under DIR at each input's relative path:
@@ -75,10 +81,20 @@ outputs, under DIR at each input's relative path:
                       done), error and notes (what the reading changed: a sound cut at its
                       limit, a missing channel, a file shorter than its header claims)
   summary-settings.txt  the options, step and settings the summary was made with
+  measurements.csv    --textgrid: one line per interval of tier --tier (whose label matches
+                      --labels, a regular expression; default every labelled interval) of each
+                      sound's TextGrid (NAME.TextGrid beside NAME.wav), with the columns of
+                      tonalyx-cli measure (file, tier, interval, label, start_s, end_s,
+                      duration_s, F0, voiced share, intensity, mean F1-F3, F1-F3 at each of
+                      --points); missing values are empty cells. A sound without its TextGrid,
+                      a broken TextGrid or a tier it lacks fails that file only, with the reason.
+                      The sound is read as for the other outputs: intervals past what was read
+                      (--max-seconds, --whole) have missing values and a note
 
 resuming: a file is finished when its record matches its fingerprint: the input's size,
-modification time and change time (ctime, which any write or touch of the file renews) and
-every option of the run. A file changed in any way, or a run with other options, is redone;
+modification time and change time (ctime, which any write or touch of the file renews), the
+same of its TextGrid with --textgrid, and every option of the run. A file changed in any way,
+or a run with other options, is redone;
 a lost output is made again; the others are skipped.
 
 reading: each file is read up to the maxSoundLength setting (120 s; --set maxSoundLength=300),
@@ -115,6 +131,19 @@ def _parser() -> argparse.ArgumentParser:
     parser.add_argument("--formants", action="store_true", help="the formant table")
     parser.add_argument("--intensity", action="store_true", help="the intensity table")
     parser.add_argument(
+        "--textgrid", action="store_true",
+        help="measure the intervals of each sound's TextGrid into measurements.csv",
+    )
+    parser.add_argument("--tier", metavar="NAME", help="the interval tier measured (--textgrid)")
+    parser.add_argument(
+        "--labels", metavar="REGEX",
+        help="measure the intervals whose whole label matches (default: every non-empty one)",
+    )
+    parser.add_argument(
+        "--points", type=_points, default=(0.5,), metavar="P,...",
+        help="F1-F3 at these fractions of each interval (default 0.5)",
+    )
+    parser.add_argument(
         "--step", type=float, metavar="S",
         help="pitch table rows, formant and intensity frames every S seconds",
     )
@@ -143,6 +172,13 @@ def _parser() -> argparse.ArgumentParser:
     return parser
 
 
+def _points(text: str) -> tuple[float, ...]:
+    try:
+        return tuple(float(part) for part in text.split(","))
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"not a list of fractions: '{text}'") from None
+
+
 def _options(arguments: argparse.Namespace) -> RunOptions:
     return RunOptions(
         kinds=tuple(arguments.levels),
@@ -156,6 +192,10 @@ def _options(arguments: argparse.Namespace) -> RunOptions:
         image_format=arguments.image_format,
         max_seconds=arguments.max_seconds,
         whole=arguments.whole,
+        textgrid=arguments.textgrid,
+        tier=arguments.tier,
+        labels=arguments.labels,
+        points=tuple(arguments.points),
     )
 
 
@@ -165,7 +205,11 @@ def _check(arguments: argparse.Namespace) -> None:
     _tonalyx.check_request(
         arguments.settings, step=arguments.step, columns=arguments.columns, fit=arguments.fit,
         max_seconds=arguments.max_seconds, whole=arguments.whole,
+        tier=(arguments.tier or "") if arguments.textgrid else None, labels=arguments.labels,
+        points=list(arguments.points),
     )
+    if not arguments.textgrid and (arguments.tier or arguments.labels):
+        raise UsageError("--tier and --labels choose what --textgrid measures: add --textgrid")
     if arguments.workers < 1:
         raise UsageError(f"--workers takes a whole number from 1 up, not {arguments.workers}")
 
@@ -272,7 +316,7 @@ def settings_text(options: RunOptions) -> str:
     settings field with the value used."""
     lines = [f"# tonalyx.corpus {_tonalyx.version}: the options and settings of summary.csv"]
     for name in ("pitch", "kinds", "formants", "intensity", "step", "columns", "fit",
-                 "max_seconds", "whole"):
+                 "max_seconds", "whole", "textgrid", "tier", "labels", "points"):
         lines.append(f"{name}={getattr(options, name)}")
     given = dict(assignment.split("=", 1) for assignment in options.settings)
     for field in setting_fields():
@@ -280,10 +324,31 @@ def settings_text(options: RunOptions) -> str:
     return "\n".join(lines) + "\n"
 
 
+def measurements_text(jobs: Sequence[Job], records: dict[str, dict[str, Any]]) -> str:
+    """The measured intervals of every finished file, in input order, under one header."""
+    text = io.StringIO()
+    table = csv.writer(text, lineterminator="\n")
+    done = [records[job.path] for job in jobs
+            if records.get(job.path, {}).get("status") == "done"]
+    header = next((record["measure_columns"] for record in done), None)
+    if header is None:
+        options = jobs[0].options if jobs else RunOptions()
+        header = list(MEASURE_COLUMNS) + [f"f{formant}_hz_at_{100 * point:g}"
+                                          for point in options.points for formant in (1, 2, 3)]
+    table.writerow(header)
+    for record in done:
+        table.writerows(record.get("measurements", []))
+    return text.getvalue()
+
+
 def write_summary(out: str, jobs: Sequence[Job], records: dict[str, dict[str, Any]]) -> None:
-    """Writes summary.csv and summary-settings.txt, each whole or not at all."""
+    """Writes summary.csv and summary-settings.txt (and measurements.csv when the run
+    measures intervals), each whole or not at all."""
     options = jobs[0].options if jobs else RunOptions()
     write_whole(os.path.join(out, SETTINGS_NAME), settings_text(options).encode("utf-8"))
+    if options.textgrid:
+        write_whole(os.path.join(out, MEASUREMENTS_NAME),
+                    measurements_text(jobs, records).encode("utf-8"))
     write_whole(summary_path(out), summary_text(jobs, records).encode("utf-8"))
 
 
@@ -449,7 +514,8 @@ def _write_summary_or_say(program: str, out: str, jobs: Sequence[Job],
 
 def main(argv: Optional[Sequence[str]] = None) -> int:
     arguments = _parser().parse_args(argv)
-    if not (arguments.levels or arguments.pitch or arguments.formants or arguments.intensity):
+    if not (arguments.levels or arguments.pitch or arguments.formants or arguments.intensity
+            or arguments.textgrid):
         arguments.pitch = True
     program = "tonalyx.corpus: "
     try:

@@ -487,7 +487,9 @@ def test_a_full_disk_fails_the_files_it_hits_and_says_so(corpus, tmp_path):
 def test_contradictory_settings_are_a_usage_error_before_the_cluster_starts(corpus, tmp_path):
     out = tmp_path / "never"
     contradiction = ["--set", "pitchMinFreq=400", "--set", "pitchMaxFreq=100"]
-    for extra, cli in [(contradiction, ["pitch", "x.wav", *contradiction]),
+    for extra, cli in [(["--textgrid", "--tier", "v", "--points", "0.5,2"],
+                        ["measure", "x.wav", "--tier", "v", "--points", "0.5,2"]),
+                       (contradiction, ["pitch", "x.wav", *contradiction]),
                        (["--whole", "--max-seconds", "5"],
                         ["pitch", "x.wav", "--whole", "--max-seconds", "5"]),
                        (["--step", "0"], ["pitch", "x.wav", "--step", "0"])]:
@@ -510,3 +512,39 @@ def test_the_local_cluster_listens_on_the_loopback_only(corpus, tmp_path):
     finish(process)
     # The scheduler, both workers and the HTTP servers of each.
     assert len(addresses) >= 5 and set(addresses) == {"127.0.0.1"}, addresses
+
+
+def test_textgrids_are_measured_into_one_table_and_a_missing_one_fails_its_file(tmp_path):
+    corpus = tmp_path / "corpus"
+    grid = tonalyx.TextGrid(0.0, 0.6, [tonalyx.Tier("v", intervals=[
+        (0.0, 0.1, ""), (0.1, 0.35, "a, b"), (0.35, 0.6, "i")])])
+    for index in range(3):
+        write_wave(corpus / f"s{index}.wav", [voice(16000, 0.6, 120 + 40 * index, index)], 16000)
+    for index in (0, 2):
+        grid.write(corpus / f"s{index}.TextGrid")
+    (corpus / "s2.TextGrid").write_text("not a TextGrid")
+    out = tmp_path / "out"
+    extra = ["--textgrid", "--tier", "v", "--points", "0.25,0.5"]
+    command = [PYTHON, "-m", "tonalyx.corpus", str(corpus), "--out", str(out), *extra]
+    run = subprocess.run(command, capture_output=True, check=False)
+    err = run.stderr.decode()
+    assert run.returncode == 1, err
+    assert f"s1.wav: failed: " in err and "s1.TextGrid" in err  # no TextGrid beside it
+    assert f"s2.wav: failed: " in err and "line 1" in err  # a broken one
+    with open(out / "measurements.csv", newline="") as table:
+        rows = list(csv.reader(table))
+    cli = list(csv.reader(cli_output("measure", str(corpus / "s0.wav"), *extra[1:],
+                                     "--missing-as", "empty").decode().splitlines()))
+    assert rows[0] == cli[0]
+    assert [row[:4] for row in rows[1:]] == [[str(corpus / "s0.wav"), "v", "2", "a, b"],
+                                             [str(corpus / "s0.wav"), "v", "3", "i"]]
+    for ours, theirs in zip(rows[1:], cli[1:]):
+        assert [float(v) if v else None for v in ours[4:]] == pytest.approx(
+            [float(v) if v else None for v in theirs[4:]], rel=1e-5)
+    # Resumed: only the file whose TextGrid came is redone, and the table gains its rows.
+    grid.write(corpus / "s1.TextGrid")
+    run = subprocess.run(command, capture_output=True, check=False)
+    assert "2 done (1 from before), 1 failed" in run.stderr.decode()
+    with open(out / "measurements.csv", newline="") as table:
+        assert [row[0] for row in csv.reader(table)][1:] == [str(corpus / f"s{n}.wav")
+                                                              for n in (0, 0, 1, 1)]
