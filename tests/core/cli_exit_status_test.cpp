@@ -417,6 +417,57 @@ TEST(CliExitStatus, ATableKeepsOnlyTheInputsReadWhole) {
     EXPECT_EQ(device.Commit(), std::nullopt);
 }
 
+// Inputs run at once are written as one input after another writes them: one header, a failed
+// input's rows kept on standard output and taken back from a table, the notes in input order.
+// --max-seconds runs them one at a time, with the same results for sounds shorter than it.
+TEST(CliExitStatus, InputsRunAtOnceGiveTheBytesOfOneAfterAnother) {
+    if (std::thread::hardware_concurrency() < 2) GTEST_SKIP() << "one processor";
+    const auto folder = TestFolder();
+    const std::string low = WriteWave(folder / "low.wav", Sine(8000, 8000, 150, 6000), 8000);
+    const std::string high = WriteWave(folder / "high.wav", Sine(32000, 16000, 260, 6000), 16000);
+    std::ofstream(folder / "text.wav") << "not a sound";
+    std::vector<char> cut(30000);
+    std::ifstream(high, std::ios::binary)
+        .read(cut.data(), static_cast<std::streamsize>(cut.size()));
+    std::ofstream(folder / "cut.wav", std::ios::binary).write(cut.data(), 30000);
+    std::filesystem::copy_file(low, folder / "again.wav");
+    const std::vector<std::string> inputs{
+        (folder / "text.wav").string(), low,
+        (folder / "cut.wav").string(),  high,
+        (folder / "none.wav").string(), (folder / "again.wav").string()};
+    const std::vector<std::vector<std::string>> commands{{"pitch", "--step", "0.05"},
+                                                         {"formants"},
+                                                         {"intensity"},
+                                                         {"spectrum", "--time", "0.5"},
+                                                         {"pitch", "--format", "tsv"}};
+    for (const auto& command : commands) {
+        for (const std::string output : {"-", "table.csv", "{name}.out"}) {
+            const auto run = [&](bool oneAtATime) {
+                std::filesystem::remove_all(folder / "out");
+                std::filesystem::create_directory(folder / "out");
+                std::vector<std::string> arguments = command;
+                arguments.insert(arguments.begin() + 1, inputs.begin(), inputs.end());
+                arguments.insert(
+                    arguments.end(),
+                    {"-o", output == "-" ? output : (folder / "out" / output).string()});
+                if (oneAtATime) arguments.insert(arguments.end(), {"--max-seconds", "100"});
+                CliRun result = RunCommandLine(arguments);
+                for (const std::string& name : FolderNames(folder / "out"))
+                    result.out += "\n<" + name + ">\n" + Text(folder / "out" / name);
+                return result;
+            };
+            const CliRun atOnce = run(false);
+            const CliRun oneAtATime = run(true);
+            const std::string what = command[0] + " " + command.back() + " -o " + output;
+            EXPECT_EQ(atOnce.status, 1) << what;
+            EXPECT_EQ(atOnce.status, oneAtATime.status) << what;
+            EXPECT_EQ(atOnce.err, oneAtATime.err) << what;
+            EXPECT_EQ(atOnce.out, oneAtATime.out) << what;
+            EXPECT_NE(atOnce.err.find("cut.wav: the data chunk holds"), std::string::npos) << what;
+        }
+    }
+}
+
 TEST(CliExitStatus, StandardOutputFailuresAreReportedWithTheSystemsReason) {
     const struct {
         const char* path;
