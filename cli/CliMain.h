@@ -12,8 +12,9 @@ inline constexpr int kExitFileFailed = 1;
 inline constexpr int kExitUsage = 2;
 
 // The whole program on its arguments (without the program name): results go to out, errors
-// as "tonalyx-cli: message" lines and the progress bar (when progressOnTerminal) to err. Each
-// file is processed in turn; a failed file is reported and the others still run. When out
+// as "tonalyx-cli: message" lines and the progress bar (when progressOnTerminal) to err. Files
+// are written in their order (several may be analysed at once); a failed file is reported and
+// the others still run. When out
 // fails, the run stops with kExitFileFailed and nothing said: the owner of out knows why.
 int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
            bool progressOnTerminal);
