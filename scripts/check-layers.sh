@@ -38,6 +38,6 @@ for header in $(grep -rhoE '#include "display/[A-Za-z0-9_]+\.h"' $plain 2>/dev/n
     grep -qE '#include <Q' "$header" && refuse "the engine includes $header, which uses the toolkit"
 done
 for folder in app python; do
-    includes "$folder" | grep -qx cli && refuse "$folder/ includes cli/"
+    includes "$folder" | grep -x cli >/dev/null && refuse "$folder/ includes cli/"
 done
 exit $status

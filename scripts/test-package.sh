@@ -82,8 +82,8 @@ done
 [[ $python_depends == *"python3 (<< "* ]] || fail "python3-tonalyx pins no interpreter version"
 [[ $(field "$python_deb" Recommends) == *python3-distributed* ]] ||
     fail "python3-tonalyx does not recommend python3-distributed"
-! dpkg-deb -c "$deb" | grep -q python3 || fail "tonalyx holds Python files"
-dpkg-deb -I "$python_deb" | grep -q prerm ||
+! dpkg-deb -c "$deb" | grep python3 >/dev/null || fail "tonalyx holds Python files"
+dpkg-deb -I "$python_deb" | grep prerm >/dev/null ||
     fail "python3-tonalyx has no prerm (dh_python3 removes the byte code there)"
 
 unpacked=$scratch/root
@@ -102,8 +102,8 @@ while IFS= read -r -d '' file; do
     # Control-flow protection cannot show: Debian 12's C start files carry no CET property
     # (dpkg's own programs fail that check too).
     hardening-check --nocfprotection "$file" || fail "hardening-check $name"
-    ! readelf -d "$file" | grep -qE 'RPATH|RUNPATH' || fail "$name has a search path"
-    ! readelf -S "$file" | grep -q '\.comment' || fail "$name keeps a .comment section"
+    ! readelf -d "$file" | grep -E 'RPATH|RUNPATH' >/dev/null || fail "$name has a search path"
+    ! readelf -S "$file" | grep '\.comment' >/dev/null || fail "$name keeps a .comment section"
 done < <(find "$unpacked" "$python_unpacked" -type f -print0)
 [ "$elf_count" -ge 3 ] || fail "only $elf_count ELF files in the packages"
 
@@ -271,7 +271,7 @@ if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
             [ ! -e "$folder" ] || fail "$folder is left after removal"
         done
         ! dpkg-query -W -f='${Status}\n' tonalyx python3-tonalyx 2>/dev/null |
-            grep -q ' installed$' || fail "a tonalyx package is still installed"
+            grep ' installed$' >/dev/null || fail "a tonalyx package is still installed"
     fi
 fi
 
