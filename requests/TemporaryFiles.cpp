@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <mutex>
 #include <string_view>
 
 namespace tonalyx::requests {
@@ -25,6 +26,9 @@ struct Slot {
 };
 
 Slot gSlots[64];
+// Registering and forgetting take turns, so that no thread reads a path another is writing;
+// the signal handler takes no lock and reads only slots in state 2.
+std::mutex gSlotsMutex;
 
 extern "C" void RemoveAndReraise(int signalNumber) {
     const int saved = errno;
@@ -73,6 +77,7 @@ std::string TemporaryName(const std::string& folder) {
 
 void RegisterTemporary(const std::string& path) {
     if (path.size() >= PATH_MAX) return;
+    const std::lock_guard lock(gSlotsMutex);
     for (Slot& slot : gSlots) {
         int free = 0;
         if (!slot.state.compare_exchange_strong(free, 1, std::memory_order_acquire)) continue;
@@ -83,6 +88,7 @@ void RegisterTemporary(const std::string& path) {
 }
 
 void ForgetTemporary(const std::string& path) {
+    const std::lock_guard lock(gSlotsMutex);
     for (Slot& slot : gSlots) {
         int registered = 2;
         if (std::strcmp(slot.path, path.c_str()) != 0 ||
