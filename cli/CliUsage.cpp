@@ -30,7 +30,9 @@ constexpr std::string_view kOutputNames =
     "kill); a replaced file keeps its permissions and a link its target. Devices,\n"
     "pipes and /dev/stdout or /dev/fd/N are written directly, never replaced. A\n"
     "table of several files keeps only the files read whole: a failed file's rows\n"
-    "are taken out, and when no file gives a table the old file stays.\n";
+    "are taken out, and when no file gives a table the old file stays. Several\n"
+    "files are analysed at once, one per processor, and written in their order;\n"
+    "with --whole or --max-seconds one at a time, so that long tables stream.\n";
 
 constexpr std::string_view kTables =
     "Tables always begin with the file column, for one file as for many. CSV quotes\n"
