@@ -1,4 +1,3 @@
-#include <malloc.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -7,6 +6,7 @@
 #include <vector>
 
 #include "cli/CliMain.h"
+#include "requests/FreedBuffers.h"
 #include "requests/StandardOutput.h"
 #include "requests/TemporaryFiles.h"
 
@@ -16,11 +16,7 @@ int main(int argc, char* argv[]) {
     const tonalyx::requests::ClosedDescriptors closed =
         tonalyx::requests::OpenClosedStandardDescriptors();
     tonalyx::requests::RemoveTemporariesOnSignals();
-    // Each file's analysis allocates and frees buffers of a few megabytes. The allocator keeps
-    // them for the next file instead of giving them back to the system and taking page faults
-    // on every file again (on 200 files of ten seconds, system time falls from 0.55 to 0.15 s).
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    tonalyx::requests::KeepFreedBuffers();
     std::ios::sync_with_stdio(false);
     // Standard output through a buffer that keeps the system's reason for a failed write, so
     // that a full disk or a closed pipe is reported and never taken for success.

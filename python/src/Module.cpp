@@ -14,6 +14,7 @@
 #include "python/src/ModuleSound.h"
 #include "python/src/ModuleTextGrid.h"
 #include "requests/CommandView.h"
+#include "requests/FreedBuffers.h"
 #include "requests/IntervalMeasure.h"
 #include "requests/RequestCheck.h"
 #include "requests/SettingsTable.h"
@@ -418,6 +419,9 @@ PYBIND11_MODULE(_tonalyx, module) {
         "check_output", [](const std::string& path) { WithoutTheLock([&] { CheckOutput(path); }); },
         py::arg("path"));
     module.def("remove_stale_temporaries", &requests::RemoveStaleTemporaries, py::arg("folder"));
+    module.def("keep_freed_buffers", &requests::KeepFreedBuffers,
+               "Keeps the buffers that each analysis frees for the next one, in a process that "
+               "analyses file after file (up to 256 MB of freed memory stays with it).");
     module.def(
         "check_request",
         [](const std::vector<std::string>& settings, std::optional<double> step, int columns,

@@ -13,6 +13,7 @@ from typing import Any
 
 import numpy as np
 
+from . import _tonalyx
 from ._corpus_files import Job, write_record, write_whole
 from ._sound import (
     OutputError,
@@ -26,6 +27,9 @@ from ._sound import (
     pitch_table,
 )
 from ._textgrid import TextGridError, read_textgrid
+
+# A worker analyses file after file: its allocator keeps each file's buffers for the next.
+_tonalyx.keep_freed_buffers()
 
 READ_REMEDY = "--max-seconds S or --whole reads more"
 STARTED = "started"
