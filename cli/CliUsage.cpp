@@ -31,7 +31,7 @@ constexpr std::string_view kOutputNames =
     "pipes and /dev/stdout or /dev/fd/N are written directly, never replaced. A\n"
     "table of several files keeps only the files read whole: a failed file's rows\n"
     "are taken out, and when no file gives a table the old file stays. Several\n"
-    "files are analysed at once, one per processor, and written in their order;\n"
+    "files are analysed at once, two per processor, and written in their order;\n"
     "with --whole or --max-seconds one at a time, so that long tables stream.\n";
 
 constexpr std::string_view kTables =

@@ -220,7 +220,9 @@ OutputMode ModeOf(const CliOptions& options) {
 int InputsAtOnce(const CliOptions& options) {
     const int inputs = static_cast<int>(options.files.size());
     if (inputs < 2 || options.whole || options.maxSeconds) return 1;
-    return std::min(inputs, HardwareThreads());
+    // Two per processor: while one input waits for the disk (its reading, or the flush of its
+    // output), the other keeps the processor busy.
+    return std::min(inputs, 2 * HardwareThreads());
 }
 
 int RunInputs(const CliOptions& options, const std::vector<std::string>& outputs,

@@ -15,7 +15,7 @@ enum class OutputMode { StandardOutput, OneFile, OnePerInput };
 
 OutputMode ModeOf(const CliOptions& options);
 
-// How many inputs run at once: one per processor when there are several inputs, each read only
+// How many inputs run at once: two per processor when there are several inputs, each read only
 // up to the length limit; one at a time when each may be read whole (--whole, --max-seconds),
 // so that an hour's table streams out and is never held.
 int InputsAtOnce(const CliOptions& options);
