@@ -167,10 +167,13 @@ struct OutputsFailed {};
 void RunSeveralAtOnce(InputsState& state, int threads) {
     const std::vector<std::string>& files = state.options.files;
     const int count = static_cast<int>(files.size());
+    // One bar for the whole run: the input waited for and the share of inputs written. It is
+    // taken off the terminal only to write there, so that a run of short inputs still shows it.
     const auto showWaitingFor = [&](int64_t index) {
         if (index >= count) return;
         state.progress.SetFile(static_cast<int>(index) + 1, count);
         state.progress.Start(FileNamePart(files[static_cast<std::size_t>(index)]));
+        state.progress.Update(static_cast<double>(index) / count);
     };
     OrderedSteps<char, HeldRun> steps;
     steps.read = [](int64_t, char&) {};
@@ -181,7 +184,8 @@ void RunSeveralAtOnce(InputsState& state, int threads) {
         };
     };
     steps.receive = [&](int64_t index, HeldRun& held) {
-        state.progress.Finish();
+        const bool toTerminal = state.mode == OutputMode::StandardOutput && !held.results.empty();
+        if (held.failure || !held.messages.empty() || toTerminal) state.progress.Finish();
         state.err << held.messages;
         std::string_view results = held.results;
         const bool kept = !held.failure || state.mode == OutputMode::StandardOutput;
