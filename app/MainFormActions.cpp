@@ -16,8 +16,8 @@ QIcon IconAt(int image) {
     return QIcon(QString(":/icons/%1.svg").arg(image, 2, 10, QChar('0')));
 }
 
-const ActionSpec* FindSpec(const QString& name) {
-    for (const ActionSpec& entry : kMainActions) {
+const ActionEntry* FindEntry(const QString& name) {
+    for (const ActionEntry& entry : kMainActions) {
         if (name == entry.name) return &entry;
     }
     return nullptr;
@@ -26,7 +26,7 @@ const ActionSpec* FindSpec(const QString& name) {
 }  // namespace
 
 void TMainForm::CreateActions() {
-    for (const ActionSpec& entry : kMainActions) {
+    for (const ActionEntry& entry : kMainActions) {
         auto* action = new QAction(this);
         action->setObjectName(entry.name);
         action->setText(entry.caption);
@@ -136,7 +136,7 @@ void TMainForm::CreateToolBar() {
         if (g > 0) toolBar_->addSeparator();
         for (const char* name : groups[g]) {
             QAction* action = Action(name);
-            const ActionSpec* entry = FindSpec(name);
+            const ActionEntry* entry = FindEntry(name);
             if (!entry->toolHint) {
                 toolBar_->addAction(action);
                 continue;

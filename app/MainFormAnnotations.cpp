@@ -28,14 +28,14 @@ namespace tonalyx {
 
 namespace {
 
-struct AnnotationActionSpec {
+struct AnnotationActionEntry {
     const char* name;
     const char* caption;
     const char* shortcut;
     const char* hint;
 };
 
-constexpr AnnotationActionSpec kAnnotationActions[] = {
+constexpr AnnotationActionEntry kAnnotationActions[] = {
     {"AFileOpenAnnotations", "Open A&nnotations...", "", "open TextGrid annotations"},
     {"AFileSaveAnnotations", "Save Annotat&ions", "Ctrl+Shift+S", "save annotations"},
     {"AFileSaveAnnotationsAs", "Save Annotations As...", "", "save annotations as specified name"},
@@ -79,15 +79,15 @@ QString TMainForm::AnnotationsFileName() const {
 }
 
 void TMainForm::AddAnnotationItems(QMenu* fileMenu, QMenu* editMenu) {
-    for (const AnnotationActionSpec& spec : kAnnotationActions) {
-        auto* action = new QAction(spec.caption, this);
-        action->setObjectName(spec.name);
-        action->setStatusTip(spec.hint);
-        action->setToolTip(spec.hint);
-        if (*spec.shortcut) action->setShortcut(QKeySequence(spec.shortcut));
+    for (const AnnotationActionEntry& entry : kAnnotationActions) {
+        auto* action = new QAction(entry.caption, this);
+        action->setObjectName(entry.name);
+        action->setStatusTip(entry.hint);
+        action->setToolTip(entry.hint);
+        if (*entry.shortcut) action->setShortcut(QKeySequence(entry.shortcut));
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
-        actions_[spec.name] = action;
+        actions_[entry.name] = action;
     }
     const auto on = [this](const char* name, auto handler) {
         connect(Action(name), &QAction::triggered, this, handler);

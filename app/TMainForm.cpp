@@ -37,11 +37,11 @@ constexpr int kDesignSpgmHeight = 256;
 constexpr int kPanelBevel = 1;
 constexpr int kDesignClientWidth = 546;
 
-struct StatusPanelSpec {
+struct StatusPanel {
     int width;
     Qt::Alignment alignment;
 };
-constexpr std::array<StatusPanelSpec, 6> kStatusPanels{{
+constexpr std::array<StatusPanel, 6> kStatusPanels{{
     {36, Qt::AlignRight},  // samples per pixel column
     {36, Qt::AlignRight},  // amplitude magnification
     {51, Qt::AlignRight},  // cursor time

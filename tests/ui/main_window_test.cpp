@@ -60,7 +60,7 @@ TEST(MainWindow, StartsWithTheWaveViewOnlyAndEveryDocumentCommandDisabled) {
 
 TEST(MainWindow, EveryCommandHasItsNameCaptionShortcutAndHint) {
     StartedProgram program;
-    for (const ActionSpec& entry : kMainActions) {
+    for (const ActionEntry& entry : kMainActions) {
         QAction* action = program.main.Action(entry.name);
         ASSERT_NE(action, nullptr) << entry.name;
         EXPECT_EQ(action->objectName(), entry.name);
