@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "document/HeaderClaims.h"
 #include "document/SndfileNames.h"
+#include "document/SndfileOpenLock.h"
 #include "document/WaveFormatDecode.h"
 
 namespace tonalyx {
@@ -81,6 +83,7 @@ struct SndfileFrameSource::Handle {
         }
         SF_VIRTUAL_IO io{VirtualLength, VirtualSeek, VirtualRead, VirtualWrite, VirtualTell};
         info = {};
+        const std::lock_guard lock(SndfileOpenMutex());
         file = sf_open_virtual(&io, SFM_READ, &info, bytes.get());
         if (!file) {
             if (error) *error = sf_strerror(nullptr);

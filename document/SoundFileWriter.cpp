@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <vector>
+
+#include "document/SndfileOpenLock.h"
 
 namespace tonalyx {
 namespace {
@@ -101,8 +104,12 @@ bool WriteSoundFile(const std::string& path, const SoundFileLayout& layout,
     }
     const std::string partial = path + ".partial";
     SF_INFO info = InfoFor(layout);
-    SNDFILE* file = sf_open(partial.c_str(), SFM_WRITE, &info);
-    if (!file) return Fail(error, partial + ": " + sf_strerror(nullptr));
+    SNDFILE* file = nullptr;
+    {
+        const std::lock_guard lock(SndfileOpenMutex());
+        file = sf_open(partial.c_str(), SFM_WRITE, &info);
+        if (!file) return Fail(error, partial + ": " + sf_strerror(nullptr));
+    }
 
     const auto frames = static_cast<sf_count_t>(samples.size() / layout.channels);
     sf_count_t written = 0;

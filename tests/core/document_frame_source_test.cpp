@@ -12,6 +12,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/document_sound_test_files.h"
@@ -159,6 +160,31 @@ TEST(FrameSources, OpenRefusesWhatNeitherReaderTakes) {
     EXPECT_FALSE(SndfileFrameSource::Open(
         std::make_unique<MemoryByteSource>(std::span<const uint8_t>()), 0, &sndfileReason));
     EXPECT_FALSE(sndfileReason.empty());
+
+    // Opens in other threads, failing or not, leave each refusal its own reason.
+    const std::vector<uint8_t> sound = EncodeWave(Pcm(16, 1), NumberedFrames(10, 1));
+    const std::vector<uint8_t> notSound{'n', 'o', 't', ' ', 'a', ' ', 's', 'o', 'u', 'n', 'd'};
+    std::string alone;
+    EXPECT_FALSE(SndfileFrameSource::Open(std::make_unique<MemoryByteSource>(notSound), 0, &alone));
+    std::vector<std::string> reasons(8);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < reasons.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 300 && reasons[t].empty(); ++i) {
+                std::string got;
+                const bool text = t % 2 == 0;
+                const bool opened = SndfileFrameSource::Open(
+                                        std::make_unique<MemoryByteSource>(text ? notSound : sound),
+                                        0, &got) != nullptr;
+                if (opened == text || (text && got != alone))
+                    reasons[t] = (text ? "the text: '" : "the sound: '") + got + "'";
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    for (const std::string& failure : reasons)
+        EXPECT_EQ(failure, "");
 }
 
 // A damaged last page hides an Ogg stream's length from libsndfile. No source may then claim
