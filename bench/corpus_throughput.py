@@ -6,8 +6,8 @@ FILES ten-second voice-like files at 44.1 kHz (default 200), the pitch only: F0 
 searched from 80 to 640 Hz, one table per file.
 
   tonalyx-cli     one process over every file: pitch FILES... --step 0.01 -o OUT/{name}.csv
-  tonalyx.corpus  python3 -m tonalyx.corpus DIR --pitch --step 0.01 --workers 2 (the local
-                  cluster's start and stop included)
+  tonalyx.corpus  python3 -m tonalyx.corpus DIR --pitch --step 0.01 on its own workers, two
+                  per processor (their start and stop included)
   Praat           To Pitch (ac) at a 0.01 s time step, each frame's F0 saved, in two long
                   Praat processes that take half of the files each (both cores, as the runner
                   uses them, and only two of Praat's starts)
@@ -118,7 +118,7 @@ def run_corpus(work: Path, corpus: Path) -> float:
     out = work / "corpus"
     shutil.rmtree(out, ignore_errors=True)
     wall = timed([sys.executable, "-m", "tonalyx.corpus", str(corpus), "--out", str(out),
-                  "--pitch", "--step", str(STEP), *SETTINGS, "--workers", "2"],
+                  "--pitch", "--step", str(STEP), *SETTINGS],
                  env=ENVIRONMENT)
     expect(out, "*.pitch.csv")
     return wall

@@ -171,6 +171,13 @@ def _finish(job: Job, record: dict[str, Any]) -> dict[str, Any]:
     return record
 
 
+def failure_record(job: Job, reason: str) -> dict[str, Any]:
+    """Records a file as failed for `reason` (its worker died, or its task failed) and
+    returns the record."""
+    return _finish(job, {"file": job.name, "fingerprint": job.fingerprint, "status": "failed",
+                         "error": reason})
+
+
 def _analyse(job: Job, record: dict[str, Any]) -> None:
     """Reads the file, computes its outputs and writes them; the status and error go into
     the record."""
@@ -194,13 +201,15 @@ def _analyse(job: Job, record: dict[str, Any]) -> None:
         record.update(status="failed", error=f"{type(error).__name__}: {error}")
 
 
-def analyse_file(job: Job) -> dict[str, Any]:
+def analyse_file(job: Job, announce: bool = True) -> dict[str, Any]:
     """Analyses one file and writes its results and its record; returns the record. A file
     the reader refuses is recorded as refused; an output that cannot be written, or any other
-    failure, as failed with its reason. Notes say what the reading and the views changed."""
+    failure, as failed with its reason. Notes say what the reading and the views changed.
+    With `announce`, a record first says that the file is being analysed, for a runner that
+    cannot otherwise tell which file a worker died on."""
     record: dict[str, Any] = {"file": job.name, "fingerprint": job.fingerprint, "run": job.run}
-    # Should the worker die on this file, its record tells that the file was being analysed.
-    _finish(job, {**record, "status": STARTED})
+    if announce:
+        _finish(job, {**record, "status": STARTED})
     with collected_notes() as notes:
         _analyse(job, record)
     record["notes"] = notes

@@ -1,9 +1,9 @@
-"""Analyses a corpus of sound files on Dask distributed: one task per batch of files.
+"""Analyses a corpus of sound files: on worker processes of this machine, or on Dask.
 
     python3 -m tonalyx.corpus INPUTS... --out DIR [--pitch] [--levels KIND ...] [--formants]
         [--intensity] [--textgrid --tier NAME [--labels REGEX] [--points P,...]]
         [--step S] [--set NAME=VALUE ...] [--max-seconds S | --whole]
-        [--scheduler ADDRESS | --workers N [--host ADDRESS]]
+        [--workers N] [--scheduler ADDRESS | --host ADDRESS]
 
 Each file is read once; its pitch table, level images, formant and intensity tables are the
 bytes tonalyx-cli writes, under DIR with the inputs' relative paths, and DIR/summary.csv has one
@@ -19,13 +19,11 @@ import argparse
 import contextlib
 import csv
 import io
-import logging
 import os
-import signal
 import sys
 import time
 import uuid
-from typing import Any, Iterator, Optional, Sequence, TextIO
+from typing import Any, Optional, Sequence, TextIO
 
 from . import _tonalyx
 from ._corpus_files import (
@@ -47,15 +45,14 @@ from ._corpus_task import (
     FORMANT_COLUMNS,
     INTENSITY_COLUMNS,
     STATUS_COLUMNS,
-    STARTED,
     SUMMARY_COLUMNS,
-    analyse_files,
+    failure_record,
 )
+from ._local_workers import run_on_local_workers, start_fork_server
 from ._settings import setting_fields
 from ._sound import KINDS, UsageError
 
 EXIT_DONE, EXIT_FILES_FAILED, EXIT_USAGE, EXIT_INTERRUPTED = 0, 1, 2, 130
-LOOPBACK = "127.0.0.1"
 MEASUREMENTS_NAME = "measurements.csv"
 MEASURE_COLUMNS = ("file", "tier", "interval", "label", "start_s", "end_s", "duration_s",
                    "f0_mean_hz", "f0_median_hz", "f0_min_hz", "f0_max_hz", "voiced_share",
@@ -100,11 +97,14 @@ a lost output is made again; the others are skipped.
 reading: each file is read up to the maxSoundLength setting (120 s; --set maxSoundLength=300),
 or up to --max-seconds S, or whole with --whole, as tonalyx-cli reads it.
 
-clusters: by default a local cluster of --workers processes that listens on the loopback
-(127.0.0.1) only, without a dashboard: recordings are private. --host names another address
-to listen on. To use many machines, start a Dask scheduler and workers yourself (dask
-scheduler; dask worker ADDRESS) and give --scheduler ADDRESS: the workers must see the inputs
-and DIR under the same absolute paths, which the runner sends.
+workers: by default --workers processes of this machine (two per processor, so that a file
+waiting for the disk leaves the processor to another) analyse one file at a time each; they
+talk with the runner over pipes and listen on no network address: recordings are private.
+A worker that dies fails its file alone. On Dask: --host ADDRESS starts a local Dask cluster
+of --workers processes that listens on ADDRESS (127.0.0.1: this machine only), dashboard
+included, to watch a run. To use many machines, start a Dask scheduler and workers yourself
+(dask scheduler; dask worker ADDRESS) and give --scheduler ADDRESS: the workers must see the
+inputs and DIR under the same absolute paths, which the runner sends.
 
 exit status: 0 every file done, 1 a file or an output failed, 2 a usage error (nothing is
 read or written), 130 interrupted (run again to finish).
@@ -114,7 +114,7 @@ read or written), 130 interrupted (run again to finish).
 def _parser() -> argparse.ArgumentParser:
     parser = argparse.ArgumentParser(
         prog="python3 -m tonalyx.corpus",
-        description="Runs tonalyx's analyses over many files on Dask, each file read once.",
+        description="Runs tonalyx's analyses over many files at once, each file read once.",
         epilog=EPILOG,
         formatter_class=argparse.RawDescriptionHelpFormatter,
     )
@@ -162,12 +162,12 @@ def _parser() -> argparse.ArgumentParser:
     parser.add_argument("--whole", action="store_true", help="read all of each file")
     parser.add_argument("--scheduler", metavar="ADDRESS", help="an existing Dask scheduler")
     parser.add_argument(
-        "--workers", type=int, default=2, metavar="N",
-        help="worker processes of the local cluster (default 2)",
+        "--workers", type=int, default=2 * len(os.sched_getaffinity(0)), metavar="N",
+        help="worker processes on this machine (default two per processor)",
     )
     parser.add_argument(
-        "--host", default=LOOPBACK, metavar="ADDRESS",
-        help="the address the local cluster listens on (default 127.0.0.1, this machine only)",
+        "--host", metavar="ADDRESS",
+        help="run on a local Dask cluster that listens on ADDRESS (127.0.0.1: this machine)",
     )
     return parser
 
@@ -210,6 +210,8 @@ def _check(arguments: argparse.Namespace) -> None:
     )
     if not arguments.textgrid and (arguments.tier or arguments.labels):
         raise UsageError("--tier and --labels choose what --textgrid measures: add --textgrid")
+    if arguments.scheduler and arguments.host:
+        raise UsageError("--host starts a local cluster, --scheduler uses another: give one")
     if arguments.workers < 1:
         raise UsageError(f"--workers takes a whole number from 1 up, not {arguments.workers}")
 
@@ -352,97 +354,6 @@ def write_summary(out: str, jobs: Sequence[Job], records: dict[str, dict[str, An
     write_whole(summary_path(out), summary_text(jobs, records).encode("utf-8"))
 
 
-def _start_worker_server() -> None:
-    """Starts the server the local cluster's workers are forked from, before Dask is imported
-    here, so that the two imports run side by side; it preloads what the workers run. The
-    server starts with Ctrl+C ignored, which its workers inherit: the terminal sends Ctrl+C to
-    the whole process group, and only this process should answer it (by stopping the run and
-    closing the cluster), not every worker with a traceback."""
-    import multiprocessing
-    import multiprocessing.forkserver
-
-    multiprocessing.get_context("forkserver").set_forkserver_preload(
-        ["distributed", "tonalyx._corpus_task"])
-    previous = signal.signal(signal.SIGINT, signal.SIG_IGN)
-    try:
-        multiprocessing.forkserver.ensure_running()
-    finally:
-        signal.signal(signal.SIGINT, previous)
-
-
-@contextlib.contextmanager
-def _client(arguments: argparse.Namespace) -> Iterator[Any]:
-    """A client of the scheduler named, or of a local cluster that ends with it (the client
-    closes first, then the cluster). Every socket of the local cluster listens on --host, the
-    loopback unless asked otherwise; its workers are forked from a preloaded server
-    (faster to start and to stop than fresh interpreters) and hold queued files, so that none
-    waits for the scheduler between two files. Each worker runs two files at a time: the
-    analyses release the interpreter's lock and writing waits on the disk."""
-    import dask
-    from distributed import Client, LocalCluster
-
-    if arguments.scheduler:
-        with Client(arguments.scheduler) as client:
-            yield client
-        return
-    config = {
-        "distributed.worker.multiprocessing-method": "forkserver",
-        "distributed.scheduler.worker-saturation": float("inf"),
-    }
-    # The scheduler and every worker serve HTTP (health and metrics, a dashboard when bokeh
-    # is there) on all interfaces unless told an address: they get the cluster's host too.
-    local = f"{arguments.host}:0"
-    with dask.config.set(config), LocalCluster(
-        n_workers=arguments.workers,
-        threads_per_worker=2,
-        processes=True,
-        host=arguments.host,
-        scheduler_kwargs={"dashboard_address": local},
-        worker_dashboard_address=local,
-        silence_logs=logging.CRITICAL,
-    ) as cluster, Client(cluster) as client:
-        yield client
-
-
-def _failure_record(job: Job, error: BaseException, started: bool = True) -> dict[str, Any]:
-    from distributed import KilledWorker
-
-    if isinstance(error, KilledWorker):
-        moment = "while analysing" if started else "again and again before analysing"
-        reason = f"the worker died {moment} this file"
-    else:
-        reason = f"{type(error).__name__}: {error}"
-    record = {"file": job.name, "fingerprint": job.fingerprint, "status": "failed",
-              "error": reason}
-    try:
-        write_record(job, record)
-    except OSError as problem:
-        record["record_error"] = str(problem)
-    return record
-
-
-def _batches(jobs: list[Job], slots: int) -> list[list[Job]]:
-    """The jobs in batches of up to 8 files, small enough that every one of the cluster's
-    slots (worker threads) gets several, so that the last batches end close together."""
-    size = max(1, min(8, len(jobs) // (6 * max(1, slots))))
-    return [jobs[start:start + size] for start in range(0, len(jobs), size)]
-
-
-def _after_a_death(batch: list[Job]) -> tuple[list[tuple[Job, dict]], list[Job], list[Job]]:
-    """What the records of this run say of a batch whose worker died: the files finished (with
-    their records), the files it was analysing, and the files it had not started."""
-    finished, started, waiting = [], [], []
-    for job in batch:
-        record = read_record(job) or {}
-        if record.get("run") != job.run:
-            waiting.append(job)
-        elif record.get("status") == STARTED:
-            started.append(job)
-        else:
-            finished.append((job, record))
-    return finished, started, waiting
-
-
 def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress) -> dict[str, dict]:
     records: dict[str, dict[str, Any]] = {}
     pending = []
@@ -455,42 +366,18 @@ def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress) -> 
             pending.append(job)
     if not pending:
         return records
-    if not arguments.scheduler:
-        _start_worker_server()
-    from distributed import as_completed
+    if arguments.scheduler or arguments.host:
+        from ._corpus_dask import run_on_dask
 
-    with _client(arguments) as client:
-        slots = sum(client.nthreads().values())
-        owner = {}
-        for batch in _batches(pending, slots):
-            owner[client.submit(analyse_files, batch, pure=False)] = batch
-        running = as_completed(list(owner))
-        tries: dict[str, int] = {}
-        try:
-            for future in running:
-                batch = owner.pop(future)
-                try:
-                    finished = list(zip(batch, future.result()))
-                except Exception as error:
-                    # The files being analysed are recorded with the reason; the batch's files
-                    # that had not started go on in a task of their own, twice at most.
-                    finished, started, waiting = _after_a_death(batch)
-                    finished += [(job, _failure_record(job, error)) for job in started]
-                    again = [job for job in waiting if tries.get(job.path, 0) < 2]
-                    for job in again:
-                        tries[job.path] = tries.get(job.path, 0) + 1
-                    finished += [(job, _failure_record(job, error, started=False))
-                                 for job in waiting if job not in again]
-                    if again:
-                        retry = client.submit(analyse_files, again, pure=False)
-                        owner[retry] = again
-                        running.add(retry)
-                for job, record in finished:
-                    records[job.path] = record
-                    progress.count(record)
-        except BaseException:
-            client.cancel(list(owner))
-            raise
+        finished = run_on_dask(pending, arguments.scheduler, arguments.host, arguments.workers)
+    else:
+        start_fork_server(["tonalyx._corpus_task"])
+        finished = run_on_local_workers(pending, arguments.workers, failure_record)
+    # Closed at once when the run is interrupted, so that no worker writes on meanwhile.
+    with contextlib.closing(finished):
+        for job, record in finished:
+            records[job.path] = record
+            progress.count(record)
     return records
 
 
