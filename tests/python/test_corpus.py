@@ -501,7 +501,7 @@ def test_a_full_disk_fails_the_files_it_hits_and_says_so(corpus, tmp_path):
         assert not list(out.rglob(".tonalyx-*.tmp"))
 
 
-def test_contradictory_settings_are_a_usage_error_before_the_cluster_starts(corpus, tmp_path):
+def test_contradictory_options_are_a_usage_error_before_any_work(corpus, tmp_path):
     out = tmp_path / "never"
     contradiction = ["--set", "pitchMinFreq=400", "--set", "pitchMaxFreq=100"]
     for extra, cli in [(["--textgrid", "--tier", "v", "--points", "0.5,2"],
@@ -515,6 +515,11 @@ def test_contradictory_settings_are_a_usage_error_before_the_cluster_starts(corp
         assert run.returncode == 2
         assert run.stderr.decode().strip() == "tonalyx.corpus: " + cli_error(*cli)
         assert not out.exists()
+    run = subprocess.run([PYTHON, "-m", "tonalyx.corpus", str(corpus), "--out", str(out),
+                          "--host", "127.0.0.1", "--scheduler", "127.0.0.1:1"],
+                         capture_output=True, check=False)
+    assert (run.returncode, out.exists()) == (2, False)
+    assert b"--scheduler" in run.stderr and b"Traceback" not in run.stderr
 
 
 def listening_addresses(corpus: Path, out: Path, *extra: str) -> list[str]:
