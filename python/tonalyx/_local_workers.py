@@ -1,7 +1,7 @@
 """The corpus runner's worker processes on this machine: no scheduler and no sockets.
 
-Each worker is forked from the runner's fork server (which has imported the analyses already)
-and takes one file at a time over a pipe of its own, so that the runner always knows which
+Each worker is forked from the runner (which has imported the analyses already) and takes one
+file at a time over a pipe of its own, so that the runner always knows which
 file each worker has: a worker that dies fails that file alone, and a new worker takes its
 place. Workers ignore Ctrl+C, which the terminal sends to the whole process group; the runner
 answers it by stopping them.
@@ -13,6 +13,7 @@ import contextlib
 import itertools
 import multiprocessing
 import multiprocessing.forkserver
+import os
 import signal
 from multiprocessing.connection import Connection, wait
 from typing import Any, Callable, Iterable, Iterator, Optional
@@ -36,7 +37,7 @@ def start_fork_server(modules: list[str]) -> None:
 
 
 def serve(connection: Connection) -> None:
-    """A worker's life: analyse the jobs that come until the pipe closes."""
+    """A worker's life: analyse the jobs that come until told to end or the pipe closes."""
     from ._corpus_task import analyse_file
 
     while True:
@@ -44,7 +45,18 @@ def serve(connection: Connection) -> None:
             job = connection.recv()
         except EOFError:
             return
+        if job is None:
+            return
         connection.send(analyse_file(job, announce=False))
+
+
+def _context() -> Any:
+    """Forking this process is the quickest start (it has imported the analyses), and safe
+    while it runs one thread; otherwise workers come from a fork server."""
+    if len(os.listdir("/proc/self/task")) == 1:
+        return multiprocessing.get_context("fork")
+    start_fork_server(["tonalyx._corpus_task"])
+    return multiprocessing.get_context("forkserver")
 
 
 class _Worker:
@@ -53,7 +65,12 @@ class _Worker:
     def __init__(self, context: Any, job: Job) -> None:
         self.connection, theirs = context.Pipe()
         self.process = context.Process(target=serve, args=(theirs,), daemon=True)
-        self.process.start()
+        # Started with Ctrl+C ignored, which the worker keeps (see the module's note).
+        previous = signal.signal(signal.SIGINT, signal.SIG_IGN)
+        try:
+            self.process.start()
+        finally:
+            signal.signal(signal.SIGINT, previous)
         theirs.close()
         self.give(job)
 
@@ -71,7 +88,10 @@ class _Worker:
             return None
 
     def stop(self, at_once: bool = False) -> None:
-        """Closes the pipe, which ends a waiting worker; kills it after a while, or at once."""
+        """Tells the worker to end (workers forked later hold a copy of this end of its pipe,
+        so that closing it is not enough), and kills it after a while, or at once."""
+        with contextlib.suppress(OSError):
+            self.connection.send(None)
         self.connection.close()
         if not at_once:
             self.process.join(5)
@@ -87,7 +107,7 @@ def run_on_local_workers(jobs: Iterable[Job], count: int,
     it finishes; a job whose worker died gets the record `died(job, reason)` makes, and a new
     worker takes the next. The workers are stopped when the iteration ends or is closed."""
     waiting = iter(jobs)
-    context = multiprocessing.get_context("forkserver")
+    context = _context()
     workers: list[_Worker] = []
     try:
         for job in itertools.islice(waiting, count):

@@ -48,7 +48,7 @@ from ._corpus_task import (
     SUMMARY_COLUMNS,
     failure_record,
 )
-from ._local_workers import run_on_local_workers, start_fork_server
+from ._local_workers import run_on_local_workers
 from ._settings import setting_fields
 from ._sound import KINDS, UsageError
 
@@ -371,7 +371,6 @@ def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress) -> 
 
         finished = run_on_dask(pending, arguments.scheduler, arguments.host, arguments.workers)
     else:
-        start_fork_server(["tonalyx._corpus_task"])
         finished = run_on_local_workers(pending, arguments.workers, failure_record)
     # Closed at once when the run is interrupted, so that no worker writes on meanwhile.
     with contextlib.closing(finished):
