@@ -199,6 +199,14 @@ def _options(arguments: argparse.Namespace) -> RunOptions:
     )
 
 
+def _dask_is_installed() -> bool:
+    try:
+        import distributed  # noqa: F401  (the runs that need it import it anyway)
+    except ImportError:
+        return False
+    return True
+
+
 def _check(arguments: argparse.Namespace) -> None:
     """Refuses, before any work, what every file would fail on: the request library's check
     of the options and settings (the command line's), and the runner's own options."""
@@ -212,6 +220,9 @@ def _check(arguments: argparse.Namespace) -> None:
         raise UsageError("--tier and --labels choose what --textgrid measures: add --textgrid")
     if arguments.scheduler and arguments.host:
         raise UsageError("--host starts a local cluster, --scheduler uses another: give one")
+    if (arguments.scheduler or arguments.host) and not _dask_is_installed():
+        raise UsageError("--host and --scheduler run on Dask distributed, which is not installed "
+                         "(Debian: python3-distributed)")
     if arguments.workers < 1:
         raise UsageError(f"--workers takes a whole number from 1 up, not {arguments.workers}")
 

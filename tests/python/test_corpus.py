@@ -520,6 +520,12 @@ def test_contradictory_options_are_a_usage_error_before_any_work(corpus, tmp_pat
                          capture_output=True, check=False)
     assert (run.returncode, out.exists()) == (2, False)
     assert b"--scheduler" in run.stderr and b"Traceback" not in run.stderr
+    without_dask = ("import runpy, sys; sys.modules['distributed'] = None; "
+                    f"sys.argv[1:] = ['{corpus}', '--out', '{out}', '--host', '127.0.0.1']; "
+                    "runpy.run_module('tonalyx.corpus', run_name='__main__')")
+    run = subprocess.run([PYTHON, "-c", without_dask], capture_output=True, check=False)
+    assert (run.returncode, out.exists()) == (2, False), run.stderr
+    assert b"python3-distributed" in run.stderr and b"Traceback" not in run.stderr
 
 
 def listening_addresses(corpus: Path, out: Path, *extra: str) -> list[str]:
