@@ -10,6 +10,7 @@ answers it by stopping them.
 from __future__ import annotations
 
 import contextlib
+import gc
 import itertools
 import multiprocessing
 import multiprocessing.forkserver
@@ -65,6 +66,10 @@ class _Worker:
     def __init__(self, context: Any, job: Job) -> None:
         self.connection, theirs = context.Pipe()
         self.process = context.Process(target=serve, args=(theirs,), daemon=True)
+        if context.get_start_method() == "fork":
+            # The collector of a forked worker would otherwise write to every object it
+            # inherits (the runner's list of files), copying their pages into each worker.
+            gc.freeze()
         # Started with Ctrl+C ignored, which the worker keeps (see the module's note).
         previous = signal.signal(signal.SIGINT, signal.SIG_IGN)
         try:
