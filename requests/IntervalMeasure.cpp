@@ -11,6 +11,7 @@
 #include "requests/MeasurementRows.h"
 #include "requests/NumberText.h"
 #include "requests/OutputNames.h"
+#include "requests/TrackStatistics.h"
 
 namespace tonalyx::requests {
 
@@ -70,26 +71,10 @@ struct Contour {
     }
 };
 
-double Average(const std::vector<double>& values) {
-    double sum = 0;
-    for (const double v : values)
-        sum += v;
-    return sum / static_cast<double>(values.size());
-}
-
-// The mean power of frames given in dB, in dB.
+// The mean power of frames given in dB, in dB; missing when it is silence.
 double EnergyAverage(const std::vector<double>& decibels) {
-    double sum = 0;
-    for (const double db : decibels)
-        sum += std::pow(10.0, db / 10.0);
-    const double mean = 10.0 * std::log10(sum / static_cast<double>(decibels.size()));
+    const double mean = EnergyMeanDb(decibels);
     return mean <= kSilenceDb ? kMissing : mean;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
 }
 
 double MarginSeconds(const IntervalMeasureSettings& s) {

@@ -19,6 +19,7 @@
 #include "requests/RequestCheck.h"
 #include "requests/SettingsTable.h"
 #include "requests/TemporaryFiles.h"
+#include "requests/TrackStatistics.h"
 
 namespace py = pybind11;
 using namespace tonalyx;
@@ -396,6 +397,39 @@ PYBIND11_MODULE(_tonalyx, module) {
         py::arg("file"), py::arg("format"), py::arg("missing_as"));
     module.def("intensity_table", ColumnTable(&IntensityTableText), py::arg("times"),
                py::arg("decibels"), py::arg("file"), py::arg("format"), py::arg("missing_as"));
+    module.def(
+        "pitch_statistics",
+        [](const std::vector<double>& f0, double seconds) {
+            const requests::PitchStatistics statistics = requests::PitchStatisticsOf(f0, seconds);
+            py::dict summary;
+            summary["voiced_share"] = statistics.voicedShare;
+            summary["voiced_seconds"] = statistics.voicedSeconds;
+            if (const auto& v = statistics.voiced) {
+                summary["f0_mean_hz"] = v->mean;
+                summary["f0_sd_hz"] = v->sd;
+                summary["f0_min_hz"] = v->min;
+                summary["f0_max_hz"] = v->max;
+                summary["f0_range_st"] = v->rangeSemitones;
+                summary["f0_median_hz"] = v->median;
+                summary["f0_p5_hz"] = v->p5;
+                summary["f0_p95_hz"] = v->p95;
+            }
+            return summary;
+        },
+        py::arg("f0"), py::arg("seconds"));
+    module.def(
+        "column_medians",
+        [](const py::array_t<double, py::array::c_style | py::array::forcecast>& table) {
+            if (table.ndim() != 2) throw py::value_error("column_medians takes a 2-D array");
+            const std::span<const double> values(table.data(),
+                                                 static_cast<std::size_t>(table.size()));
+            return requests::ColumnMedians(values, static_cast<std::size_t>(table.shape(1)));
+        },
+        py::arg("table"));
+    module.def(
+        "energy_mean_db",
+        [](const std::vector<double>& decibels) { return requests::EnergyMeanDb(decibels); },
+        py::arg("decibels"));
     module.def(
         "level_image_file",
         [](const py::array_t<uint8_t, py::array::c_style | py::array::forcecast>& image,

@@ -63,47 +63,17 @@ def _fields(job: Job) -> dict[str, str]:
     return dict(assignment.split("=", 1) for assignment in job.options.settings)
 
 
-def pitch_summary(f0: np.ndarray, seconds: float) -> dict[str, Any]:
-    """The statistics of a track (Hz, 0 where unvoiced) of a sound `seconds` long: the voiced
-    share of its values and the seconds it stands for, and mean, SD (n - 1), minimum, maximum,
-    range in semitones, median and 5 / 95 percentiles of the voiced F0 in Hz."""
-    voiced = f0[f0 > 0]
-    share = float(len(voiced) / len(f0)) if len(f0) else 0.0
-    summary: dict[str, Any] = {"voiced_share": share, "voiced_seconds": share * seconds}
-    if len(voiced):
-        p5, median, p95 = np.percentile(voiced, [5, 50, 95])
-        low, high = float(voiced.min()), float(voiced.max())
-        summary.update(
-            f0_mean_hz=float(voiced.mean()),
-            f0_sd_hz=float(voiced.std(ddof=1)) if len(voiced) > 1 else 0.0,
-            f0_min_hz=low,
-            f0_max_hz=high,
-            f0_range_st=12 * math.log2(high / low),
-            f0_median_hz=float(median),
-            f0_p5_hz=float(p5),
-            f0_p95_hz=float(p95),
-        )
-    return summary
-
-
 def formant_summary(frequencies: np.ndarray) -> dict[str, Any]:
     """The medians of F1, F2 and F3 in Hz over the frames that have them."""
-    summary: dict[str, Any] = {}
-    for index, column in enumerate(FORMANT_COLUMNS):
-        if index < frequencies.shape[1]:
-            values = frequencies[:, index]
-            values = values[~np.isnan(values)]
-            if len(values):
-                summary[column] = float(np.median(values))
-    return summary
+    medians = _tonalyx.column_medians(frequencies) if frequencies.size else []
+    return {column: median for column, median in zip(FORMANT_COLUMNS, medians)
+            if not math.isnan(median)}
 
 
 def intensity_summary(decibels: np.ndarray) -> dict[str, Any]:
     """The mean intensity in dB, averaged as energy (as Praat's Get mean does by default):
     10 log10 of the mean of 10^(dB / 10); silent frames count as the silence they are."""
-    if not len(decibels):
-        return {}
-    return {"intensity_mean_db": float(10 * np.log10(np.mean(10 ** (decibels / 10))))}
+    return {"intensity_mean_db": _tonalyx.energy_mean_db(decibels)} if len(decibels) else {}
 
 
 def _cell_text(column: str, value: Any) -> str:
@@ -144,7 +114,7 @@ def _outputs(job: Job, sound: Sound, record: dict[str, Any]) -> dict[str, bytes]
         record["measure_columns"], record["measurements"] = measurements(job, sound)
     # The statistics come from the track itself, never from its text read back.
     track = sound.pitch(step=options.step, **fields)
-    record.update(pitch_summary(track.f0, sound.seconds))
+    record.update(_tonalyx.pitch_statistics(track.f0, sound.seconds))
     if options.pitch:
         outputs[job.pitch_output()] = pitch_table(track.times, track.f0, job.name)
     for kind in options.kinds:

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <iomanip>
 #include <sstream>
@@ -9,6 +10,7 @@
 
 #include "cli_test_support.h"
 #include "requests/IntervalMeasure.h"
+#include "requests/TrackStatistics.h"
 
 namespace tonalyx::cli {
 using namespace tonalyx::requests;
@@ -164,3 +166,45 @@ TEST(CliAnnotations, MeasureRefusesWhatItCannotMeasureAndNamesIt) {
 
 }  // namespace
 }  // namespace tonalyx::cli
+
+namespace tonalyx::requests {
+namespace {
+
+// The statistics behind the measure table and the corpus summary, against values worked out
+// by hand: percentiles between ranks, the n - 1 deviation, and what is absent.
+TEST(TrackStatistics, EdgesAndInterpolatedPercentiles) {
+    const PitchStatistics none = PitchStatisticsOf({}, 3);
+    EXPECT_EQ(none.voicedShare, 0);
+    EXPECT_FALSE(none.voiced);
+    const PitchStatistics unvoiced = PitchStatisticsOf(std::vector<double>{0, 0}, 3);
+    EXPECT_EQ(unvoiced.voicedShare, 0);
+    EXPECT_FALSE(unvoiced.voiced);
+
+    const PitchStatistics one = PitchStatisticsOf(std::vector<double>{0, 200, 0, 0}, 2);
+    EXPECT_EQ(one.voicedShare, 0.25);
+    EXPECT_EQ(one.voicedSeconds, 0.5);
+    ASSERT_TRUE(one.voiced);
+    EXPECT_EQ(one.voiced->sd, 0);
+    EXPECT_EQ(one.voiced->rangeSemitones, 0);
+    EXPECT_EQ(one.voiced->p5, 200);
+
+    const PitchStatistics four = PitchStatisticsOf(std::vector<double>{400, 0, 100, 300, 200}, 1);
+    ASSERT_TRUE(four.voiced);
+    EXPECT_EQ(four.voiced->mean, 250);
+    EXPECT_DOUBLE_EQ(four.voiced->sd, std::sqrt(50000.0 / 3));
+    EXPECT_EQ(four.voiced->median, 250);
+    EXPECT_DOUBLE_EQ(four.voiced->p5, 115);   // rank 0.15 between 100 and 200
+    EXPECT_DOUBLE_EQ(four.voiced->p95, 385);  // rank 2.85 between 300 and 400
+    EXPECT_DOUBLE_EQ(four.voiced->rangeSemitones, 24);
+
+    const double nan = std::nan("");
+    const std::vector<double> medians =
+        ColumnMedians(std::vector<double>{1, nan, 5, nan, 3, nan}, 2);
+    EXPECT_EQ(medians[0], 3);
+    EXPECT_TRUE(std::isnan(medians[1]));
+    EXPECT_TRUE(std::isnan(Average({})));
+    EXPECT_DOUBLE_EQ(EnergyMeanDb(std::vector<double>{60, 70}), 10 * std::log10(5500000.0));
+}
+
+}  // namespace
+}  // namespace tonalyx::requests
