@@ -38,10 +38,17 @@ def start_fork_server(modules: list[str]) -> None:
 
 
 def serve(connection: Connection) -> None:
-    """A worker's life: analyse the jobs that come until told to end or the pipe closes."""
+    """A worker's life: analyse the jobs that come until told to end, the pipe closes or the
+    worker's parent is gone."""
     from ._corpus_task import analyse_file
 
+    runner = os.getppid()
     while True:
+        # Other workers hold a copy of the runner's end of this pipe, so that a runner that
+        # was killed leaves it open: a worker whose parent is gone ends by itself.
+        while not connection.poll(1.0):
+            if os.getppid() != runner:
+                return
         try:
             job = connection.recv()
         except EOFError:
