@@ -1,11 +1,10 @@
 """The corpus runner's worker processes on this machine: no scheduler and no sockets.
 
-Each worker is forked from the runner (which has imported the analyses already) and takes one
-file at a time over a pipe of its own, so that the runner always knows which
-file each worker has: a worker that dies fails that file alone, and a new worker takes its
-place. Workers ignore Ctrl+C, which the terminal sends to the whole process group; the runner
-answers it by stopping them.
-"""
+Each worker is forked from the runner, which has imported the analyses already, and takes one
+file at a time over a pipe of its own, so that the runner always knows which file each worker
+has: a worker that dies fails that file alone, and a new worker takes its place. Workers
+ignore Ctrl+C, which the terminal sends to the whole process group; the runner answers it by
+stopping them."""
 
 from __future__ import annotations
 
