@@ -112,4 +112,20 @@ std::optional<TextFault> DecodeText(std::span<const std::uint8_t> bytes, std::st
     return CheckUtf8(bytes.subspan(marked ? 3 : 0), utf8);
 }
 
+std::optional<std::u32string> CodePointsOfUtf8(std::string_view utf8) {
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(utf8.data()),
+                                              utf8.size());
+    std::u32string codes;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length = Utf8Length(bytes, i);
+        if (length == 0) return std::nullopt;
+        std::uint32_t code = length == 1 ? bytes[i] : bytes[i] & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            code = (code << 6) | (bytes[i + k] & 0x3F);
+        codes.push_back(static_cast<char32_t>(code));
+        i += length;
+    }
+    return codes;
+}
+
 }  // namespace tonalyx

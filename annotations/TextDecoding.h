@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace tonalyx {
 
@@ -21,5 +22,8 @@ struct TextFault {
 // byte at the end of UTF-16) and NUL characters, which no text file holds.
 std::optional<TextFault> DecodeText(std::span<const std::uint8_t> bytes, std::string& utf8,
                                     TextEncoding& encoding);
+
+// The characters (code points) of UTF-8 text; nothing when it is not valid UTF-8.
+std::optional<std::u32string> CodePointsOfUtf8(std::string_view utf8);
 
 }  // namespace tonalyx

@@ -6,7 +6,10 @@
 #include <limits>
 #include <regex>
 #include <set>
+#include <stdexcept>
+#include <string>
 
+#include "annotations/TextDecoding.h"
 #include "pitch/SoundPitchTrack.h"
 #include "requests/MeasurementRows.h"
 #include "requests/NumberText.h"
@@ -169,6 +172,17 @@ void MeasureIntensityIn(const Stretch& at, const IntervalMeasureSettings& s,
     if (m.intensityDb <= kSilenceDb) m.intensityDb = kMissing;
 }
 
+// Labels are matched character by character rather than byte by byte, so that a class such
+// as "[əɪ]" or a "." takes one IPA letter: the pattern and the labels go to the regular
+// expression as code points, which a wchar_t holds on this platform.
+static_assert(sizeof(wchar_t) == sizeof(char32_t));
+
+std::optional<std::wstring> WideText(const std::string& utf8) {
+    const std::optional<std::u32string> codes = CodePointsOfUtf8(utf8);
+    if (!codes) return std::nullopt;
+    return std::wstring(codes->begin(), codes->end());
+}
+
 }  // namespace
 
 IntervalMeasureSettings IntervalMeasureSettingsOf(const AnalysisRequest& request,
@@ -185,8 +199,11 @@ std::optional<std::string> CheckMeasureRequest(const AnalysisRequest& request,
                                                const FieldNames& names) {
     if (request.tier.empty()) return "measure needs " + names(RequestField::Tier) + " NAME";
     if (request.labels) {
+        const std::optional<std::wstring> pattern = WideText(*request.labels);
+        if (!pattern)
+            return OutsideRange(RequestField::Labels, *request.labels, names) + " (not UTF-8)";
         try {
-            std::regex(*request.labels, std::regex::ECMAScript);
+            std::wregex(*pattern, std::regex::ECMAScript);
         } catch (const std::regex_error& error) {
             return OutsideRange(RequestField::Labels, *request.labels, names) + " (" +
                    error.what() + ")";
@@ -233,12 +250,18 @@ const AnnotationTier* FindIntervalTier(const TextGrid& grid, const std::string& 
 
 std::vector<std::size_t> SelectIntervals(const AnnotationTier& tier,
                                          const std::optional<std::string>& labels) {
-    std::optional<std::regex> expression;
-    if (labels) expression.emplace(*labels, std::regex::ECMAScript);
+    std::optional<std::wregex> expression;
+    if (labels) {
+        const std::optional<std::wstring> pattern = WideText(*labels);
+        if (!pattern) throw std::invalid_argument("labels: the pattern is not UTF-8");
+        expression.emplace(*pattern, std::regex::ECMAScript);
+    }
     std::vector<std::size_t> chosen;
     for (std::size_t i = 0; i < tier.intervals.size(); ++i) {
         const std::string& label = tier.intervals[i].label;
-        if (expression ? std::regex_match(label, *expression) : !label.empty()) chosen.push_back(i);
+        const std::optional<std::wstring> text = expression ? WideText(label) : std::nullopt;
+        if (expression ? text && std::regex_match(*text, *expression) : !label.empty())
+            chosen.push_back(i);
     }
     return chosen;
 }

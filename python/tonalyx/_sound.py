@@ -380,8 +380,9 @@ class Sound:
         duration in seconds, F0 mean, median, minimum and maximum in Hz over its voiced pitch
         values, the voiced share, the energy mean of its intensity in dB, the means of F1-F3
         in Hz, and F1-F3 at each point (a fraction of the interval; column `f1_hz_at_50` for
-        0.5). `labels` is a regular expression that must match the whole label (None: every
-        non-empty label); `textgrid` a TextGrid or the path of one. Missing values are NaN.
+        0.5). `labels` is a regular expression (ECMAScript, over letters, so that a class such
+        as "[əɪ]" takes one IPA letter) that must match the whole label (None: every non-empty
+        label); `textgrid` a TextGrid or the path of one. Missing values are NaN.
         The formant keywords are those of `formants`, `min_pitch` that of `intensity`, and
         the pitch settings come from `settings` and the keywords."""
         import pandas

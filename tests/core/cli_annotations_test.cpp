@@ -157,6 +157,8 @@ TEST(CliAnnotations, MeasureRefusesWhatItCannotMeasureAndNamesIt) {
     EXPECT_NE(refusal({"--tier", "v", "--points", "0.5,0.5"}).find("not '0.5'"), std::string::npos);
     EXPECT_NE(refusal({"--tier", "v", "--labels", "("}).find("2 tonalyx-cli: --labels must be"),
               std::string::npos);
+    EXPECT_NE(refusal({"--tier", "v", "--labels", "[\xff]"}).find("(not UTF-8)"),
+              std::string::npos);
     EXPECT_NE(
         refusal({"--tier", "v", "-o", (folder / "s.TextGrid").string()}).find("2 tonalyx-cli: "),
         std::string::npos);
@@ -204,6 +206,18 @@ TEST(TrackStatistics, EdgesAndInterpolatedPercentiles) {
     EXPECT_TRUE(std::isnan(medians[1]));
     EXPECT_TRUE(std::isnan(Average({})));
     EXPECT_DOUBLE_EQ(EnergyMeanDb(std::vector<double>{60, 70}), 10 * std::log10(5500000.0));
+}
+
+// A class or a dot takes one letter, whatever its script: IPA labels are matched by character.
+TEST(LabelSelection, ClassesAndDotsTakeWholeLetters) {
+    AnnotationTier tier;
+    for (const char* label : {"ə", "ɪ", "a", "ab", "", "əɪ"})
+        tier.intervals.push_back({0, 1, label});
+    using Chosen = std::vector<std::size_t>;
+    EXPECT_EQ(SelectIntervals(tier, "[əɪ]"), (Chosen{0, 1}));
+    EXPECT_EQ(SelectIntervals(tier, "."), (Chosen{0, 1, 2}));
+    EXPECT_EQ(SelectIntervals(tier, ".{2}"), (Chosen{3, 5}));
+    EXPECT_EQ(SelectIntervals(tier, std::nullopt), (Chosen{0, 1, 2, 3, 5}));
 }
 
 }  // namespace
