@@ -18,6 +18,7 @@ from __future__ import annotations
 import argparse
 import contextlib
 import csv
+import importlib.util
 import io
 import os
 import sys
@@ -200,11 +201,12 @@ def _options(arguments: argparse.Namespace) -> RunOptions:
 
 
 def _dask_is_installed() -> bool:
+    """Whether Dask distributed can be imported, asked without importing it (which takes
+    a while and is done, when needed, beside the start of the cluster's fork server)."""
     try:
-        import distributed  # noqa: F401  (the runs that need it import it anyway)
-    except ImportError:
+        return importlib.util.find_spec("distributed") is not None
+    except (ImportError, ValueError):
         return False
-    return True
 
 
 def _check(arguments: argparse.Namespace) -> None:
