@@ -39,7 +39,6 @@ from ._corpus_files import (
     read_record,
     remove_partial_files,
     summary_path,
-    write_record,
     write_whole,
 )
 from ._corpus_task import (

@@ -567,8 +567,8 @@ def test_textgrids_are_measured_into_one_table_and_a_missing_one_fails_its_file(
     run = subprocess.run(command, capture_output=True, check=False)
     err = run.stderr.decode()
     assert run.returncode == 1, err
-    assert f"s1.wav: failed: " in err and "s1.TextGrid" in err  # no TextGrid beside it
-    assert f"s2.wav: failed: " in err and "line 1" in err  # a broken one
+    assert "s1.wav: failed: " in err and "s1.TextGrid" in err  # no TextGrid beside it
+    assert "s2.wav: failed: " in err and "line 1" in err  # a broken one
     with open(out / "measurements.csv", newline="") as table:
         rows = list(csv.reader(table))
     cli = list(csv.reader(cli_output("measure", str(corpus / "s0.wav"), *extra[1:],
