@@ -51,10 +51,15 @@ std::optional<TextFault> DecodeUtf16(std::span<const std::uint8_t> bytes, bool b
     return std::nullopt;
 }
 
-// The length of the UTF-8 sequence at bytes[i], or 0 when it is not a valid one.
-std::size_t Utf8Length(std::span<const std::uint8_t> bytes, std::size_t i) {
+// The length of the UTF-8 sequence at bytes[i], or 0 when it is not a valid one; its code
+// point into *decoded unless that is null.
+std::size_t Utf8Length(std::span<const std::uint8_t> bytes, std::size_t i,
+                       char32_t* decoded = nullptr) {
     const std::uint8_t lead = bytes[i];
-    if (lead < 0x80) return 1;
+    if (lead < 0x80) {
+        if (decoded) *decoded = lead;
+        return 1;
+    }
     std::size_t length = 0;
     std::uint32_t code = 0;
     std::uint32_t least = 0;
@@ -73,7 +78,9 @@ std::size_t Utf8Length(std::span<const std::uint8_t> bytes, std::size_t i) {
         code = (code << 6) | (bytes[i + k] & 0x3F);
     }
     const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    return code < least || code > 0x10FFFF || surrogate ? 0 : length;
+    if (code < least || code > 0x10FFFF || surrogate) return 0;
+    if (decoded) *decoded = static_cast<char32_t>(code);
+    return length;
 }
 
 std::optional<TextFault> CheckUtf8(std::span<const std::uint8_t> bytes, std::string& out) {
@@ -117,12 +124,10 @@ std::optional<std::u32string> CodePointsOfUtf8(std::string_view utf8) {
                                               utf8.size());
     std::u32string codes;
     for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t length = Utf8Length(bytes, i);
+        char32_t code = 0;
+        const std::size_t length = Utf8Length(bytes, i, &code);
         if (length == 0) return std::nullopt;
-        std::uint32_t code = length == 1 ? bytes[i] : bytes[i] & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k)
-            code = (code << 6) | (bytes[i + k] & 0x3F);
-        codes.push_back(static_cast<char32_t>(code));
+        codes.push_back(code);
         i += length;
     }
     return codes;

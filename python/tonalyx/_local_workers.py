@@ -16,9 +16,10 @@ import multiprocessing.forkserver
 import os
 import signal
 from multiprocessing.connection import Connection, wait
-from typing import Any, Callable, Iterable, Iterator, Optional
+from typing import Any, Iterable, Iterator, Optional
 
 from ._corpus_files import Job
+from ._corpus_task import analyse_file, failure_record
 
 DIED = "the worker died while analysing this file"
 
@@ -39,8 +40,6 @@ def start_fork_server(modules: list[str]) -> None:
 def serve(connection: Connection) -> None:
     """A worker's life: analyse the jobs that come until told to end, the pipe closes or the
     worker's parent is gone."""
-    from ._corpus_task import analyse_file
-
     runner = os.getppid()
     while True:
         # Other workers hold a copy of the runner's end of this pipe, so that a runner that
@@ -111,12 +110,11 @@ class _Worker:
         self.process.join()
 
 
-def run_on_local_workers(jobs: Iterable[Job], count: int,
-                         died: Callable[[Job, str], dict[str, Any]]
-                         ) -> Iterator[tuple[Job, dict[str, Any]]]:
+def run_on_local_workers(jobs: Iterable[Job],
+                         count: int) -> Iterator[tuple[Job, dict[str, Any]]]:
     """Analyses the jobs on `count` worker processes and yields each job with its record as
-    it finishes; a job whose worker died gets the record `died(job, reason)` makes, and a new
-    worker takes the next. The workers are stopped when the iteration ends or is closed."""
+    it finishes; a job whose worker died is recorded as failed, and a new worker takes the
+    next. The workers are stopped when the iteration ends or is closed."""
     waiting = iter(jobs)
     context = _context()
     workers: list[_Worker] = []
@@ -129,7 +127,7 @@ def run_on_local_workers(jobs: Iterable[Job], count: int,
             for worker in [w for w in workers
                            if w.connection in ready or w.process.sentinel in ready]:
                 record = worker.result()
-                yield worker.job, record if record is not None else died(worker.job, DIED)
+                yield worker.job, record if record is not None else failure_record(worker.job, DIED)
                 following = next(waiting, None)
                 if following is not None and worker.process.is_alive():
                     worker.give(following)

@@ -46,7 +46,6 @@ from ._corpus_task import (
     INTENSITY_COLUMNS,
     STATUS_COLUMNS,
     SUMMARY_COLUMNS,
-    failure_record,
 )
 from ._local_workers import run_on_local_workers
 from ._settings import setting_fields
@@ -383,7 +382,7 @@ def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress) -> 
 
         finished = run_on_dask(pending, arguments.scheduler, arguments.host, arguments.workers)
     else:
-        finished = run_on_local_workers(pending, arguments.workers, failure_record)
+        finished = run_on_local_workers(pending, arguments.workers)
     # Closed at once when the run is interrupted, so that no worker writes on meanwhile.
     with contextlib.closing(finished):
         for job, record in finished:
