@@ -71,6 +71,32 @@ void PitchStepSampler::Add(std::span<const double> values, const Emit& emit) {
     last_ = values.back();
 }
 
+void PitchStepSampler::ValuesRead(std::int64_t first, std::int64_t last,
+                                  std::vector<int>& offsets) const {
+    offsets.clear();
+    if (first >= last) return;
+    const auto keep = [&](std::int64_t i) {
+        if (i >= first && i < last) offsets.push_back(static_cast<int>(i - first));
+    };
+    keep(0);
+    // The first step whose upper value can reach first: its position is at least first - 1.
+    const double before =
+        (static_cast<double>(first - 1) * hop_ + (hop_ - 1) / 2.0) / (step_ * sampleRate_);
+    for (auto k = std::max<std::int64_t>(0, static_cast<std::int64_t>(before) - 1); k < steps_;
+         ++k) {
+        const double position = Position(k);
+        if (position <= 0) continue;
+        const double below = std::floor(position);
+        const auto i = static_cast<std::int64_t>(below);
+        if (i >= last) break;
+        keep(i);
+        if (position != below) keep(i + 1);
+    }
+    keep(last - 1);
+    std::sort(offsets.begin(), offsets.end());
+    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+}
+
 void PitchStepSampler::Finish(const Emit& emit) {
     // The steps left lie past the last value's middle: it holds there.
     while (next_ < steps_)

@@ -30,6 +30,12 @@ public:
 
     std::int64_t StepCount() const { return steps_; }
 
+    // The track values in [first, last) that the steps read, as offsets from first in
+    // increasing order: the two values around each step (one where it falls on a value), the
+    // first value of the track and the last of the range, which the ends of the track and the
+    // boundaries between pieces read. Safe to call from several threads at once.
+    void ValuesRead(std::int64_t first, std::int64_t last, std::vector<int>& offsets) const;
+
 private:
     // The track position of step k: its sample position in units of hop, from value 0's middle.
     double Position(std::int64_t k) const;

@@ -6,6 +6,7 @@
 #include <complex>
 #include <cstdint>
 #include <limits>
+#include <numeric>
 #include <span>
 #include <vector>
 
@@ -27,6 +28,20 @@ inline int SmoothingMargin(const PitchFilterBank& bank) {
     return static_cast<int>(longest / 2);
 }
 
+// The sum of a[t] b[t] for t < count, in four interleaved partial sums (t mod 4) added
+// pairwise at the end, so that the products do not wait for each other and pair into vectors.
+inline double Dot(const double* a, const double* b, int count) {
+    double sums[4] = {0, 0, 0, 0};
+    int t = 0;
+    for (; t + 4 <= count; t += 4) {
+        for (int q = 0; q < 4; ++q)
+            sums[q] += a[t + q] * b[t + q];
+    }
+    for (; t < count; ++t)
+        sums[t % 4] += a[t] * b[t];
+    return (sums[0] + sums[1]) + (sums[2] + sums[3]);
+}
+
 // Computes the track of one block at a time, reusing its buffers from block to block.
 class BlockTracker {
 public:
@@ -38,14 +53,18 @@ public:
         for (int k = 0; k < bank.Channels(); ++k) {
             filters_.emplace_back(bank.filters[k].taps);
             smoothers_.emplace_back(bank.smoothing[k]);
+            reversedSmoothing_.emplace_back(bank.smoothing[k].rbegin(), bank.smoothing[k].rend());
         }
     }
 
     // The track of the block [first, last) of the signal into f0[0, last - first) and, when
     // not empty, ratio[0, last - first). The stretch holds the block with PitchBlockMargin
-    // samples each side (as far as the signal reaches).
+    // samples each side (as far as the signal reaches). With wanted (offsets from first, in
+    // increasing order), only those values are computed and the others are NaN: the filters
+    // and their IF still cover the block, but the smoothed noise ratios and the candidates are
+    // formed at the wanted samples alone.
     void Track(const SignalStretch& signal, int first, int last, std::span<double> f0,
-               std::span<double> ratio) {
+               std::span<double> ratio, const std::vector<int>* wanted = nullptr) {
         signal_ = signal;
         FindZeroRuns(signal, zeroRuns_);
         const int n = signal.n;
@@ -59,20 +78,34 @@ public:
         windowLast_ = std::min(n, sigmaLast_ + 1);
         for (ChannelRows& rows : window_)
             rows.channel = -1;
-        const std::size_t count = static_cast<std::size_t>(last - first);
+        if (wanted) {
+            samples_.assign(wanted->begin(), wanted->end());
+        } else {
+            samples_.resize(static_cast<std::size_t>(last - first));
+            std::iota(samples_.begin(), samples_.end(), 0);
+        }
+        const std::size_t count = samples_.size();
         bestF0_.assign(count, 0.0);
         bestRatio_.assign(count, std::numeric_limits<double>::infinity());
 
         const int channels = bank_.Channels();
         for (int k = 0; k < channels; ++k) {
             NoiseRatios(k);
-            Smooth(k, first, last);
-            if (k > 0) OfferFixedPoints(k - 1, first, last);
+            if (wanted)
+                SmoothAtSamples(k, first);
+            else
+                Smooth(k, first, last);
+            if (k > 0) OfferFixedPoints(k - 1, first, wanted != nullptr);
             std::swap(previousSmoothed_, smoothed_);
         }
-        for (std::size_t i = 0; i < count; ++i) {
-            f0[i] = bestRatio_[i] < threshold_ ? bestF0_[i] : 0.0;
-            if (!ratio.empty()) ratio[i] = bestRatio_[i];
+        if (wanted) {
+            std::fill(f0.begin(), f0.end(), std::numeric_limits<double>::quiet_NaN());
+            std::fill(ratio.begin(), ratio.end(), std::numeric_limits<double>::quiet_NaN());
+        }
+        for (std::size_t j = 0; j < count; ++j) {
+            const auto i = static_cast<std::size_t>(samples_[j]);
+            f0[i] = bestRatio_[j] < threshold_ ? bestF0_[j] : 0.0;
+            if (!ratio.empty()) ratio[i] = bestRatio_[j];
         }
     }
 
@@ -140,14 +173,47 @@ private:
         std::swap(smoothedRows_[0], smoothedRows_[1]);
     }
 
-    // Candidates between channels k and k + 1, whose smoothed ratios are at previousSmoothed_
-    // and smoothed_.
-    void OfferFixedPoints(int k, int first, int last) {
-        const FixedPointRows rows = {Rows(k).frequency.data() + (first - windowFirst_),
-                                     Rows(k + 1).frequency.data() + (first - windowFirst_),
-                                     previousSmoothed_, smoothed_};
-        ActivePitchKernels().offerFixedPoints(rows, last - first, bank_.centre[k],
-                                              bank_.centre[k + 1], bestF0_.data(),
+    // The smoothed noise ratios of channel k at the block's samples samples_ alone, each
+    // summed directly over the smoothing Gaussian: smoothed_ points at them.
+    void SmoothAtSamples(int k, int first) {
+        const std::vector<double>& reversed = reversedSmoothing_[k];
+        const int length = static_cast<int>(reversed.size());
+        const int count = sigmaLast_ - sigmaFirst_;
+        std::vector<double>& row = smoothedRows_[0];
+        row.resize(samples_.size());
+        for (std::size_t j = 0; j < samples_.size(); ++j) {
+            // The full convolution at index c sums taps[t] sigma[c - t] over the sigma that
+            // exist; sample first + s sits at c = first + s + length / 2 - sigmaFirst. With
+            // u = length - 1 - t that is reversed[u] sigma[c - length + 1 + u].
+            const int c = first + samples_[j] + length / 2 - sigmaFirst_;
+            const int start = c - length + 1;
+            const int uFirst = std::max(0, -start), uEnd = std::min(length, count - start);
+            row[j] = Dot(reversed.data() + uFirst, sigma_.data() + start + uFirst, uEnd - uFirst);
+        }
+        smoothed_ = row.data();
+        std::swap(smoothedRows_[0], smoothedRows_[1]);
+    }
+
+    // Candidates between channels k and k + 1 at the block's samples samples_, whose smoothed
+    // ratios are at previousSmoothed_ and smoothed_. Samples that are not the whole block are
+    // gathered first, so that the kernel sees rows as it does for the whole block.
+    void OfferFixedPoints(int k, int first, bool gather) {
+        const double* low = Rows(k).frequency.data() + (first - windowFirst_);
+        const double* high = Rows(k + 1).frequency.data() + (first - windowFirst_);
+        if (gather) {
+            const std::size_t count = samples_.size();
+            gatheredLow_.resize(count);
+            gatheredHigh_.resize(count);
+            for (std::size_t j = 0; j < count; ++j) {
+                gatheredLow_[j] = low[samples_[j]];
+                gatheredHigh_[j] = high[samples_[j]];
+            }
+            low = gatheredLow_.data();
+            high = gatheredHigh_.data();
+        }
+        const FixedPointRows rows = {low, high, previousSmoothed_, smoothed_};
+        ActivePitchKernels().offerFixedPoints(rows, static_cast<int>(samples_.size()),
+                                              bank_.centre[k], bank_.centre[k + 1], bestF0_.data(),
                                               bestRatio_.data());
     }
 
@@ -163,11 +229,14 @@ private:
     std::array<ChannelRows, 3> window_;
     std::vector<ComplexFftFilter> filters_;
     std::vector<RealFftFilter> smoothers_;
+    std::vector<std::vector<double>> reversedSmoothing_;  // each smoothing Gaussian, last tap first
     std::vector<std::complex<double>> filtered_;
     std::vector<double> sigma_;
     std::array<std::vector<double>, 2> smoothedRows_;
     const double* smoothed_ = nullptr;
     const double* previousSmoothed_ = nullptr;
+    std::vector<int> samples_;  // the block's samples computed, as offsets from its first
+    std::vector<double> gatheredLow_, gatheredHigh_;
     std::vector<double> bestF0_, bestRatio_;
 };
 

@@ -107,6 +107,16 @@ std::vector<double> SmoothingGaussian(double timeScale) {
     return g;
 }
 
+int PitchDecimationHop(double sampleRate, double minFreq, int channels, int channelsPerOctave) {
+    if (!IsPositiveFinite(sampleRate) || !IsPositiveFinite(minFreq) || channels < 1 ||
+        channelsPerOctave < 1)
+        throw std::invalid_argument("pitch decimation: bad parameters");
+    const double top =
+        minFreq * std::pow(2.0, static_cast<double>(channels - 1) / channelsPerOctave);
+    const double hop = std::trunc(sampleRate / (top * kSamplesPerTopPeriod));
+    return hop < 1 ? 1 : (hop > INT_MAX ? INT_MAX : static_cast<int>(hop));
+}
+
 PitchFilterBank DesignPitchFilterBank(double sampleRate, double minFreq, int channels,
                                       int channelsPerOctave, double lengthFactor) {
     if (!IsPositiveFinite(sampleRate) || !IsPositiveFinite(minFreq) ||
@@ -117,10 +127,7 @@ PitchFilterBank DesignPitchFilterBank(double sampleRate, double minFreq, int cha
     bank.channelsPerOctave = channelsPerOctave;
     bank.requestedChannels = channels;
 
-    const double top =
-        minFreq * std::pow(2.0, static_cast<double>(channels - 1) / channelsPerOctave);
-    const double hop = std::trunc(sampleRate / (top * kSamplesPerTopPeriod));
-    bank.hop = hop < 1 ? 1 : (hop > INT_MAX ? INT_MAX : static_cast<int>(hop));
+    bank.hop = PitchDecimationHop(sampleRate, minFreq, channels, channelsPerOctave);
     bank.rate = sampleRate / bank.hop;
 
     const double step = std::pow(2.0, 1.0 / channelsPerOctave);

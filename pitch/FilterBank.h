@@ -54,6 +54,11 @@ struct PitchFilterBank {
     int Channels() const { return static_cast<int>(centre.size()); }
 };
 
+// The input samples per decimated sample: trunc(sampleRate / (6.3 f_top)), at least 1, where
+// f_top = minFreq 2^((channels - 1) / channelsPerOctave) is the highest channel. The arguments as
+// DesignPitchFilterBank takes them (std::invalid_argument otherwise).
+int PitchDecimationHop(double sampleRate, double minFreq, int channels, int channelsPerOctave);
+
 // channels >= 1, channelsPerOctave >= 1 and positive finite rates, frequency and length factor
 // (std::invalid_argument otherwise); std::length_error when a filter would not fit in memory.
 PitchFilterBank DesignPitchFilterBank(double sampleRate, double minFreq, int channels,

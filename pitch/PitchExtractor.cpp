@@ -86,7 +86,8 @@ private:
 std::int64_t ExtractPitchStreaming(const PitchSampleReader& read, std::int64_t frameCount,
                                    double sampleRate, double minFreq, int channels,
                                    int channelsPerOctave, double lengthFactor, double snThresholdDb,
-                                   int& hop, const PitchValueSink& sink) {
+                                   int& hop, const PitchValueSink& sink,
+                                   const PitchValueChooser& chooser) {
     if (frameCount < 0 || !read || !sink || std::isnan(snThresholdDb))
         throw std::invalid_argument("pitch extraction: bad sound reader or threshold");
     const PitchFilterBank bank =
@@ -108,7 +109,7 @@ std::int64_t ExtractPitchStreaming(const PitchSampleReader& read, std::int64_t f
     TrackPitchStreaming(
         bank, n, [&](std::span<double> out) { decimate(out); }, PitchNoiseThreshold(snThresholdDb),
         DefaultPitchBlocking(bank, n),
-        [&](int first, std::span<const double> values) { sink(first, values); });
+        [&](int first, std::span<const double> values) { sink(first, values); }, chooser);
     return n;
 }
 

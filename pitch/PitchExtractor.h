@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "pitch/PitchValueChooser.h"
+
 namespace tonalyx {
 
 // The fundamental-frequency (F0) track of a whole sound by a bank of complex band-pass filters
@@ -54,12 +56,16 @@ constexpr int kPitchReadFrames = 1 << 16;
 // time. Memory depends on the block length and the filters, not on the length of the sound.
 // Returns the number of track values, frameCount / hop; hop as for ExtractPitch.
 //
+// With a chooser, only the values it chooses are computed; the others are NaN (see
+// PitchValueChooser).
+//
 // Throws std::invalid_argument for frameCount < 0, an empty reader or sink, or parameters that
 // ExtractPitch refuses; std::length_error when the track would have more than INT_MAX values.
 std::int64_t ExtractPitchStreaming(const PitchSampleReader& read, std::int64_t frameCount,
                                    double sampleRate, double minFreq, int channels,
                                    int channelsPerOctave, double lengthFactor, double snThresholdDb,
-                                   int& hop, const PitchValueSink& sink);
+                                   int& hop, const PitchValueSink& sink,
+                                   const PitchValueChooser& chooser = {});
 
 // The same track computed on whole channel x sample matrices, as the method is usually
 // written; it needs memory for about seven such matrices and serves as the reference the block

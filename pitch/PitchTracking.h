@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "pitch/FilterBank.h"
+#include "pitch/PitchValueChooser.h"
 
 namespace tonalyx {
 
@@ -62,8 +63,10 @@ using PitchTrackSink = std::function<void(int first, std::span<const double> f0)
 // for bit, handed to sink block by block in order. read runs on the tracking's threads (one
 // call at a time, in order), sink on the calling thread while later blocks are read and
 // tracked. Throws std::invalid_argument for fewer than two samples or usable channels;
-// whatever read or sink throws ends the track.
+// whatever read or sink throws ends the track. With a chooser, only the values it chooses are
+// computed (see PitchValueChooser).
 void TrackPitchStreaming(const PitchFilterBank& bank, int n, const DecimatedReader& read,
-                         double threshold, PitchBlocking blocking, const PitchTrackSink& sink);
+                         double threshold, PitchBlocking blocking, const PitchTrackSink& sink,
+                         const PitchValueChooser& chooser = {});
 
 }  // namespace tonalyx

@@ -18,12 +18,18 @@ namespace tonalyx {
 // std::invalid_argument for settings the extractor refuses (a bottom frequency that is not
 // positive, fewer than one channel per octave).
 std::vector<double> ComputeSoundPitchTrack(const SoundData& sound, AnalysisSettings settings,
-                                           int& hop);
+                                           int& hop, const PitchValueChooser& chooser = {});
 
 // The same track of the frameCount samples that read delivers at sampleRate, handed to sink in
-// order as it comes; returns the number of values.
+// order as it comes; returns the number of values. With a chooser, only the values it chooses
+// are computed and the others are NaN (see PitchValueChooser).
 std::int64_t StreamSoundPitchTrack(const PitchSampleReader& read, std::int64_t frameCount,
                                    double sampleRate, AnalysisSettings settings, int& hop,
-                                   const PitchValueSink& sink);
+                                   const PitchValueSink& sink,
+                                   const PitchValueChooser& chooser = {});
+
+// The hop those tracks have at sampleRate with these settings, known before the track is
+// computed (for a chooser). Throws std::invalid_argument as they do.
+int SoundPitchHop(double sampleRate, AnalysisSettings settings);
 
 }  // namespace tonalyx

@@ -17,13 +17,14 @@ namespace {
 class StreamedTrack {
 public:
     StreamedTrack(const PitchFilterBank& bank, int n, const DecimatedReader& read, double threshold,
-                  const BlockCount& count)
+                  const BlockCount& count, const PitchValueChooser& chooser)
         : bank_(bank),
           n_(n),
           read_(read),
           threshold_(threshold),
           count_(count),
-          margin_(PitchBlockMargin(bank)) {}
+          margin_(PitchBlockMargin(bank)),
+          chooser_(chooser) {}
 
     void Run(const PitchTrackSink& sink) {
         OrderedBlockSteps steps;
@@ -31,11 +32,14 @@ public:
             ReadStretch(static_cast<int>(block), stretch);
         };
         steps.makeWorker = [this] {
-            return [this, tracker = std::make_shared<BlockTracker>(bank_, threshold_)](
+            return [this, tracker = std::make_shared<BlockTracker>(bank_, threshold_),
+                    wanted = std::make_shared<std::vector<int>>()](
                        int64_t block, const std::vector<double>& stretch, std::vector<double>& f0) {
                 const int b = static_cast<int>(block);
                 f0.resize(static_cast<std::size_t>(Last(b) - First(b)));
-                tracker->Track({stretch, From(b), n_}, First(b), Last(b), f0, {});
+                if (chooser_) Choose(b, *wanted);
+                tracker->Track({stretch, From(b), n_}, First(b), Last(b), f0, {},
+                               chooser_ ? wanted.get() : nullptr);
             };
         };
         steps.receive = [&](int64_t block, std::vector<double>& f0) {
@@ -48,6 +52,18 @@ private:
     int First(int block) const { return static_cast<int>(std::int64_t{block} * count_.length); }
     int Last(int block) const { return std::min(n_, First(block) + count_.length); }
     int From(int block) const { return std::max(0, First(block) - margin_); }
+
+    // The values of the block that the chooser wants, checked: an offset out of the block or
+    // out of order would write past the block's values.
+    void Choose(int block, std::vector<int>& wanted) const {
+        wanted.clear();
+        chooser_(First(block), Last(block), wanted);
+        const int length = Last(block) - First(block);
+        for (std::size_t j = 0; j < wanted.size(); ++j) {
+            if (wanted[j] < 0 || wanted[j] >= length || (j > 0 && wanted[j] <= wanted[j - 1]))
+                throw std::invalid_argument("pitch track: chosen values out of order");
+        }
+    }
 
     // Fills stretch with the block's samples and margins: those read before from the carry,
     // the rest from the reader. Keeps what the next block reads of them.
@@ -71,6 +87,7 @@ private:
     const double threshold_;
     const BlockCount count_;
     const int margin_;
+    const PitchValueChooser& chooser_;
 
     int readEnd_ = 0;            // the samples read so far
     std::vector<double> carry_;  // samples [readEnd_ - carry_.size(), readEnd_)
@@ -79,10 +96,11 @@ private:
 }  // namespace
 
 void TrackPitchStreaming(const PitchFilterBank& bank, int n, const DecimatedReader& read,
-                         double threshold, PitchBlocking blocking, const PitchTrackSink& sink) {
+                         double threshold, PitchBlocking blocking, const PitchTrackSink& sink,
+                         const PitchValueChooser& chooser) {
     if (n < 2 || bank.Channels() < 2 || !read || !sink)
         throw std::invalid_argument("pitch track: bad stream");
-    StreamedTrack(bank, n, read, threshold, CountBlocks(n, blocking)).Run(sink);
+    StreamedTrack(bank, n, read, threshold, CountBlocks(n, blocking), chooser).Run(sink);
 }
 
 }  // namespace tonalyx

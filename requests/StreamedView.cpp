@@ -86,12 +86,13 @@ std::vector<double> ComputeMeanViewColumn(StreamedView& view, int kind, int firs
 }
 
 std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int& hop,
-                              const PitchValueSink& sink) {
+                              const PitchValueSink& sink, const PitchValueChooser& chooser) {
     SoundFrames frames(sound);
     const auto read = [&](std::int64_t from, std::span<std::int16_t> out) {
         frames.Read(from, out);
     };
-    return StreamSoundPitchTrack(read, sound.frames, sound.sampleRate, settings, hop, sink);
+    return StreamSoundPitchTrack(read, sound.frames, sound.sampleRate, settings, hop, sink,
+                                 chooser);
 }
 
 void StreamPitchRows(OpenedSound& sound, const AnalysisSettings& settings,
@@ -99,26 +100,34 @@ void StreamPitchRows(OpenedSound& sound, const AnalysisSettings& settings,
                      const ProgressCallback& progress) {
     const double rate = sound.sampleRate;
     int hop = 1;
-    std::optional<PitchStepSampler> steps;
-    const auto values = [&](std::int64_t first, std::span<const double> track) {
-        if (step) {
-            if (!steps) steps.emplace(hop, rate, *step, sound.frames);
-            steps->Add(track, row);
-        } else {
-            // Value i describes the block of samples that starts at i hop.
-            for (std::size_t i = 0; i < track.size(); ++i) {
-                const std::int64_t index = first + static_cast<std::int64_t>(i);
-                row(index, static_cast<double>(index) * hop / rate, track[i]);
-            }
-        }
+    const auto report = [&](std::int64_t first) {
         if (progress)
             progress(static_cast<double>(first) * hop / static_cast<double>(sound.frames));
     };
-    StreamPitchTrack(sound, settings, hop, values);
-    if (step) {
-        if (!steps) steps.emplace(hop, rate, *step, sound.frames);
-        steps->Finish(row);
+    if (!step) {
+        StreamPitchTrack(sound, settings, hop,
+                         [&](std::int64_t first, std::span<const double> track) {
+                             // Value i describes the block of samples that starts at i hop.
+                             for (std::size_t i = 0; i < track.size(); ++i) {
+                                 const std::int64_t index = first + static_cast<std::int64_t>(i);
+                                 row(index, static_cast<double>(index) * hop / rate, track[i]);
+                             }
+                             report(first);
+                         });
+        return;
     }
+    // Only the values the steps read are computed.
+    PitchStepSampler steps(SoundPitchHop(rate, settings), rate, *step, sound.frames);
+    StreamPitchTrack(
+        sound, settings, hop,
+        [&](std::int64_t first, std::span<const double> track) {
+            steps.Add(track, row);
+            report(first);
+        },
+        [&](std::int64_t first, std::int64_t last, std::vector<int>& offsets) {
+            steps.ValuesRead(first, last, offsets);
+        });
+    steps.Finish(row);
 }
 
 void ComputeColumnPitch(StreamedView& view, int first, int count, const AnalysisSettings& settings,

@@ -64,14 +64,15 @@ std::vector<double> ComputeMeanViewColumn(StreamedView& view, int kind, int firs
 // settings as ComputeSoundPitchTrack takes them: the same values, handed to sink in order.
 // Returns the number of values; hop as for ComputeSoundPitchTrack.
 std::int64_t StreamPitchTrack(OpenedSound& sound, AnalysisSettings settings, int& hop,
-                              const PitchValueSink& sink);
+                              const PitchValueSink& sink, const PitchValueChooser& chooser = {});
 
 // Receives one row of the pitch table: its index, its time in seconds and F0 in Hz.
 using PitchRowSink = std::function<void(std::int64_t index, double seconds, double f0)>;
 
 // The rows of the pitch table streamed as the track comes, so that an hour's track is never
-// held whole: with a step, the track read at 0, step, 2 step, ... (PitchStepSampler); without,
-// one row per track value at the start of its block. progress receives the fraction done.
+// held whole: with a step, the track read at 0, step, 2 step, ... (PitchStepSampler), of
+// which only the values the steps read are computed; without, one row per track value at the
+// start of its block. progress receives the fraction done.
 void StreamPitchRows(OpenedSound& sound, const AnalysisSettings& settings,
                      std::optional<double> step, const PitchRowSink& row,
                      const ProgressCallback& progress = {});

@@ -111,19 +111,27 @@ PitchResult ComputePitch(const ModuleSound& sound, const AnalysisRequest& reques
         }
     }
     int hop = 1;
-    std::vector<double> track = ComputeSoundPitchTrack(*sound.data, records.analysis, hop);
     PitchResult result;
     if (request.step) {
-        // The times and values that pitch --step prints.
-        PitchStepSampler steps(hop, rate, *request.step, sound.data->sampleCount);
+        // The times and values that pitch --step prints; only the values they read are
+        // computed.
+        const PitchStepSampler steps(SoundPitchHop(rate, records.analysis), rate, *request.step,
+                                     sound.data->sampleCount);
+        const std::vector<double> track = ComputeSoundPitchTrack(
+            *sound.data, records.analysis, hop,
+            [&](std::int64_t first, std::int64_t last, std::vector<int>& offsets) {
+                steps.ValuesRead(first, last, offsets);
+            });
+        PitchStepSampler sampler = steps;
         const auto keep = [&](std::int64_t, double seconds, double f0) {
             result.times.push_back(seconds);
             result.values.push_back(f0);
         };
-        steps.Add(track, keep);
-        steps.Finish(keep);
+        sampler.Add(track, keep);
+        sampler.Finish(keep);
         return result;
     }
+    std::vector<double> track = ComputeSoundPitchTrack(*sound.data, records.analysis, hop);
     result.times.reserve(track.size());
     // Value i describes the block of samples that starts at i hop.
     for (std::size_t i = 0; i < track.size(); ++i)

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -199,22 +200,43 @@ TEST(CliPitchSteps, InterpolatesVoicedNeighboursAndHoldsTheEnds) {
     for (std::size_t i = 0; i < long_track.size(); ++i)
         long_track[i] = i % 97 < 10 ? 0 : 80 + std::sin(0.01 * i) * 30;
     const std::vector<double> whole = SamplePitchTrack(long_track, 3, 8000, 0.0007, 3002);
+    // Fed in pieces of any size, the steps are the same; and they read no value of a piece
+    // but those ValuesRead names (the others are NaN here, as a track computed for the steps
+    // alone leaves them).
     for (std::size_t piece : {1u, 2u, 7u, 500u}) {
-        PitchStepSampler sampler(3, 8000, 0.0007, 3002);
-        std::vector<double> got;
-        const auto keep = [&](std::int64_t k, double seconds, double value) {
-            EXPECT_EQ(k, static_cast<std::int64_t>(got.size()));
-            EXPECT_DOUBLE_EQ(seconds, 0.0007 * k);
-            got.push_back(value);
-        };
-        for (std::size_t at = 0; at < long_track.size(); at += piece) {
-            sampler.Add(std::span<const double>(long_track)
-                            .subspan(at, std::min(piece, long_track.size() - at)),
-                        keep);
+        for (const bool onlyRead : {false, true}) {
+            PitchStepSampler sampler(3, 8000, 0.0007, 3002);
+            std::vector<double> got;
+            const auto keep = [&](std::int64_t k, double seconds, double value) {
+                EXPECT_EQ(k, static_cast<std::int64_t>(got.size()));
+                EXPECT_DOUBLE_EQ(seconds, 0.0007 * k);
+                got.push_back(value);
+            };
+            for (std::size_t at = 0; at < long_track.size(); at += piece) {
+                const std::size_t end = std::min(at + piece, long_track.size());
+                std::vector<double> values(long_track.begin() + at, long_track.begin() + end);
+                if (onlyRead) {
+                    std::vector<int> offsets;
+                    sampler.ValuesRead(at, end, offsets);
+                    ASSERT_TRUE(std::is_sorted(offsets.begin(), offsets.end()));
+                    std::vector<double> kept(values.size(), NAN);
+                    for (const int offset : offsets)
+                        kept.at(offset) = values.at(offset);
+                    values = kept;
+                }
+                sampler.Add(values, keep);
+            }
+            sampler.Finish(keep);
+            EXPECT_EQ(got, whole) << piece;
         }
-        sampler.Finish(keep);
-        EXPECT_EQ(got, whole) << piece;
     }
+    // Steps of 44.1 values read two values each: steps 101 to 199 both of theirs within
+    // [4410, 8820), steps 100 and 200 one each.
+    std::vector<int> offsets;
+    PitchStepSampler(10, 44100, 0.01, 441000).ValuesRead(4410, 8820, offsets);
+    EXPECT_EQ(offsets.size(), 200u);
+    EXPECT_EQ(offsets.front(), 0);
+    EXPECT_EQ(offsets.back(), 8819 - 4410);
 }
 
 TEST(CliPitchSteps, CountsTheStepsWithinTheSoundAndRefusesBadArguments) {

@@ -315,6 +315,33 @@ TEST(PitchStreaming, StreamedBlocksGiveTheBlockTrackBitForBit) {
         EXPECT_EQ(read, n);
         ExpectSameBits(streamed, blocks);
         EXPECT_GT(VoicedCount({streamed, n}), n / 3);
+
+        // Chosen values alone (every 37th and its neighbour, none at all in [1000, 3000)) are
+        // the track's values; the others are NaN.
+        const auto chosen = [](std::int64_t i) { return i % 37 < 2 && (i < 1000 || i >= 3000); };
+        std::vector<double> sparse;
+        TrackPitchStreaming(
+            bank, n,
+            [&, at = 0](std::span<double> out) mutable {
+                std::copy_n(signal.begin() + at, out.size(), out.begin());
+                at += static_cast<int>(out.size());
+            },
+            threshold, blocking,
+            [&](int, std::span<const double> values) {
+                sparse.insert(sparse.end(), values.begin(), values.end());
+            },
+            [&](std::int64_t first, std::int64_t last, std::vector<int>& offsets) {
+                for (std::int64_t i = first; i < last; ++i) {
+                    if (chosen(i)) offsets.push_back(static_cast<int>(i - first));
+                }
+            });
+        ASSERT_EQ(sparse.size(), blocks.size());
+        for (int i = 0; i < n; ++i) {
+            if (chosen(i))
+                ASSERT_EQ(sparse[i], blocks[i]) << i;
+            else
+                ASSERT_TRUE(std::isnan(sparse[i])) << i;
+        }
     }
 }
 
@@ -353,6 +380,18 @@ TEST(PitchStreaming, ReadSoundGivesTheWholeVectorTrackBitForBit) {
 
 TEST(PitchStreaming, ReaderFailuresAndBadArgumentsEndTheTrack) {
     const auto keep = [](std::int64_t, std::span<const double>) {};
+    // A chooser whose offsets leave the block or repeat one would write past its values.
+    const PitchSampleReader zeros = [](std::int64_t, std::span<std::int16_t> out) {
+        std::fill(out.begin(), out.end(), std::int16_t{0});
+    };
+    for (const std::vector<int>& bad : {std::vector<int>{-1}, std::vector<int>{3, 3},
+                                        std::vector<int>{5, 2}, std::vector<int>{1 << 30}}) {
+        int hop = 0;
+        EXPECT_THROW(ExtractPitchStreaming(
+                         zeros, 44100, 44100, 80, kChannels, 12, 1.1, 10, hop, keep,
+                         [&](std::int64_t, std::int64_t, std::vector<int>& out) { out = bad; }),
+                     std::invalid_argument);
+    }
     // Nothing is read after the reader fails, whichever thread it failed on.
     std::atomic<int> readsAfterFailure{0};
     std::atomic<bool> failed{false};
