@@ -6,6 +6,7 @@ import glob
 import json
 import os
 import re
+import stat
 from dataclasses import asdict, dataclass, field
 from pathlib import Path
 from typing import Any, Iterable, Optional
@@ -19,6 +20,8 @@ SOUND_EXTENSIONS = frozenset(
 # A list file names one input per line.
 LIST_EXTENSIONS = frozenset((".txt", ".lst", ".list"))
 RECORD_FOLDER = ".tonalyx-corpus"
+# The records of the files the runner's own workers finished, a JSON line each.
+JOURNAL_NAME = "records.jsonl"
 SUMMARY_NAME = "summary.csv"
 SETTINGS_NAME = "summary-settings.txt"
 # Temporary files of the runner's and the command line's earlier versions (".NAME.UUID.part"
@@ -215,6 +218,67 @@ def read_record(job: Job) -> Optional[dict[str, Any]]:
 def write_record(job: Job, record: dict[str, Any]) -> None:
     data = json.dumps(record, indent=1, sort_keys=True).encode("utf-8")
     write_whole(job.record_path(), data)
+
+
+def journal_path(out: str) -> str:
+    return os.path.join(out, RECORD_FOLDER, JOURNAL_NAME)
+
+
+class RecordJournal:
+    """The runner's journal of records: one line per finished file, {"relative": where its
+    results go, "record": its record}, appended whole by one write as the records come. A line
+    that a crash cut short is skipped when the journal is read, and the next run starts on a
+    line of its own. The lines are not flushed to the disk one by one: a record lost with
+    the machine only makes its file be analysed again, its results being on the disk first."""
+
+    def __init__(self, out: str) -> None:
+        path = journal_path(out)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        # Opened for reading too (for its last byte), which never waits on a FIFO put in its
+        # place; anything but a regular file is refused.
+        self._fd = os.open(path, os.O_RDWR | os.O_APPEND | os.O_CREAT | os.O_NOFOLLOW
+                           | os.O_CLOEXEC, 0o644)
+        try:
+            info = os.fstat(self._fd)
+            if not stat.S_ISREG(info.st_mode):
+                raise OSError(f"'{path}' is not a regular file")
+            self._cut = info.st_size > 0 and os.pread(self._fd, 1, info.st_size - 1) != b"\n"
+        except BaseException:
+            os.close(self._fd)
+            raise
+
+    def append(self, job: Job, record: dict[str, Any]) -> None:
+        """Appends the record of job; raises OSError with the system's reason."""
+        line = json.dumps({"relative": job.relative, "record": record}, sort_keys=True)
+        data = (("\n" if self._cut else "") + line + "\n").encode("utf-8")
+        while data:
+            data = data[os.write(self._fd, data):]
+        self._cut = False
+
+    def close(self) -> None:
+        os.close(self._fd)
+
+
+def read_journal(out: str) -> dict[str, dict[str, Any]]:
+    """The last record of each file in the journal, by where its results go; lines that are
+    not whole records are skipped."""
+    records: dict[str, dict[str, Any]] = {}
+    try:
+        fd = os.open(journal_path(out), os.O_RDONLY | os.O_NOFOLLOW | os.O_NONBLOCK | os.O_CLOEXEC)
+    except OSError:
+        return records
+    with open(fd, "rb") as lines:
+        if not stat.S_ISREG(os.fstat(fd).st_mode):
+            return records
+        for line in lines:
+            try:
+                entry = json.loads(line)
+                relative, record = entry["relative"], entry["record"]
+            except (ValueError, KeyError, TypeError):
+                continue
+            if isinstance(relative, str) and isinstance(record, dict):
+                records[relative] = record
+    return records
 
 
 def is_complete(job: Job, record: Optional[dict[str, Any]]) -> bool:

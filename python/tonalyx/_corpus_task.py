@@ -141,11 +141,15 @@ def _finish(job: Job, record: dict[str, Any]) -> dict[str, Any]:
     return record
 
 
+def failed_record(job: Job, reason: str) -> dict[str, Any]:
+    """The record of a file that failed for `reason` (its worker died, or its task failed)."""
+    return {"file": job.name, "fingerprint": job.fingerprint, "status": "failed",
+            "error": reason}
+
+
 def failure_record(job: Job, reason: str) -> dict[str, Any]:
-    """Records a file as failed for `reason` (its worker died, or its task failed) and
-    returns the record."""
-    return _finish(job, {"file": job.name, "fingerprint": job.fingerprint, "status": "failed",
-                         "error": reason})
+    """Records a file as failed for `reason` and returns the record."""
+    return _finish(job, failed_record(job, reason))
 
 
 def _analyse(job: Job, record: dict[str, Any]) -> None:
@@ -171,19 +175,25 @@ def _analyse(job: Job, record: dict[str, Any]) -> None:
         record.update(status="failed", error=f"{type(error).__name__}: {error}")
 
 
-def analyse_file(job: Job, announce: bool = True) -> dict[str, Any]:
-    """Analyses one file and writes its results and its record; returns the record. A file
-    the reader refuses is recorded as refused; an output that cannot be written, or any other
-    failure, as failed with its reason. Notes say what the reading and the views changed.
-    With `announce`, a record first says that the file is being analysed, for a runner that
-    cannot otherwise tell which file a worker died on."""
+def analyse(job: Job) -> dict[str, Any]:
+    """Analyses one file and writes its results; returns its record, which the caller keeps.
+    A file the reader refuses is recorded as refused; an output that cannot be written, or any
+    other failure, as failed with its reason. Notes say what the reading and the views
+    changed."""
     record: dict[str, Any] = {"file": job.name, "fingerprint": job.fingerprint, "run": job.run}
-    if announce:
-        _finish(job, {**record, "status": STARTED})
     with collected_notes() as notes:
         _analyse(job, record)
     record["notes"] = notes
-    return _finish(job, record)
+    return record
+
+
+def analyse_file(job: Job) -> dict[str, Any]:
+    """analyse() with the file's record written beside its results, and a record before it
+    that says the file is being analysed, for a runner that cannot otherwise tell which file
+    a worker died on."""
+    _finish(job, {"file": job.name, "fingerprint": job.fingerprint, "run": job.run,
+                  "status": STARTED})
+    return _finish(job, analyse(job))
 
 
 def analyse_files(jobs: list[Job]) -> list[dict[str, Any]]:

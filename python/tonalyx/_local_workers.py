@@ -19,9 +19,15 @@ from multiprocessing.connection import Connection, wait
 from typing import Any, Iterable, Iterator, Optional
 
 from ._corpus_files import Job
-from ._corpus_task import analyse_file, failure_record
+from ._corpus_task import analyse, failed_record
 
 DIED = "the worker died while analysing this file"
+NOT_TAKEN = "the workers died again and again before taking this file"
+# A worker says it has taken its file before analysing it: a worker that dies before then
+# fails no file, and its file goes to a new worker.
+TAKEN = "taken"
+# How many workers may die before taking a file until the file is failed.
+_DEATHS_BEFORE_TAKING = 3
 
 
 def start_fork_server(modules: list[str]) -> None:
@@ -53,7 +59,8 @@ def serve(connection: Connection) -> None:
             return
         if job is None:
             return
-        connection.send(analyse_file(job, announce=False))
+        connection.send(TAKEN)
+        connection.send(analyse(job))
 
 
 def _context() -> Any:
@@ -68,7 +75,7 @@ def _context() -> Any:
 class _Worker:
     """A worker process and the runner's end of its pipe, with the file it was given."""
 
-    def __init__(self, context: Any, job: Job) -> None:
+    def __init__(self, context: Any, job: Job, deaths: int = 0) -> None:
         self.connection, theirs = context.Pipe()
         self.process = context.Process(target=serve, args=(theirs,), daemon=True)
         if context.get_start_method() == "fork":
@@ -82,20 +89,29 @@ class _Worker:
         finally:
             signal.signal(signal.SIGINT, previous)
         theirs.close()
-        self.give(job)
+        self.give(job, deaths)
 
-    def give(self, job: Job) -> None:
-        self.job = job
+    def give(self, job: Job, deaths: int = 0) -> None:
+        """Sends the worker its next file; `deaths` counts the workers that died before taking
+        it."""
+        self.job, self.deaths, self.taken = job, deaths, False
         # A worker that died meanwhile is seen by its sentinel, with this file as its last.
         with contextlib.suppress(OSError):
             self.connection.send(job)
 
-    def result(self) -> Optional[dict[str, Any]]:
-        """The record of its file, or None when the worker died before it sent one."""
+    def receive(self, dead: bool) -> tuple[bool, Optional[dict[str, Any]]]:
+        """Reads what the worker sent: (True, its file's record) once it sent one, (True,
+        None) when it is gone without one (`dead`: its sentinel says so), (False, None) while
+        it works."""
         try:
-            return self.connection.recv() if self.connection.poll() else None
+            while self.connection.poll():
+                message = self.connection.recv()
+                if message != TAKEN:
+                    return True, message
+                self.taken = True
         except (EOFError, OSError):
-            return None
+            return True, None
+        return dead, None
 
     def stop(self, at_once: bool = False) -> None:
         """Tells the worker to end (workers forked later hold a copy of this end of its pipe,
@@ -113,8 +129,9 @@ class _Worker:
 def run_on_local_workers(jobs: Iterable[Job],
                          count: int) -> Iterator[tuple[Job, dict[str, Any]]]:
     """Analyses the jobs on `count` worker processes and yields each job with its record as
-    it finishes; a job whose worker died is recorded as failed, and a new worker takes the
-    next. The workers are stopped when the iteration ends or is closed."""
+    it finishes, for the caller to keep. A job whose worker died while analysing it gets a
+    failed record, and a new worker takes the next; one whose worker died before taking it
+    goes to a new worker. The workers are stopped when the iteration ends or is closed."""
     waiting = iter(jobs)
     context = _context()
     workers: list[_Worker] = []
@@ -126,8 +143,19 @@ def run_on_local_workers(jobs: Iterable[Job],
                              [w.process.sentinel for w in workers]))
             for worker in [w for w in workers
                            if w.connection in ready or w.process.sentinel in ready]:
-                record = worker.result()
-                yield worker.job, record if record is not None else failure_record(worker.job, DIED)
+                finished, record = worker.receive(worker.process.sentinel in ready)
+                if not finished:
+                    continue
+                died_between_files = record is None and not worker.taken
+                if died_between_files and worker.deaths + 1 < _DEATHS_BEFORE_TAKING:
+                    # It died before taking its file: a new worker takes the file.
+                    workers.remove(worker)
+                    worker.stop()
+                    workers.append(_Worker(context, worker.job, worker.deaths + 1))
+                    continue
+                if record is None:
+                    record = failed_record(worker.job, DIED if worker.taken else NOT_TAKEN)
+                yield worker.job, record
                 following = next(waiting, None)
                 if following is not None and worker.process.is_alive():
                     worker.give(following)

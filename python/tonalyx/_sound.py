@@ -7,13 +7,16 @@ import os
 import threading
 import warnings
 from dataclasses import dataclass
-from typing import Any, Iterator, NamedTuple, Optional, Sequence
+from typing import TYPE_CHECKING, Any, Iterator, NamedTuple, Optional, Sequence
 
 import numpy as np
 
 from . import _tonalyx
 from ._settings import Settings, combined
 from ._textgrid import TextGrid, read_textgrid
+
+if TYPE_CHECKING:  # imported when a table is made: it takes a while
+    import pandas
 
 SoundError = _tonalyx.SoundError
 UsageError = _tonalyx.UsageError

@@ -32,10 +32,12 @@ from ._corpus_files import (
     SETTINGS_NAME,
     InputError,
     Job,
+    RecordJournal,
     RunOptions,
     collect_inputs,
     is_complete,
     make_job,
+    read_journal,
     read_record,
     remove_partial_files,
     summary_path,
@@ -365,34 +367,66 @@ def write_summary(out: str, jobs: Sequence[Job], records: dict[str, dict[str, An
     write_whole(summary_path(out), summary_text(jobs, records).encode("utf-8"))
 
 
-def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress) -> dict[str, dict]:
-    records: dict[str, dict[str, Any]] = {}
+def _earlier_record(job: Job, journal: dict[str, dict[str, Any]]) -> Optional[dict[str, Any]]:
+    """The record that finished the file before, if one did: the journal's (the runner's own
+    workers) or the file's own (Dask workers write those)."""
+    record = journal.get(job.relative)
+    if is_complete(job, record):
+        return record
+    record = read_record(job)
+    return record if is_complete(job, record) else None
+
+
+def _keep(journal: RecordJournal, job: Job, record: dict[str, Any]) -> None:
+    """Appends the record to the journal, or says in it why it could not be written (the file
+    is then analysed again next time)."""
+    try:
+        journal.append(job, record)
+    except OSError as error:
+        record["record_error"] = error.strerror or str(error)
+
+
+def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress,
+         records: dict[str, dict[str, Any]]) -> None:
+    """Analyses the jobs that no earlier run finished, their records into `records` as they
+    come (so that an interrupted run keeps those it has)."""
+    out = os.path.abspath(arguments.out)
+    journal = read_journal(out)
     pending = []
     for job in jobs:
-        record = read_record(job)
-        if is_complete(job, record):
+        record = _earlier_record(job, journal)
+        if record is not None:
             records[job.path] = record
             progress.count(record, skipped=True)
         else:
             pending.append(job)
     if not pending:
-        return records
+        return
     if arguments.scheduler or arguments.host:
         from ._corpus_dask import run_on_dask
 
         finished = run_on_dask(pending, arguments.scheduler, arguments.host, arguments.workers)
-    else:
+        # Closed at once when the run is interrupted, so that no worker writes on meanwhile.
+        with contextlib.closing(finished):
+            for job, record in finished:
+                records[job.path] = record
+                progress.count(record)
+        return
+    kept = RecordJournal(out)
+    try:
         finished = run_on_local_workers(pending, arguments.workers)
-    # Closed at once when the run is interrupted, so that no worker writes on meanwhile.
-    with contextlib.closing(finished):
-        for job, record in finished:
-            records[job.path] = record
-            progress.count(record)
-    return records
+        with contextlib.closing(finished):
+            for job, record in finished:
+                _keep(kept, job, record)
+                records[job.path] = record
+                progress.count(record)
+    finally:
+        kept.close()
 
 
 def _finished_before(jobs: Sequence[Job], records: dict[str, dict[str, Any]]) -> None:
-    """Adds the records of files an interrupted run finished but did not report."""
+    """Adds the records of files that Dask workers of an interrupted run finished but did not
+    report."""
     for job in jobs:
         record = read_record(job)
         if job.path not in records and is_complete(job, record):
@@ -437,7 +471,12 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
     progress = Progress(len(jobs), sys.stderr)
     records: dict[str, dict[str, Any]] = {}
     try:
-        records = _run(jobs, arguments, progress)
+        _run(jobs, arguments, progress, records)
+    except OSError as error:
+        # The journal of records cannot be kept: nothing is analysed that would be lost.
+        progress.finish()
+        print(f"{program}cannot keep the files' records: {error}", file=sys.stderr)
+        return EXIT_FILES_FAILED
     except KeyboardInterrupt:
         progress.finish()
         _finished_before(jobs, records)

@@ -4,8 +4,10 @@ from __future__ import annotations
 
 import contextlib
 import csv
+import json
 import os
 import signal
+import stat
 import subprocess
 import time
 from pathlib import Path
@@ -122,10 +124,19 @@ def check_against_reference(corpus: Path, out: Path, reference: dict[str, dict])
             assert (row["status"], row["error"]) == ("done", "")
 
 
-def wait_for_records(out: Path, count: int, process: subprocess.Popen) -> int:
+def record_count(out: Path) -> int:
+    """The files recorded: the lines of the runner's journal and the Dask workers' records."""
     records = out / ".tonalyx-corpus"
+    if not records.exists():
+        return 0
+    journal = records / "records.jsonl"
+    lines = journal.read_bytes().count(b"\n") if journal.exists() else 0
+    return lines + len(list(records.rglob("*.json")))
+
+
+def wait_for_records(out: Path, count: int, process: subprocess.Popen) -> int:
     while process.poll() is None:
-        done = len(list(records.rglob("*.json"))) if records.exists() else 0
+        done = record_count(out)
         if done >= count:
             return done
         time.sleep(0.02)
@@ -197,10 +208,10 @@ def test_a_run_writes_what_the_command_line_writes_and_a_second_run_does_nothing
     assert "27 done (28 from before), 3 failed, 0 left" in err
     check_against_reference(corpus, out, reference)
     redone = {p.name for p, t in before.items() if p.is_file() and p.stat().st_mtime_ns != t}
-    assert redone == {
-        f"voice0{n}.wav.{suffix}" for n in (3, 4) for suffix in ("pitch.csv", "fft.png", "ac.png",
-                                                                  "json")
+    assert redone == {"records.jsonl"} | {
+        f"voice0{n}.wav.{suffix}" for n in (3, 4) for suffix in ("pitch.csv", "fft.png", "ac.png")
     }
+    assert record_count(out) == 32  # the first run's 30 and the two redone
 
 
 def test_records_know_the_options_and_the_input_they_were_made_with(corpus, tmp_path):
@@ -239,11 +250,27 @@ def test_a_killed_run_resumes_and_finishes_with_the_same_outputs(corpus, referen
     _, alive = psutil.wait_procs(workers, timeout=10)
     assert not alive
     assert finished_before < 30
+    # A record cut short, as by a crash in its write: skipped, and the next starts a new line.
+    journal = out / ".tonalyx-corpus" / "records.jsonl"
+    with open(journal, "ab") as records:
+        records.write(b'{"relative": "voice00.wav", "record": {"sta')
     status, err = finish(start(corpus, out))
     assert status == 1, err
     assert "from before" in err
     check_against_reference(corpus, out, reference)
     assert not [p for p in out.rglob("*.part*")]
+    lines = journal.read_bytes().splitlines()
+    whole = [line for line in lines if not line.endswith(b'"sta')]
+    assert len(lines) == 31 and len(whole) == 30
+    assert {json.loads(line)["relative"] for line in whole} == set(reference)
+
+    # A FIFO put in the journal's place is neither waited on nor replaced.
+    fifo_out = tmp_path / "fifo"
+    (fifo_out / ".tonalyx-corpus").mkdir(parents=True)
+    os.mkfifo(fifo_out / ".tonalyx-corpus" / "records.jsonl")
+    status, err = finish(start(corpus, fifo_out))
+    assert status == 1 and "cannot keep the files' records" in err, err
+    assert stat.S_ISFIFO((fifo_out / ".tonalyx-corpus" / "records.jsonl").lstat().st_mode)
 
 
 # The runner's own workers take one file each; one Dask worker takes them in batches.
