@@ -28,20 +28,6 @@ inline int SmoothingMargin(const PitchFilterBank& bank) {
     return static_cast<int>(longest / 2);
 }
 
-// The sum of a[t] b[t] for t < count, in four interleaved partial sums (t mod 4) added
-// pairwise at the end, so that the products do not wait for each other and pair into vectors.
-inline double Dot(const double* a, const double* b, int count) {
-    double sums[4] = {0, 0, 0, 0};
-    int t = 0;
-    for (; t + 4 <= count; t += 4) {
-        for (int q = 0; q < 4; ++q)
-            sums[q] += a[t + q] * b[t + q];
-    }
-    for (; t < count; ++t)
-        sums[t % 4] += a[t] * b[t];
-    return (sums[0] + sums[1]) + (sums[2] + sums[3]);
-}
-
 // Computes the track of one block at a time, reusing its buffers from block to block.
 class BlockTracker {
 public:
@@ -188,7 +174,8 @@ private:
             const int c = first + samples_[j] + length / 2 - sigmaFirst_;
             const int start = c - length + 1;
             const int uFirst = std::max(0, -start), uEnd = std::min(length, count - start);
-            row[j] = Dot(reversed.data() + uFirst, sigma_.data() + start + uFirst, uEnd - uFirst);
+            row[j] = ActivePitchKernels().dot(reversed.data() + uFirst,
+                                              sigma_.data() + start + uFirst, uEnd - uFirst);
         }
         smoothed_ = row.data();
         std::swap(smoothedRows_[0], smoothedRows_[1]);

@@ -49,6 +49,9 @@ struct PitchKernels {
     // bestRatio[i] is +infinity while sample i has no candidate; candidates' ratios are finite.
     void (*offerFixedPoints)(const FixedPointRows& rows, int count, double centreLow,
                              double centreHigh, double* bestF0, double* bestRatio);
+    // The sum of a[t] b[t] for t < count, formed as four partial sums (t mod 4) added as
+    // (s0 + s1) + (s2 + s3): the same bits in every build.
+    double (*dot)(const double* a, const double* b, int count);
     // The angle of x + i y in cycles (radians over 2 pi), in [-0.5, 0.5] and signed like y, as
     // the phase steps compute it: within 3 units in the last place of the exact value. For
     // x = y = 0 the result is unspecified.

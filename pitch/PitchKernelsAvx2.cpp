@@ -5,6 +5,7 @@
 
 namespace tonalyx {
 
-const PitchKernels kAvx2PitchKernels = {&PhaseSteps, &NoiseRatios, &OfferFixedPoints, &PhaseCycles};
+const PitchKernels kAvx2PitchKernels = {&PhaseSteps, &NoiseRatios, &OfferFixedPoints, &Dot,
+                                        &PhaseCycles};
 
 }  // namespace tonalyx

@@ -6,7 +6,7 @@
 
 namespace tonalyx {
 
-const PitchKernels kAvx512PitchKernels = {&PhaseSteps, &NoiseRatios, &OfferFixedPoints,
+const PitchKernels kAvx512PitchKernels = {&PhaseSteps, &NoiseRatios, &OfferFixedPoints, &Dot,
                                           &PhaseCycles};
 
 }  // namespace tonalyx

@@ -3,6 +3,7 @@
 
 namespace tonalyx {
 
-const PitchKernels kSse2PitchKernels = {&PhaseSteps, &NoiseRatios, &OfferFixedPoints, &PhaseCycles};
+const PitchKernels kSse2PitchKernels = {&PhaseSteps, &NoiseRatios, &OfferFixedPoints, &Dot,
+                                        &PhaseCycles};
 
 }  // namespace tonalyx

@@ -229,6 +229,16 @@ TEST(PitchKernels, BuildsGiveTheSameBitsAsTheScalarFormulas) {
         results.insert(results.end(), sigma.begin(), sigma.end());
         results.insert(results.end(), sigmaAtEnd.begin(), sigmaAtEnd.end());
         results.insert(results.end(), bestF0.begin(), bestF0.end());
+        // Dot products of every length up to a dozen and of a smoothing's length, against the
+        // plain sum to rounding (ratios lie in [0, 1]).
+        for (const int length : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 235}) {
+            const double dot = ActivePitchKernels().dot(ratios[0].data(), ratios[1].data(), length);
+            double plain = 0;
+            for (int t = 0; t < length; ++t)
+                plain += ratios[0][t] * ratios[1][t];
+            ASSERT_NEAR(dot, plain, 1e-14 * std::max(1.0, plain)) << length;
+            results.push_back(dot);
+        }
         if (firstResults.empty()) {
             firstResults = results;
         } else {
