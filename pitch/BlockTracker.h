@@ -51,6 +51,11 @@ public:
     // formed at the wanted samples alone.
     void Track(const SignalStretch& signal, int first, int last, std::span<double> f0,
                std::span<double> ratio, const std::vector<int>* wanted = nullptr) {
+        if (wanted && wanted->empty()) {
+            std::fill(f0.begin(), f0.end(), std::numeric_limits<double>::quiet_NaN());
+            std::fill(ratio.begin(), ratio.end(), std::numeric_limits<double>::quiet_NaN());
+            return;
+        }
         signal_ = signal;
         FindZeroRuns(signal, zeroRuns_);
         const int n = signal.n;
