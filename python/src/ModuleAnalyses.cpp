@@ -115,20 +115,19 @@ PitchResult ComputePitch(const ModuleSound& sound, const AnalysisRequest& reques
     if (request.step) {
         // The times and values that pitch --step prints; only the values they read are
         // computed.
-        const PitchStepSampler steps(SoundPitchHop(rate, records.analysis), rate, *request.step,
-                                     sound.data->sampleCount);
+        PitchStepSampler steps(SoundPitchHop(rate, records.analysis), rate, *request.step,
+                               sound.data->sampleCount);
         const std::vector<double> track = ComputeSoundPitchTrack(
             *sound.data, records.analysis, hop,
             [&](std::int64_t first, std::int64_t last, std::vector<int>& offsets) {
                 steps.ValuesRead(first, last, offsets);
             });
-        PitchStepSampler sampler = steps;
         const auto keep = [&](std::int64_t, double seconds, double f0) {
             result.times.push_back(seconds);
             result.values.push_back(f0);
         };
-        sampler.Add(track, keep);
-        sampler.Finish(keep);
+        steps.Add(track, keep);
+        steps.Finish(keep);
         return result;
     }
     std::vector<double> track = ComputeSoundPitchTrack(*sound.data, records.analysis, hop);

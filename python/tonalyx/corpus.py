@@ -402,26 +402,26 @@ def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress,
             pending.append(job)
     if not pending:
         return
+    # Dask workers write their records beside the results; the runner keeps its own workers'.
+    journal = None
     if arguments.scheduler or arguments.host:
         from ._corpus_dask import run_on_dask
 
         finished = run_on_dask(pending, arguments.scheduler, arguments.host, arguments.workers)
+    else:
+        journal = RecordJournal(out)
+        finished = run_on_local_workers(pending, arguments.workers)
+    try:
         # Closed at once when the run is interrupted, so that no worker writes on meanwhile.
         with contextlib.closing(finished):
             for job, record in finished:
-                records[job.path] = record
-                progress.count(record)
-        return
-    kept = RecordJournal(out)
-    try:
-        finished = run_on_local_workers(pending, arguments.workers)
-        with contextlib.closing(finished):
-            for job, record in finished:
-                _keep(kept, job, record)
+                if journal is not None:
+                    _keep(journal, job, record)
                 records[job.path] = record
                 progress.count(record)
     finally:
-        kept.close()
+        if journal is not None:
+            journal.close()
 
 
 def _finished_before(jobs: Sequence[Job], records: dict[str, dict[str, Any]]) -> None:
