@@ -205,6 +205,39 @@ requests::GreyImage GreyImageOf(const py::array_t<uint8_t, py::array::c_style>& 
     return grey;
 }
 
+// A request for the pitch track of a file, read as far as the limit allows.
+requests::AnalysisRequest FileRequest(std::optional<double> step,
+                                      const std::vector<std::string>& settings,
+                                      std::optional<double> maxSeconds, bool whole) {
+    requests::AnalysisRequest request;
+    request.step = step;
+    request.settings = settings;
+    request.maxSeconds = maxSeconds;
+    request.whole = whole;
+    return request;
+}
+
+double SecondsLoaded(const requests::LoadReport& report) {
+    return static_cast<double>(report.framesLoaded) / report.sampleRate;
+}
+
+// The statistics of a pitch track under the corpus summary's column names; those of the
+// voiced values only when some are voiced.
+void AddStatistics(py::dict& summary, const requests::PitchStatistics& statistics) {
+    summary["voiced_share"] = statistics.voicedShare;
+    summary["voiced_seconds"] = statistics.voicedSeconds;
+    if (const auto& v = statistics.voiced) {
+        summary["f0_mean_hz"] = v->mean;
+        summary["f0_sd_hz"] = v->sd;
+        summary["f0_min_hz"] = v->min;
+        summary["f0_max_hz"] = v->max;
+        summary["f0_range_st"] = v->rangeSemitones;
+        summary["f0_median_hz"] = v->median;
+        summary["f0_p5_hz"] = v->p5;
+        summary["f0_p95_hz"] = v->p95;
+    }
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_tonalyx, module) {
@@ -332,11 +365,8 @@ PYBIND11_MODULE(_tonalyx, module) {
         "stream_pitch",
         [](const std::string& path, std::optional<double> step,
            const std::vector<std::string>& settings, std::optional<double> maxSeconds, bool whole) {
-            requests::AnalysisRequest request;
-            request.step = step;
-            request.settings = settings;
-            request.maxSeconds = maxSeconds;
-            request.whole = whole;
+            const requests::AnalysisRequest request =
+                FileRequest(step, settings, maxSeconds, whole);
             std::vector<std::string> notes;
             requests::LoadReport report;
             PitchResult result =
@@ -347,6 +377,36 @@ PYBIND11_MODULE(_tonalyx, module) {
         },
         py::arg("path"), py::arg("step"), py::arg("settings"), py::arg("max_seconds"),
         py::arg("whole"));
+    module.def(
+        "stream_pitch_summary",
+        [](const std::string& path, std::optional<double> step,
+           const std::vector<std::string>& settings, std::optional<double> maxSeconds, bool whole,
+           const std::string& file) {
+            const requests::AnalysisRequest request =
+                FileRequest(step, settings, maxSeconds, whole);
+            std::vector<std::string> notes;
+            requests::LoadReport report;
+            std::string table;
+            requests::PitchStatistics statistics;
+            WithoutTheLock([&] {
+                const PitchResult track = StreamFilePitch(path, request, notes, report);
+                table = PitchTable(track.times, track.values, file, request);
+                statistics = requests::PitchStatisticsOf(track.values, SecondsLoaded(report));
+            });
+            const std::string& codec = report.origin.codec;
+            py::dict summary;
+            summary["format"] = codec.empty() ? "unknown" : codec;
+            summary["rate"] = static_cast<std::uint32_t>(report.sampleRate);
+            summary["channels"] = report.origin.channels;
+            summary["channel"] = report.channelRead;
+            summary["file_seconds"] = static_cast<double>(report.framesInFile) / report.sampleRate;
+            summary["seconds"] = SecondsLoaded(report);
+            AddStatistics(summary, statistics);
+            return py::make_tuple(py::bytes(table), summary, notes, report.framesLoaded,
+                                  report.framesInFile, report.limit);
+        },
+        py::arg("path"), py::arg("step"), py::arg("settings"), py::arg("max_seconds"),
+        py::arg("whole"), py::arg("file"));
     module.def(
         "formants",
         [](const ModuleSound& sound, const std::variant<double, std::string>& ceiling, int count,
@@ -400,20 +460,8 @@ PYBIND11_MODULE(_tonalyx, module) {
     module.def(
         "pitch_statistics",
         [](const std::vector<double>& f0, double seconds) {
-            const requests::PitchStatistics statistics = requests::PitchStatisticsOf(f0, seconds);
             py::dict summary;
-            summary["voiced_share"] = statistics.voicedShare;
-            summary["voiced_seconds"] = statistics.voicedSeconds;
-            if (const auto& v = statistics.voiced) {
-                summary["f0_mean_hz"] = v->mean;
-                summary["f0_sd_hz"] = v->sd;
-                summary["f0_min_hz"] = v->min;
-                summary["f0_max_hz"] = v->max;
-                summary["f0_range_st"] = v->rangeSemitones;
-                summary["f0_median_hz"] = v->median;
-                summary["f0_p5_hz"] = v->p5;
-                summary["f0_p95_hz"] = v->p95;
-            }
+            AddStatistics(summary, requests::PitchStatisticsOf(f0, seconds));
             return summary;
         },
         py::arg("f0"), py::arg("seconds"));

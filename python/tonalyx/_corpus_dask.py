@@ -8,7 +8,7 @@ import logging
 from typing import Any, Iterator, Optional
 
 from ._corpus_files import Job, read_record
-from ._corpus_task import STARTED, analyse_files, failure_record
+from ._corpus_task import STARTED, analyse_files, analysis_modules, failure_record
 from ._local_workers import DIED, start_fork_server
 
 
@@ -79,8 +79,8 @@ def run_on_dask(jobs: list[Job], scheduler: Optional[str], host: Optional[str],
                 workers: int) -> Iterator[tuple[Job, dict[str, Any]]]:
     """Analyses the jobs on the scheduler named, or else on a local cluster on `host`, and
     yields each job with its record as it finishes."""
-    if not scheduler:
-        start_fork_server(["distributed", "tonalyx._corpus_task"])
+    if not scheduler and jobs:
+        start_fork_server(["distributed", *analysis_modules(jobs[0].options)])
     from distributed import as_completed
 
     with _client(scheduler, host, workers) as client:

@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+import functools
 import glob
 import json
 import os
@@ -59,6 +60,11 @@ class RunOptions:
     tier: Optional[str] = None
     labels: Optional[str] = None
     points: tuple[float, ...] = (0.5,)
+
+    def pitch_only(self) -> bool:
+        """Whether the pitch table is the run's only output (the summary aside)."""
+        return self.pitch and not (self.kinds or self.formants or self.intensity
+                                   or self.textgrid)
 
 
 @dataclass
@@ -306,11 +312,18 @@ def input_fingerprint(path: str, options: RunOptions,
                       textgrid: Optional[str] = None) -> dict[str, Any]:
     """What decides a file's results: the state of the input (and of its TextGrid when the
     run measures intervals) and the run's options."""
-    fingerprint: dict[str, Any] = {"input": _file_state(path), "options": asdict(options)}
+    fingerprint: dict[str, Any] = {"input": _file_state(path),
+                                   "options": _options_fingerprint(options)}
     if textgrid:
         fingerprint["textgrid"] = _file_state(textgrid)
-    # As its record holds it after a JSON round trip (tuples come back as lists).
-    return json.loads(json.dumps(fingerprint))
+    return fingerprint
+
+
+@functools.lru_cache(maxsize=4)
+def _options_fingerprint(options: RunOptions) -> dict[str, Any]:
+    """The options as a record holds them after a JSON round trip (tuples come back as
+    lists); made once for the files of a run, which share it."""
+    return json.loads(json.dumps(asdict(options)))
 
 
 def summary_path(out: str) -> str:

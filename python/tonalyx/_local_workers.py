@@ -10,12 +10,14 @@ from __future__ import annotations
 
 import contextlib
 import gc
+import importlib
 import itertools
 import multiprocessing
 import multiprocessing.forkserver
 import os
+import selectors
 import signal
-from multiprocessing.connection import Connection, wait
+from multiprocessing.connection import Connection
 from typing import Any, Iterable, Iterator, Optional
 
 from ._corpus_files import Job
@@ -23,9 +25,6 @@ from ._corpus_task import analyse, failed_record
 
 DIED = "the worker died while analysing this file"
 NOT_TAKEN = "the workers died again and again before taking this file"
-# A worker says it has taken its file before analysing it: a worker that dies before then
-# fails no file, and its file goes to a new worker.
-TAKEN = "taken"
 # How many workers may die before taking a file until the file is failed.
 _DEATHS_BEFORE_TAKING = 3
 
@@ -43,9 +42,12 @@ def start_fork_server(modules: list[str]) -> None:
         signal.signal(signal.SIGINT, previous)
 
 
-def serve(connection: Connection) -> None:
+def serve(connection: Connection, taken: Any) -> None:
     """A worker's life: analyse the jobs that come until told to end, the pipe closes or the
-    worker's parent is gone."""
+    worker's parent is gone. `taken` counts the files taken, in memory shared with the
+    runner: a worker that dies before taking its file fails no file, and its file goes to a
+    new worker. Counting there, rather than saying it on the pipe, spares the runner a wake-up
+    for every file."""
     runner = os.getppid()
     while True:
         # Other workers hold a copy of the runner's end of this pipe, so that a runner that
@@ -59,16 +61,19 @@ def serve(connection: Connection) -> None:
             return
         if job is None:
             return
-        connection.send(TAKEN)
+        taken.value += 1
         connection.send(analyse(job))
 
 
-def _context() -> Any:
-    """Forking this process is the quickest start (it has imported the analyses), and safe
-    while it runs one thread; otherwise workers come from a fork server."""
+def _context(modules: list[str]) -> Any:
+    """Forking this process is the quickest start, once it has imported the analyses'
+    `modules`, and safe while it runs one thread; otherwise workers come from a fork server
+    that has imported them."""
     if len(os.listdir("/proc/self/task")) == 1:
+        for module in modules:
+            importlib.import_module(module)
         return multiprocessing.get_context("fork")
-    start_fork_server(["tonalyx._corpus_task"])
+    start_fork_server(modules)
     return multiprocessing.get_context("forkserver")
 
 
@@ -77,7 +82,10 @@ class _Worker:
 
     def __init__(self, context: Any, job: Job, deaths: int = 0) -> None:
         self.connection, theirs = context.Pipe()
-        self.process = context.Process(target=serve, args=(theirs,), daemon=True)
+        self.taken_count = context.RawValue("q", 0)
+        self.given = 0
+        self.process = context.Process(target=serve, args=(theirs, self.taken_count),
+                                       daemon=True)
         if context.get_start_method() == "fork":
             # The collector of a forked worker would otherwise write to every object it
             # inherits (the runner's list of files), copying their pages into each worker.
@@ -94,21 +102,24 @@ class _Worker:
     def give(self, job: Job, deaths: int = 0) -> None:
         """Sends the worker its next file; `deaths` counts the workers that died before taking
         it."""
-        self.job, self.deaths, self.taken = job, deaths, False
+        self.job, self.deaths = job, deaths
+        self.given += 1
         # A worker that died meanwhile is seen by its sentinel, with this file as its last.
         with contextlib.suppress(OSError):
             self.connection.send(job)
+
+    @property
+    def taken(self) -> bool:
+        """Whether the worker has taken the file it was given last."""
+        return self.taken_count.value == self.given
 
     def receive(self, dead: bool) -> tuple[bool, Optional[dict[str, Any]]]:
         """Reads what the worker sent: (True, its file's record) once it sent one, (True,
         None) when it is gone without one (`dead`: its sentinel says so), (False, None) while
         it works."""
         try:
-            while self.connection.poll():
-                message = self.connection.recv()
-                if message != TAKEN:
-                    return True, message
-                self.taken = True
+            if self.connection.poll():
+                return True, self.connection.recv()
         except (EOFError, OSError):
             return True, None
         return dead, None
@@ -126,32 +137,47 @@ class _Worker:
         self.process.join()
 
 
-def run_on_local_workers(jobs: Iterable[Job],
-                         count: int) -> Iterator[tuple[Job, dict[str, Any]]]:
-    """Analyses the jobs on `count` worker processes and yields each job with its record as
-    it finishes, for the caller to keep. A job whose worker died while analysing it gets a
-    failed record, and a new worker takes the next; one whose worker died before taking it
-    goes to a new worker. The workers are stopped when the iteration ends or is closed."""
+def run_on_local_workers(jobs: Iterable[Job], count: int,
+                         modules: list[str]) -> Iterator[tuple[Job, dict[str, Any]]]:
+    """Analyses the jobs on `count` worker processes, which start with the analyses'
+    `modules` imported, and yields each job with its record as it finishes, for the caller
+    to keep. A job whose worker died while analysing it gets a failed record, and a new
+    worker takes the next; one whose worker died before taking it goes to a new worker. The
+    workers are stopped when the iteration ends or is closed."""
     waiting = iter(jobs)
-    context = _context()
+    context = _context(modules)
     workers: list[_Worker] = []
+    # One selector for the whole run (not one for every wait): the runner wakes for each
+    # record, and its time is taken from the workers.
+    selector = selectors.DefaultSelector()
+
+    def start(job: Job, deaths: int = 0) -> None:
+        worker = _Worker(context, job, deaths)
+        workers.append(worker)
+        selector.register(worker.connection, selectors.EVENT_READ, worker)
+        selector.register(worker.process.sentinel, selectors.EVENT_READ, worker)
+
+    def retire(worker: _Worker) -> None:
+        workers.remove(worker)
+        selector.unregister(worker.connection)
+        selector.unregister(worker.process.sentinel)
+        worker.stop()
+
     try:
         for job in itertools.islice(waiting, count):
-            workers.append(_Worker(context, job))
+            start(job)
         while workers:
-            ready = set(wait([w.connection for w in workers] +
-                             [w.process.sentinel for w in workers]))
-            for worker in [w for w in workers
-                           if w.connection in ready or w.process.sentinel in ready]:
-                finished, record = worker.receive(worker.process.sentinel in ready)
+            events = selector.select()
+            dead = {key.data for key, _ in events if key.fd == key.data.process.sentinel}
+            for worker in dict.fromkeys(key.data for key, _ in events):
+                finished, record = worker.receive(worker in dead)
                 if not finished:
                     continue
                 died_between_files = record is None and not worker.taken
                 if died_between_files and worker.deaths + 1 < _DEATHS_BEFORE_TAKING:
                     # It died before taking its file: a new worker takes the file.
-                    workers.remove(worker)
-                    worker.stop()
-                    workers.append(_Worker(context, worker.job, worker.deaths + 1))
+                    retire(worker)
+                    start(worker.job, worker.deaths + 1)
                     continue
                 if record is None:
                     record = failed_record(worker.job, DIED if worker.taken else NOT_TAKEN)
@@ -160,10 +186,10 @@ def run_on_local_workers(jobs: Iterable[Job],
                 if following is not None and worker.process.is_alive():
                     worker.give(following)
                     continue
-                workers.remove(worker)
-                worker.stop()
+                retire(worker)
                 if following is not None:
-                    workers.append(_Worker(context, following))
+                    start(following)
     finally:
+        selector.close()
         for worker in workers:
             worker.stop(at_once=True)

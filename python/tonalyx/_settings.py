@@ -6,6 +6,10 @@ from typing import Any, Mapping, NamedTuple
 
 from . import _tonalyx
 
+# The spectrogram kinds: FFT power, auto-correlation, cepstrum, liftering (the smoothed log
+# spectrum in log10 units), maximum entropy (Burg), and the pitch track alone.
+KINDS = ("fft", "ac", "cep", "lif", "mem", "pitch")
+
 
 class SettingField(NamedTuple):
     """One field of the four settings records, as `tonalyx-cli settings` lists it."""

@@ -2,16 +2,14 @@
 
 from __future__ import annotations
 
-import contextlib
 import os
-import threading
-import warnings
 from dataclasses import dataclass
-from typing import TYPE_CHECKING, Any, Iterator, NamedTuple, Optional, Sequence
+from typing import TYPE_CHECKING, Any, NamedTuple, Optional, Sequence
 
 import numpy as np
 
 from . import _tonalyx
+from ._notes import say, say_load_notes
 from ._settings import Settings, combined
 from ._textgrid import TextGrid, read_textgrid
 
@@ -21,15 +19,6 @@ if TYPE_CHECKING:  # imported when a table is made: it takes a while
 SoundError = _tonalyx.SoundError
 UsageError = _tonalyx.UsageError
 OutputError = _tonalyx.OutputError
-
-# The spectrogram kinds: FFT power, auto-correlation, cepstrum, liftering (the smoothed log
-# spectrum in log10 units), maximum entropy (Burg), and the pitch track alone.
-KINDS = ("fft", "ac", "cep", "lif", "mem", "pitch")
-
-
-class TonalyxWarning(UserWarning):
-    """Something the analysis changed and says, as the command line's notes do."""
-
 
 @dataclass(frozen=True)
 class Levels:
@@ -115,36 +104,9 @@ class PitchTrack(NamedTuple):
     f0: np.ndarray
 
 
-# Where this thread's notes go instead of warnings, while collected_notes() runs.
-_collecting = threading.local()
-
-
-def _say(note: str, stacklevel: int) -> None:
-    """A note on what an analysis changed: a `TonalyxWarning`, or into the list of this
-    thread's collected_notes()."""
-    notes = getattr(_collecting, "notes", None)
-    if notes is None:
-        warnings.warn(note, TonalyxWarning, stacklevel=stacklevel + 1)
-    else:
-        notes.append(note)
-
-
-@contextlib.contextmanager
-def collected_notes() -> Iterator[list[str]]:
-    """The notes of this thread's reads and analyses, gathered into a list instead of warned:
-    threads that analyse side by side (a Dask worker's) each keep their own, which the
-    warnings module, one state for the whole process, cannot do."""
-    previous = getattr(_collecting, "notes", None)
-    _collecting.notes = []
-    try:
-        yield _collecting.notes
-    finally:
-        _collecting.notes = previous
-
-
 def _warn_notes(notes: str) -> None:
     for note in notes.splitlines():
-        _say(note, stacklevel=3)
+        say(note, stacklevel=3)
 
 
 class Sound:
@@ -352,7 +314,7 @@ class Sound:
             track=track,
         )
         if note:
-            _say(f"{self._native.name}: {note}", stacklevel=2)
+            say(f"{self._native.name}: {note}", stacklevel=2)
         return Formants(times, frequencies, bandwidths)
 
     def intensity(self, min_pitch: float = 100.0, step: Optional[float] = None) -> Intensity:
@@ -363,7 +325,7 @@ class Sound:
             self._native, min_pitch=float(min_pitch), step=None if step is None else float(step)
         )
         if note:
-            _say(f"{self._native.name}: {note}", stacklevel=2)
+            say(f"{self._native.name}: {note}", stacklevel=2)
         return Intensity(times, decibels)
 
     def measure(
@@ -408,24 +370,13 @@ class Sound:
             settings=combined(settings, fields),
         )
         for note in notes.splitlines():
-            warnings.warn(f"{self._native.name}: {note}", TonalyxWarning, stacklevel=2)
+            say(f"{self._native.name}: {note}", stacklevel=2)
         table = pandas.DataFrame(values, columns=columns[3:])
         table.insert(0, "label", names)
         table.insert(0, "interval", np.asarray(numbers, dtype=np.int64))
         table.insert(0, "tier", str(tier))
         table.insert(0, "file", self._native.name)
         return table
-
-
-def _warn_load_notes(name: str, sound: Sound, limit: str, remedy: str) -> None:
-    """Says what the read changed, in the command line's words where its remedy is the same;
-    a cut sound names the limit that cut it and what reads more."""
-    native = sound._native
-    for note in native.read_notes:
-        _say(f"{name}: {note}", stacklevel=4)
-    if len(sound) < native.frames_in_file:
-        _say(f"{name}: read the first {sound.seconds:.6g} s of {sound.file_seconds:.6g} s "
-             f"({limit}); {remedy}", stacklevel=4)
 
 
 def open_sound(
@@ -447,11 +398,10 @@ def open_sound(
             whole=bool(whole),
         )
     )
-    if max_seconds is not None:
-        limit = f"max_seconds={max_seconds:g}"
-    else:
-        limit = sound._native.limit
-    _warn_load_notes(name if label is None else label, sound, limit, remedy)
+    native = sound._native
+    say_load_notes(name if label is None else label, native.read_notes, len(sound),
+                   native.frames_in_file, sound.rate, native.limit, max_seconds, remedy,
+                   stacklevel=3)
     return sound
 
 
@@ -500,12 +450,8 @@ def stream_pitch(
         max_seconds=None if max_seconds is None else float(max_seconds),
         whole=bool(whole),
     )
-    for note in notes:
-        _say(f"{name}: {note}", stacklevel=2)
-    if loaded < in_file:
-        shown = f"max_seconds={max_seconds:g}" if max_seconds is not None else limit
-        _say(f"{name}: read the first {loaded / rate:.6g} s of {in_file / rate:.6g} s "
-             f"({shown}); max_seconds=S or whole=True reads more", stacklevel=2)
+    say_load_notes(name, notes, loaded, in_file, rate, limit, max_seconds,
+                   "max_seconds=S or whole=True reads more", stacklevel=2)
     return PitchTrack(times, f0)
 
 

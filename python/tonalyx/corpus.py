@@ -23,7 +23,6 @@ import io
 import os
 import sys
 import time
-import uuid
 from typing import Any, Optional, Sequence, TextIO
 
 from . import _tonalyx
@@ -48,10 +47,11 @@ from ._corpus_task import (
     INTENSITY_COLUMNS,
     STATUS_COLUMNS,
     SUMMARY_COLUMNS,
+    UsageError,
+    analysis_modules,
 )
 from ._local_workers import run_on_local_workers
-from ._settings import setting_fields
-from ._sound import KINDS, UsageError
+from ._settings import KINDS, setting_fields
 
 EXIT_DONE, EXIT_FILES_FAILED, EXIT_USAGE, EXIT_INTERRUPTED = 0, 1, 2, 130
 MEASUREMENTS_NAME = "measurements.csv"
@@ -96,7 +96,9 @@ or a run with other options, is redone;
 a lost output is made again; the others are skipped.
 
 reading: each file is read up to the maxSoundLength setting (120 s; --set maxSoundLength=300),
-or up to --max-seconds S, or whole with --whole, as tonalyx-cli reads it.
+or up to --max-seconds S, or whole with --whole, as tonalyx-cli reads it. A run of the pitch
+table alone streams each file a block at a time, as tonalyx-cli pitch does, so that --whole
+takes the memory of minutes on hours; other outputs are computed on the file read whole.
 
 workers: by default --workers processes of this machine (two per processor, so that a file
 waiting for the disk leaves the processor to another) analyse one file at a time each; they
@@ -410,7 +412,8 @@ def _run(jobs: list[Job], arguments: argparse.Namespace, progress: Progress,
         finished = run_on_dask(pending, arguments.scheduler, arguments.host, arguments.workers)
     else:
         journal = RecordJournal(out)
-        finished = run_on_local_workers(pending, arguments.workers)
+        finished = run_on_local_workers(pending, arguments.workers,
+                                        analysis_modules(pending[0].options))
     try:
         # Closed at once when the run is interrupted, so that no worker writes on meanwhile.
         with contextlib.closing(finished):
@@ -452,7 +455,7 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
     try:
         _check(arguments)
         options = _options(arguments)
-        run = uuid.uuid4().hex
+        run = os.urandom(16).hex()
         jobs = [make_job(entry, arguments.out, options, run)
                 for entry in collect_inputs(arguments.inputs)]
     except (UsageError, InputError, OSError) as error:

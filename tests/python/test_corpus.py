@@ -5,10 +5,12 @@ from __future__ import annotations
 import contextlib
 import csv
 import json
+import multiprocessing
 import os
 import signal
 import stat
 import subprocess
+import threading
 import time
 from pathlib import Path
 
@@ -19,6 +21,8 @@ import pytest
 import tonalyx
 from tonalyx._corpus_files import (InputError, InputFile, RunOptions, collect_inputs,
                                    input_fingerprint, is_complete, make_job)
+from tonalyx._corpus_task import analysis_modules
+from tonalyx._local_workers import run_on_local_workers
 from conftest import cli_error, cli_output, convert, voice, write_wave
 
 KINDS = ["fft", "ac"]
@@ -310,6 +314,23 @@ def test_a_file_whose_worker_dies_is_recorded_and_the_others_go_on(corpus, refer
     check_against_reference(corpus, out, reference)
 
 
+def test_a_file_whose_worker_dies_before_taking_it_goes_to_a_new_worker(corpus, tmp_path):
+    options = RunOptions()
+    jobs = [make_job(InputFile(str(corpus / name), name), str(tmp_path), options)
+            for name in ("voice00.wav", "voice01.wav")]
+    finished = run_on_local_workers(jobs, 1, analysis_modules(options))
+    with contextlib.closing(finished):
+        assert next(finished)[1]["status"] == "done"
+        # The worker waits for its next file: stopped, it cannot take the one it is given,
+        # and it is killed while the runner waits for its record.
+        worker = psutil.Process(multiprocessing.active_children()[0].pid)
+        worker.suspend()
+        threading.Timer(0.3, worker.kill).start()
+        job, record = next(finished)
+    assert (job.name, record["status"]) == (str(corpus / "voice01.wav"), "done")
+    assert not worker.is_running()
+
+
 def test_ctrl_c_stops_cleanly_and_the_next_run_resumes(corpus, reference, tmp_path):
     out = tmp_path / "interrupted"
     process = start(corpus, out)
@@ -474,6 +495,26 @@ def test_the_summary_describes_other_containers_and_says_what_the_reading_change
     table = out / f"{flac.relative_to('/')}.pitch.csv"
     assert table.read_bytes() == cli_output("pitch", str(flac), "--set", "maxSoundLength=1",
                                             "--set", "channelIndex=1", "--step", "0.01")
+    # A run of the pitch table alone streams each file instead of loading it: the same table,
+    # description, statistics and notes, and not a module of numpy in the runner's process.
+    streamed = tmp_path / "streamed"
+    stream_run = (f"import sys\nfrom tonalyx.corpus import main\n"
+                  f"status = main([{str(long_path)!r}, {str(flac)!r}, '--out', "
+                  f"{str(streamed)!r}, '--workers', '1', '--set', 'maxSoundLength=1', "
+                  f"'--set', 'channelIndex=1', '--step', '0.01'])\n"
+                  f"assert status == 0 and 'numpy' not in sys.modules, status\n")
+    run = subprocess.run([PYTHON, "-c", stream_run], capture_output=True, check=False)
+    assert run.returncode == 0, run.stderr.decode()
+    streamed_rows = summary(streamed)
+    assert set(streamed_rows) == {str(long_path), str(flac)}
+    assert "maxSoundLength 1 s" in streamed_rows[str(long_path)]["notes"]
+    for path, streamed_row in streamed_rows.items():
+        # The notes of the read come first in both; formants add one of their own.
+        assert rows[path]["notes"].startswith(streamed_row.pop("notes")), path
+        assert streamed_row == {column: rows[path][column] for column in streamed_row}, path
+    for path in (long_path, flac):
+        relative = f"{path.relative_to('/')}.pitch.csv"
+        assert (streamed / relative).read_bytes() == (out / relative).read_bytes()
 
     # A name with a comma is quoted in its table, and its statistics are its twin's.
     twin = write_wave(tmp_path / "in" / "take 2.wav", [voice(16000, 0.8, 180)], 16000)

@@ -5,6 +5,7 @@ from __future__ import annotations
 import csv
 import io
 import pickle
+import subprocess
 import sys
 import threading
 import warnings
@@ -403,6 +404,16 @@ def test_version_and_the_command_line_in_process(sounds):
     contradiction = ["pitch", path, "--set", "pitchMinFreq=400", "--set", "pitchMaxFreq=100"]
     run = run_cli(*contradiction)
     assert tonalyx.run_cli(contradiction) == (2, b"", run.stderr) and run.returncode == 2
+    # The package's names load when first used: importing it takes neither numpy nor pandas.
+    check = ("import sys, tonalyx\n"
+             "assert 'numpy' not in sys.modules and 'pandas' not in sys.modules\n"
+             "from tonalyx import *\n"
+             "assert all(hasattr(tonalyx, name) for name in tonalyx.__all__)\n"
+             "assert set(tonalyx.__all__) <= set(dir(tonalyx))\n"
+             "try:\n    tonalyx.reed\nexcept AttributeError as error:\n"
+             "    assert 'reed' in str(error)\nelse:\n    raise AssertionError('tonalyx.reed')\n")
+    run = subprocess.run([sys.executable, "-c", check], capture_output=True, check=False)
+    assert run.returncode == 0, run.stderr.decode()
 
 
 def test_threads_analyse_side_by_side_with_the_same_results(sounds):
@@ -430,7 +441,7 @@ def test_threads_analyse_side_by_side_with_the_same_results(sounds):
 
 
 def test_threads_collect_their_own_notes(sounds):
-    from tonalyx._sound import collected_notes
+    from tonalyx._notes import collected_notes
 
     found: dict[int, list[str]] = {}
 
