@@ -42,12 +42,12 @@ def start_fork_server(modules: list[str]) -> None:
         signal.signal(signal.SIGINT, previous)
 
 
-def serve(connection: Connection, taken: Any) -> None:
+def serve(connection: Connection, taken: Connection) -> None:
     """A worker's life: analyse the jobs that come until told to end, the pipe closes or the
-    worker's parent is gone. `taken` counts the files taken, in memory shared with the
-    runner: a worker that dies before taking its file fails no file, and its file goes to a
-    new worker. Counting there, rather than saying it on the pipe, spares the runner a wake-up
-    for every file."""
+    worker's parent is gone. Before analysing a file the worker says on `taken` that it has
+    taken it: a worker that dies before then fails no file, and its file goes to a new
+    worker. The runner reads that pipe only when it gives a file or a worker dies, so that it
+    wakes once for every file, for its record."""
     runner = os.getppid()
     while True:
         # Other workers hold a copy of the runner's end of this pipe, so that a runner that
@@ -61,7 +61,7 @@ def serve(connection: Connection, taken: Any) -> None:
             return
         if job is None:
             return
-        taken.value += 1
+        taken.send_bytes(b"")
         connection.send(analyse(job))
 
 
@@ -82,10 +82,9 @@ class _Worker:
 
     def __init__(self, context: Any, job: Job, deaths: int = 0) -> None:
         self.connection, theirs = context.Pipe()
-        self.taken_count = context.RawValue("q", 0)
-        self.given = 0
-        self.process = context.Process(target=serve, args=(theirs, self.taken_count),
-                                       daemon=True)
+        self.taken_notices, their_notices = context.Pipe(duplex=False)
+        self.given = self.taken_count = 0
+        self.process = context.Process(target=serve, args=(theirs, their_notices), daemon=True)
         if context.get_start_method() == "fork":
             # The collector of a forked worker would otherwise write to every object it
             # inherits (the runner's list of files), copying their pages into each worker.
@@ -97,21 +96,30 @@ class _Worker:
         finally:
             signal.signal(signal.SIGINT, previous)
         theirs.close()
+        their_notices.close()
         self.give(job, deaths)
 
     def give(self, job: Job, deaths: int = 0) -> None:
         """Sends the worker its next file; `deaths` counts the workers that died before taking
         it."""
         self.job, self.deaths = job, deaths
+        self._count_taken()
         self.given += 1
         # A worker that died meanwhile is seen by its sentinel, with this file as its last.
         with contextlib.suppress(OSError):
             self.connection.send(job)
 
+    def _count_taken(self) -> None:
+        with contextlib.suppress(EOFError, OSError):
+            while self.taken_notices.poll():
+                self.taken_notices.recv_bytes()
+                self.taken_count += 1
+
     @property
     def taken(self) -> bool:
         """Whether the worker has taken the file it was given last."""
-        return self.taken_count.value == self.given
+        self._count_taken()
+        return self.taken_count == self.given
 
     def receive(self, dead: bool) -> tuple[bool, Optional[dict[str, Any]]]:
         """Reads what the worker sent: (True, its file's record) once it sent one, (True,
@@ -130,6 +138,7 @@ class _Worker:
         with contextlib.suppress(OSError):
             self.connection.send(None)
         self.connection.close()
+        self.taken_notices.close()
         if not at_once:
             self.process.join(5)
         if self.process.is_alive():
