@@ -9,7 +9,6 @@ all, and the file's record last.
 
 from __future__ import annotations
 
-import importlib
 from typing import Any
 
 from . import _tonalyx
@@ -51,10 +50,6 @@ INTENSITY_COLUMNS = ("intensity_mean_db",)
 STATUS_COLUMNS = ("status", "error", "notes")
 
 
-# The module that computes the outputs of runs that ask for more than the pitch table.
-_READ_OUTPUTS = "tonalyx._corpus_outputs"
-
-
 def settings_keywords(job: Job) -> dict[str, str]:
     """The run's --set assignments as settings keywords."""
     return dict(assignment.split("=", 1) for assignment in job.options.settings)
@@ -62,7 +57,7 @@ def settings_keywords(job: Job) -> dict[str, str]:
 
 def analysis_modules(options: RunOptions) -> list[str]:
     """The modules that analyse the run's files, for workers to import before they fork."""
-    return [__name__] if options.pitch_only() else [__name__, _READ_OUTPUTS]
+    return [__name__] if options.pitch_only() else [__name__, "tonalyx._corpus_outputs"]
 
 
 def _streamed_pitch(job: Job, record: dict[str, Any]) -> dict[str, bytes]:
@@ -112,7 +107,10 @@ def _analyse(job: Job, record: dict[str, Any]) -> None:
         if job.options.pitch_only():
             outputs = _streamed_pitch(job, record)
         else:
-            outputs = importlib.import_module(_READ_OUTPUTS).read_outputs(job, record)
+            # Imported here: it takes numpy, and it imports this module.
+            from ._corpus_outputs import read_outputs
+
+            outputs = read_outputs(job, record)
         for path, data in outputs.items():
             write_whole(path, data)
         record["status"] = "done"
