@@ -318,12 +318,14 @@ def test_a_file_whose_worker_dies_before_taking_it_goes_to_a_new_worker(corpus, 
     options = RunOptions()
     jobs = [make_job(InputFile(str(corpus / name), name), str(tmp_path), options)
             for name in ("voice00.wav", "voice01.wav")]
+    before = set(multiprocessing.active_children())
     finished = run_on_local_workers(jobs, 1, analysis_modules(options))
     with contextlib.closing(finished):
         assert next(finished)[1]["status"] == "done"
         # The worker waits for its next file: stopped, it cannot take the one it is given,
         # and it is killed while the runner waits for its record.
-        worker = psutil.Process(multiprocessing.active_children()[0].pid)
+        (started,) = set(multiprocessing.active_children()) - before
+        worker = psutil.Process(started.pid)
         worker.suspend()
         threading.Timer(0.3, worker.kill).start()
         job, record = next(finished)
